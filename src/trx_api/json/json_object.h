@@ -1,0 +1,51 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <type_traits>
+
+#include <rapidjson/document.h>
+
+#include "../trx_api_export.h"
+
+namespace trx {
+
+// Wide JSON: UTF-16 code units where wchar_t has two bytes, code points where it has four.
+using JsonEncoding = std::conditional_t<sizeof(wchar_t) == 2, rapidjson::UTF16<wchar_t>,
+                                        rapidjson::UTF32<wchar_t>>;
+using JsonAllocator = rapidjson::MemoryPoolAllocator<rapidjson::CrtAllocator>;
+using JsonValue = rapidjson::GenericValue<JsonEncoding, JsonAllocator>;
+using JsonDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, rapidjson::CrtAllocator>;
+
+// Base of every JSON record.
+class TRX_API IJsonObject {
+public:
+    IJsonObject() = default;
+    IJsonObject(const IJsonObject&) = default;
+    IJsonObject& operator=(const IJsonObject&) = default;
+    virtual ~IJsonObject() = default;
+
+    virtual void readObject(const JsonValue& value) = 0;
+    virtual void writeObject(JsonValue& value, JsonAllocator& allocator) const = 0;
+};
+
+// Whole documents on wide streams and in files.
+class TRX_API JsonTextIO {
+public:
+    // Containers nested deeper than this make the text invalid.
+    static constexpr unsigned kMaxDepth = 1024;
+
+    static std::wostream& write(std::wostream& os, const JsonDocument& doc, bool pretty);
+    // Parses exactly one value; the outcome stays in doc (HasParseError and friends).
+    static std::wistream& read(std::wistream& is, JsonDocument& doc);
+    static void writeToFile(const JsonDocument& doc, const std::wstring& path);
+    static void writeToFile(const IJsonObject& object, const std::wstring& path);
+};
+
+// UTF-8, the system code page here.
+TRX_API std::string toNarrow(const wchar_t* text);
+TRX_API std::wstring toWide(const char* text);
+inline std::string toNarrow(const std::wstring& text) { return toNarrow(text.c_str()); }
+inline std::wstring toWide(const std::string& text) { return toWide(text.c_str()); }
+
+}  // namespace trx

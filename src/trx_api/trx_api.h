@@ -1,0 +1,7 @@
+#pragma once
+
+// Everything the library offers.
+
+#include "json/json_object.h"
+#include "json/enum_strings.h"
+#include "../log/logger.h"
