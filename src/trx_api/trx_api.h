@@ -7,3 +7,4 @@
 #include "../log/logger.h"
 #include "trx_api_exchange_common.h"
 #include "trx_api_exchange_visualization_camera.h"
+#include "trx_api_exchange_visualization_attributes.h"
