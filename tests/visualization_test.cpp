@@ -1,7 +1,8 @@
 #include "test_support.h"
 
-#include "trx_api/trx_api_exchange_visualization_attributes.h"
-#include "trx_api/trx_api_exchange_visualization_camera.h"
+#include <cmath>
+
+#include "trx_api/trx_api_exchange_visualization.h"
 
 using namespace trx;
 using trx::test::LogCapture;
@@ -191,4 +192,162 @@ TEST(VisuMaterial, ColoursTexturesAndTheirShapeChecks) {
     EXPECT_NE(text.find(L"\"textures\":{\"ambient_color\":[],\"normal\":[{"), std::wstring::npos) << text;
     EXPECT_EQ(roundTrip(w), w);
     EXPECT_EQ(roundTrip(m), m);
+}
+
+TEST(VisuFace, PackedArraysAndPolygonWords) {
+    ExcVisuFace f;
+    f.setVertices({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    f.setPolygons({{4, {0, 1, 2}}});
+    f.setId(L"f1");
+    EXPECT_EQ(ExcVisuFace::packPolygons(f.polygons()), (std::vector<std::uint32_t>{4, 3, 0, 1, 2}));
+    // 36 bytes of little-endian floats; 20 bytes of words.
+    EXPECT_EQ(toText(f), L"{\"vertices\":\"AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA\","
+                         L"\"polygons\":\"BAAAAAMAAAAAAAAAAQAAAAIAAAA=\",\"color\":null,"
+                         L"\"mechanical_id\":\"\",\"id\":\"f1\"}");
+    EXPECT_EQ(roundTrip(f), f);
+
+    // Polygons append in both forms; a polygon item that is no object is skipped.
+    ExcVisuFace p;
+    {
+        LogCapture log;
+        parseInto(p, L"{\"polygons\": [{\"type\": 4, \"indices\": [0, 1, 2]}, 7, {\"indices\": [5, \"x\"]}]}");
+        EXPECT_TRUE(log.contains("[WARNING] "));
+        EXPECT_TRUE(log.contains("ExcVisuFace: polygons array item should be an object."));
+        EXPECT_EQ(log.records(), 1);
+    }
+    parseInto(p, L"{\"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAA=\"}");
+    ASSERT_EQ(p.polygons().size(), 3u);
+    EXPECT_EQ(p.polygons()[0], (ExcVisuFace::Polygon{4, {0, 1, 2}}));
+    EXPECT_EQ(p.polygons()[1], (ExcVisuFace::Polygon{0, {5, 0}}));
+    EXPECT_EQ(p.polygons()[2], (ExcVisuFace::Polygon{4, {0, 1, 2}}));
+}
+
+TEST(VisuFace, PartialPolygonRecordsStopAtTheLastWholeOne) {
+    const auto unpack = [](std::vector<std::uint32_t> words) {
+        ExcVisuFace::Polygons polygons;
+        ExcVisuFace::unpackPolygons(words, polygons);
+        return polygons;
+    };
+    // A count that runs past the end, a lone type word, a count far beyond the data.
+    EXPECT_EQ(unpack({4, 3, 0, 1, 2, 5, 10, 1}), (ExcVisuFace::Polygons{{4, {0, 1, 2}}}));
+    EXPECT_EQ(unpack({4, 3, 0, 1, 2, 5}), (ExcVisuFace::Polygons{{4, {0, 1, 2}}}));
+    EXPECT_EQ(unpack({6, 0xFFFFFFFFu}), ExcVisuFace::Polygons{});
+    EXPECT_EQ(unpack({4, 3, 0, 1}), ExcVisuFace::Polygons{});
+    EXPECT_EQ(unpack({}), ExcVisuFace::Polygons{});
+    EXPECT_EQ(unpack({9, 0, 4, 1, 7}), (ExcVisuFace::Polygons{{9, {}}, {4, {7}}}));
+
+    ExcVisuFace f;
+    parseInto(f, L"{\"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAAFAAAACgAAAAEAAAA=\"}");
+    EXPECT_EQ(f.polygons(), (ExcVisuFace::Polygons{{4, {0, 1, 2}}}));
+    parseInto(f, L"{\"polygons\": \"BgAAAP////8=\"}");
+    EXPECT_EQ(f.polygons().size(), 1u);
+}
+
+TEST(VisuFace, PlainArraysAppendBase64Replaces) {
+    ExcVisuFace f;
+    f.setNormals({9.0f});
+    parseInto(f, L"{\"vertices\": [1.0, 2, 3.5], \"normals\": [0.5, null, 1e300]}");
+    EXPECT_EQ(f.vertices(), (std::vector<float>{1.0f, 0.0f, 3.5f}));
+    ASSERT_EQ(f.normals().size(), 4u);
+    EXPECT_EQ(f.normals()[1], 0.5f);
+    EXPECT_EQ(f.normals()[2], 0.0f);
+    EXPECT_TRUE(std::isinf(f.normals()[3]));
+    // A trailing part shorter than one word is dropped.
+    parseInto(f, L"{\"vertices\": \"AADAPwAAAMABAg==\"}");
+    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f}));
+
+    ExcVisuEdge e;
+    e.setPoints({1, 2, 3});
+    {
+        LogCapture log;
+        parseInto(e, L"{\"points\": {\"x\": 1}, \"line_indices\": true}");
+        EXPECT_TRUE(log.contains("[ERROR]   "));
+        EXPECT_TRUE(log.contains("ExcVisuEdge: unknown type of points data (not array, not base64 string)"));
+        EXPECT_TRUE(log.contains("ExcVisuEdge: unknown type of line indices data (not array, not base64 string)"));
+        parseInto(f, L"{\"vertices\": 1, \"normals\": {}, \"polygons\": null}");
+        EXPECT_TRUE(log.contains("ExcVisuFace: unknown type of vertices data (not array, not base64 string)"));
+        EXPECT_TRUE(log.contains("ExcVisuFace: unknown type of normals data (not array, not base64 string)"));
+        EXPECT_TRUE(log.contains("ExcVisuFace: unknown type of polygons data (not array, not base64 string)"));
+        EXPECT_EQ(log.records(), 5);
+    }
+    EXPECT_EQ(e.points(), (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f}));
+    parseInto(e, L"{\"line_indices\": [1, 2.5, \"x\", 3, 4294967295]}");
+    EXPECT_EQ(e.lineIndices(), (std::vector<int>{1, 0, 0, 3, 0}));
+    parseInto(e, L"{\"line_indices\": \"BwAAAP////8JAAAA\"}");
+    EXPECT_EQ(e.lineIndices(), (std::vector<int>{7, -1, 9}));
+    e.setLineType(ExcVisuEdge::ELineType::line_loop_filled);
+    e.setColor(ExcColor(1, 2, 3));
+    EXPECT_EQ(toText(e), L"{\"points\":\"AACAPwAAAEAAAEBA\",\"line_indices\":\"BwAAAP////8JAAAA\","
+                         L"\"line_type\":\"line_loop_filled\",\"color\":{\"rgb\":[1,2,3]},\"mechanical_id\":\"\"}");
+    EXPECT_EQ(roundTrip(e), e);
+}
+
+TEST(VisuPrimitives, ListsHeadersAndMarkers) {
+    ExcVisuMesh mesh;
+    mesh.setDisplayName(L"m");
+    EXPECT_EQ(toText(mesh), L"{\"display_name\":\"m\",\"id\":\"\",\"mechanical_id\":\"\",\"geometry_type\":\"unknown\"}");
+    ExcVisuPMI pmi;
+    EXPECT_EQ(toText(pmi), L"{\"display_name\":\"\",\"id\":\"\",\"mechanical_id\":\"\"}");
+
+    {
+        LogCapture log;
+        mesh.addFace(nullptr);
+        mesh.addEdges({nullptr});
+        ExcVisuWire().addEdge(nullptr);
+        ExcVisuPointSet().addPoints(std::shared_ptr<ExcVisuPoints>());
+        pmi.addEdge(nullptr);
+        pmi.addTexts({nullptr});
+        pmi.addLinkedElement(nullptr);
+        for (const char* text : {"ExcVisuMesh: attempt to add null Visu Face object.",
+                                 "ExcVisuMesh: attempt to add null Visu Edge object.",
+                                 "ExcVisuWire: attempt to add null Visu Edge object.",
+                                 "ExcVisuPointSet: attempt to add null Visu Points object.",
+                                 "ExcVisuPMI: attempt to add null Visu Edge object.",
+                                 "ExcVisuPMI: attempt to add null Visu Text object.",
+                                 "ExcVisuPMI: attempt to add null Linked Element object."})
+            EXPECT_TRUE(log.contains(text)) << text;
+        EXPECT_EQ(log.records(), 7);
+    }
+    EXPECT_TRUE(mesh.faces().empty() && mesh.edges().empty() && pmi.edges().empty());
+
+    // Linked elements travel with the PMI object and come back.
+    auto entity = std::make_shared<ExcEntity>();
+    entity->setType(ExcEntity::EType::mfg);
+    entity->setId(L"hole-7");
+    pmi.addLinkedElement(entity);
+    auto text = std::make_shared<ExcVisuText>();
+    text->setText(L"\x00d8 12");
+    text->setColor(ExcColor(0, 0, 255));
+    pmi.addText(text);
+    const std::wstring pmiText = toText(pmi);
+    EXPECT_NE(pmiText.find(L"\"linked_elements\":[{\"type\":\"mfg\",\"id\":\"hole-7\"}]"), std::wstring::npos)
+        << pmiText;
+    const ExcVisuPMI back = roundTrip(pmi);
+    EXPECT_EQ(back, pmi);
+    ASSERT_EQ(back.linkedElements().size(), 1u);
+    EXPECT_EQ(back.linkedElements()[0]->id(), L"hole-7");
+
+    ExcVisuPoints points;
+    parseInto(points, L"{\"points\": [1.0, 2, 3.5], \"point_indices\": [0, 1.0, 2], \"marker_style\": \"DOT\"}");
+    EXPECT_EQ(points.points(), (std::vector<float>{1.0f, 0.0f, 3.5f}));
+    EXPECT_EQ(points.pointIndices(), (std::vector<int>{0, 0, 2}));
+    EXPECT_EQ(points.markerStyle(), EVisuMarkerStyle::DOT);
+    EXPECT_EQ(toText(points), L"{\"points\":[1.0,0.0,3.5],\"point_indices\":[0,0,2],\"marker_style\":\"DOT\","
+                              L"\"color\":null}");
+    parseInto(points, L"{\"points\": \"AACAPw==\", \"marker_style\": \"SQUARE\"}");  // no packed form here
+    EXPECT_EQ(points.points().size(), 3u);
+    EXPECT_EQ(points.markerStyle(), EVisuMarkerStyle::BACK_SLASH);
+    points.setMarkerStyle(EVisuMarkerStyle::UNFILLED_TRIANGLE);
+    EXPECT_EQ(roundTrip(points), points);
+
+    // A mesh clone owns its faces.
+    auto face = std::make_shared<ExcVisuFace>();
+    face->setVertices({1, 2, 3});
+    mesh.addFace(face);
+    const auto copy = mesh.clone();
+    EXPECT_EQ(*copy, mesh);
+    EXPECT_NE(copy->faces()[0], face);
+    face->setId(L"changed");
+    EXPECT_NE(*copy, mesh);
 }

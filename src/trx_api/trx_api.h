@@ -8,3 +8,5 @@
 #include "trx_api_exchange_common.h"
 #include "trx_api_exchange_visualization_camera.h"
 #include "trx_api_exchange_visualization_attributes.h"
+#include "trx_api_exchange_visualization_primitives.h"
+#include "trx_api_exchange_visualization.h"
