@@ -10,6 +10,199 @@ using trx::test::parseInto;
 using trx::test::roundTrip;
 using trx::test::toText;
 
+namespace {
+
+std::shared_ptr<ExcVisuNode> node(ExcVisuNode::EType type, const std::wstring& name, bool leaf = false) {
+    auto n = std::make_shared<ExcVisuNode>();
+    n->setType(type);
+    n->setGroupName(name);
+    n->setLeaf(leaf);
+    return n;
+}
+
+std::shared_ptr<ExcVisuFace> triangleFan(float z, const std::wstring& id) {
+    auto f = std::make_shared<ExcVisuFace>();
+    f->setVertices({0, 0, z, 1, 0, z, 1, 1, z, 0, 1, z});
+    f->setNormals({0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1});
+    f->setPolygons({{4, {0, 1, 2}}, {4, {0, 2, 3}}, {7, {}}});
+    f->setColor(ExcColor(200, 10, 10, 128));
+    f->setMechanicalId(L"face-" + id);
+    f->setId(id);
+    return f;
+}
+
+std::shared_ptr<ExcVisuEdge> polyline(std::vector<float> points, const std::wstring& id) {
+    auto e = std::make_shared<ExcVisuEdge>();
+    std::vector<int> indices;
+    for (std::size_t i = 0; i < points.size() / 3; ++i) indices.push_back(static_cast<int>(i));
+    e->setPoints(std::move(points));
+    e->setLineIndices(std::move(indices));
+    e->setLineType(ExcVisuEdge::ELineType::line_strip);
+    e->setMechanicalId(id);
+    return e;
+}
+
+std::shared_ptr<ExcEntity> body(std::uint64_t id) {
+    auto path = std::make_shared<ExcFullSubentPath>(id);
+    path->refs() = {L"ref-1", L"ref-2"};
+    auto e = std::make_shared<ExcEntity>();
+    e->setType(ExcEntity::EType::fsp);
+    e->setFsp(path);
+    return e;
+}
+
+// A block's visualization touching every record: several levels of nodes, every primitive,
+// attributes with materials and textures, views, both kinds of camera and a clipping plane.
+std::shared_ptr<ExcVisualizationData> sampleVisualization() {
+    auto texture = std::make_shared<ExcVisuTexture>();
+    texture->setName(L"oak");
+    texture->setFilPath(L"C:\\textures\\oak.png");
+    texture->setMappingMode(ExcVisuTexture::EMappingMode::cylindrical);
+    texture->setWrapMode(1, ExcVisuTexture::EWrapMode::mirror);
+    texture->setRotation(2, 0.25);
+    auto material = std::make_shared<ExcVisuMaterial>();
+    material->setName(L"wood");
+    material->setColor(ExcVisuMaterial::EColorType::diffuse, {160, 110, 60, 0.9});
+    material->setColor(ExcVisuMaterial::EColorType::specular, {255, 255, 255, 0.1});
+    material->setShininess(12.5);
+    material->setBump({0.5, 0.25, 0.125});
+    material->addTexture(ExcVisuMaterial::ETextureType::diffuse_color, texture);
+    material->addTexture(ExcVisuMaterial::ETextureType::normal, std::make_shared<ExcVisuTexture>());
+    auto attributes = std::make_shared<ExcVisuAttributes>();
+    attributes->addMaterial(material);
+    attributes->setColor(std::make_shared<ExcColor>(10, 20, 30));
+    auto font = std::make_shared<ExcVisuFont>();
+    font->setName(L"Arial");
+    font->setPitch(ExcVisuFont::EPitch::variable);
+    attributes->setFont(font);
+    auto line = std::make_shared<ExcVisuLineAttribute>();
+    line->setLineStyle(ExcVisuLineAttribute::ELineStyle::dash_dot_line);
+    line->setLineWeight(0.35);
+    attributes->setLineAttribute(line);
+
+    auto root = node(ExcVisuNode::EType::ROOT, L"block");
+    root->setAttributes(attributes);
+    auto placement = std::make_shared<ExcTransformation>();
+    placement->translation().set(10, 0, -5);
+    root->setTransformation(placement);
+
+    auto geometry = node(ExcVisuNode::EType::GEOMETRY, L"geometry");
+    auto meshes = node(ExcVisuNode::EType::MESHES, L"meshes");
+    for (int i = 0; i < 3; ++i) {
+        auto mesh = std::make_shared<ExcVisuMesh>();
+        mesh->setDisplayName(L"mesh " + std::to_wstring(i));
+        mesh->setId(L"m" + std::to_wstring(i));
+        mesh->setGeometryType(EVisuGeometryType::part);
+        mesh->addFace(triangleFan(float(i), L"f" + std::to_wstring(i) + L"a"));
+        mesh->addFace(triangleFan(float(i) + 0.5f, L"f" + std::to_wstring(i) + L"b"));
+        mesh->addEdge(polyline({0, 0, float(i), 1, 0, float(i)}, L"e" + std::to_wstring(i)));
+        auto leaf = node(ExcVisuNode::EType::MESH, L"mesh " + std::to_wstring(i), true);
+        leaf->setMesh(mesh);
+        meshes->addChildNode(leaf);
+    }
+    geometry->addChildNode(meshes);
+    auto wire = std::make_shared<ExcVisuWire>();
+    wire->setGeometryType(EVisuGeometryType::construction);
+    wire->addEdge(polyline({0, 0, 0, 0, 0, 9, 0, 9, 9}, L"axis"));
+    auto wireNode = node(ExcVisuNode::EType::WIRE, L"axis", true);
+    wireNode->setWire(wire);
+    geometry->addChildNode(wireNode);
+    auto pointSet = std::make_shared<ExcVisuPointSet>();
+    auto markers = std::make_shared<ExcVisuPoints>();
+    markers->setPoint({1.5f, 2.5f, 3.5f});
+    markers->setPointIndices({0});
+    markers->setMarkerStyle(EVisuMarkerStyle::FILLED_DOT);
+    markers->setColor(ExcColor(0, 255, 0));
+    pointSet->addPoints(markers);
+    auto pointNode = node(ExcVisuNode::EType::POINTSET, L"points", true);
+    pointNode->setPointSet(pointSet);
+    geometry->addChildNode(pointNode);
+    root->addChildNode(geometry);
+
+    auto pmi = std::make_shared<ExcVisuPMI>();
+    pmi->setDisplayName(L"Note 1");
+    pmi->setId(L"pmi-1");
+    pmi->addEdge(polyline({0, 0, 0, 5, 5, 0}, L"leader"));
+    for (const wchar_t* t : {L"FINISH ALL OVER", L"\x00b1 0.1"}) {
+        auto text = std::make_shared<ExcVisuText>();
+        text->setText(t);
+        text->setAnchorPoint(ExcVector3d(5, 5, 0));
+        text->setDirection(ExcVector3d(1, 0, 0));
+        text->setNormal(ExcVector3d(0, 0, 1));
+        text->setFont(*font);
+        pmi->addText(text);
+    }
+    pmi->addLinkedElement(body(41));
+    pmi->addLinkedElement(body(42));
+    auto notes = node(ExcVisuNode::EType::NOTES, L"notes");
+    auto note = node(ExcVisuNode::EType::NOTE, L"note 1", true);
+    note->setPMI(pmi);
+    notes->addChildNode(note);
+    auto pmiGroup = node(ExcVisuNode::EType::PMI, L"pmi");
+    pmiGroup->addChildNode(notes);
+    root->addChildNode(pmiGroup);
+
+    auto data = std::make_shared<ExcVisualizationData>();
+    data->setUnits(ELengthUnitType::millimeter);
+    data->addSceneRootNode(root);
+    data->addSceneRootNode(node(ExcVisuNode::EType::DRAWINGSHEETS, L"sheets"));
+
+    for (int i = 0; i < 2; ++i) {
+        auto view = std::make_shared<ExcVisuView>();
+        view->setDisplayName(L"view " + std::to_wstring(i));
+        view->setOrigin(ExcVector3d(0, 0, i));
+        view->setDirectionU(ExcVector3d(1, 0, 0));
+        view->setDirectionV(ExcVector3d(0, 1, 0));
+        view->addAnnotationId(L"pmi-1");
+        data->addView(view);
+    }
+
+    ExcCamera perspective;
+    perspective.setType(ExcCamera::EType::perspective);
+    perspective.setName(L"iso");
+    perspective.setPerspectiveViewAngle(0.785);
+    perspective.setEye(ExcVector3d(100, 100, 100));
+    perspective.setUp(ExcVector3d(0, 0, 1));
+    ExcClippingPlane plane;
+    plane.setHasPlane(true);
+    plane.setOrigin(ExcVector3d(0, 0, 2));
+    plane.setVectorU(ExcVector3d(1, 0, 0));
+    plane.setVectorV(ExcVector3d(0, 1, 0));
+    plane.setHasCoefficients(true);
+    plane.setCoefficient(ExcClippingPlane::c, 1.0).setCoefficient(ExcClippingPlane::d, -2.0);
+    auto section = std::make_shared<ExcVisuCapture>();
+    section->setDisplayName(L"section");
+    section->setActive(true);
+    section->setHiddenText(L"hidden");
+    section->setCamera(perspective);
+    section->setClippingPlane(plane);
+    section->addAnnotationId(L"pmi-1");
+    section->addFtaConstructedGeometryIds(L"axis");
+    section->addLinkedElement(body(41));
+    data->addCapture(section);
+
+    ExcCamera orthographic;
+    orthographic.setType(ExcCamera::EType::orthographic);
+    orthographic.setName(L"top");
+    orthographic.setOrthographicZoomFactor(2.5);
+    orthographic.setEye(ExcVector3d(0, 0, 50));
+    orthographic.setUp(ExcVector3d(0, 1, 0));
+    auto top = std::make_shared<ExcVisuCapture>();
+    top->setDisplayName(L"top");
+    top->setHidden(true);
+    top->setCamera(orthographic);
+    data->addCapture(top);
+    return data;
+}
+
+std::vector<std::wstring> childNames(const ExcVisuNode& n) {
+    std::vector<std::wstring> names;
+    for (const auto& c : n.childNodes()) names.push_back(c->groupName());
+    return names;
+}
+
+}  // namespace
+
 TEST(VisuCamera, TypeDecidesWhichDoubleTravels) {
     ExcCamera c;
     c.setName(L"front");
@@ -350,4 +543,103 @@ TEST(VisuPrimitives, ListsHeadersAndMarkers) {
     EXPECT_NE(copy->faces()[0], face);
     face->setId(L"changed");
     EXPECT_NE(*copy, mesh);
+}
+
+TEST(VisuScene, NodeViewCaptureForms) {
+    EXPECT_EQ(toText(ExcVisuNode()), L"{\"is_leaf\":false,\"type\":\"UNDEFINED\",\"group_name\":\"\"}");
+    ExcVisuNode n;
+    parseInto(n, L"{\"type\": \"ROOTS\"}");
+    EXPECT_EQ(n.type(), ExcVisuNode::EType::ACTIVEDRAWINGSHEET);
+    EXPECT_EQ(static_cast<int>(n.type()), 59);
+    parseInto(n, L"{\"type\": \"DRAWINGSHEET\", \"is_leaf\": \"true\"}");
+    EXPECT_EQ(static_cast<int>(n.type()), 58);
+    EXPECT_FALSE(n.isLeaf());
+
+    // An empty capture: null clipping plane, and none of the three lists.
+    ExcVisuCapture c;
+    EXPECT_EQ(toText(c), L"{\"display_name\":\"\",\"id\":\"\",\"mechanical_id\":\"\",\"hidden\":false,"
+                         L"\"active\":false,\"hidden_text\":\"\",\"clipping_plane\":null,"
+                         L"\"camera\":{\"type\":\"undefined\",\"name\":\"\",\"eye\":[0.0,0.0,0.0],"
+                         L"\"target\":[0.0,0.0,0.0],\"up\":[0.0,0.0,0.0]}}");
+    {
+        LogCapture log;
+        EXPECT_EQ(roundTrip(c), c);
+        EXPECT_EQ(log.records(), 0);  // the null plane reads back silently
+    }
+    parseInto(c, L"{\"annotation_ids\": [\"a\", 3, \"b\"], \"fta_constructed_geometry_ids\": [\"g\"],"
+                 L" \"bodies\": [{\"type\": \"fsp\", \"fsp\": {\"subent_id\": 4}}]}");
+    EXPECT_EQ(c.annotationIds(), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_EQ(c.ftaConstructedGeometryIds(), (std::vector<std::wstring>{L"g"}));
+    ASSERT_EQ(c.linkedElements().size(), 1u);
+    EXPECT_EQ(c.linkedElements()[0]->fsp()->subentId(), 4u);
+
+    ExcVisuView v;
+    v.addAnnotationId(L"n1");
+    v.setDirectionU(ExcVector3d(1, 0, 0));
+    EXPECT_EQ(toText(v), L"{\"display_name\":\"\",\"id\":\"\",\"mechanical_id\":\"\",\"hidden\":false,"
+                         L"\"origin\":[0.0,0.0,0.0],\"direction_u\":[1.0,0.0,0.0],\"direction_v\":[0.0,0.0,0.0],"
+                         L"\"annotation_ids\":[\"n1\"]}");
+    EXPECT_EQ(roundTrip(v), v);
+
+    LogCapture log;
+    n.addChildNodes({nullptr});
+    ExcVisualizationData d;
+    d.addSceneRootNode(nullptr);
+    d.addViews({nullptr});
+    d.addCapture(nullptr);
+    c.addLinkedElement(nullptr);
+    for (const char* text : {"ExcVisuNode: attempt to add null child Visu Node object.",
+                             "ExcVisualizationData: attempt to add null Scene Root Visu Node object.",
+                             "ExcVisualizationData: attempt to add null Visu View object.",
+                             "ExcVisualizationData: attempt to add null Visu Capture object.",
+                             "ExcVisuCapture: attempt to add null Linked Element object."})
+        EXPECT_TRUE(log.contains(text)) << text;
+    EXPECT_EQ(toText(d), L"{\"units\":\"unknown\"}");
+
+    // Every record refuses a value that is no object, naming itself.
+    const std::pair<std::shared_ptr<IJsonObject>, const char*> records[] = {
+        {std::make_shared<ExcVisuNode>(), "ExcVisuNode"}, {std::make_shared<ExcVisuView>(), "ExcVisuView"},
+        {std::make_shared<ExcVisuCapture>(), "ExcVisuCapture"},
+        {std::make_shared<ExcVisualizationData>(), "ExcVisualizationData"},
+        {std::make_shared<ExcVisuFace>(), "ExcVisuFace"}, {std::make_shared<ExcVisuEdge>(), "ExcVisuEdge"},
+        {std::make_shared<ExcVisuMesh>(), "ExcVisuMesh"}, {std::make_shared<ExcVisuWire>(), "ExcVisuWire"},
+        {std::make_shared<ExcVisuText>(), "ExcVisuText"}, {std::make_shared<ExcVisuPMI>(), "ExcVisuPMI"},
+        {std::make_shared<ExcVisuPoints>(), "ExcVisuPoints"}, {std::make_shared<ExcVisuPointSet>(), "ExcVisuPointSet"},
+        {std::make_shared<ExcVisuFont>(), "ExcVisuFont"}, {std::make_shared<ExcVisuTexture>(), "ExcVisuTexture"},
+        {std::make_shared<ExcVisuMaterial>(), "ExcVisuMaterial"},
+        {std::make_shared<ExcVisuLineAttribute>(), "ExcVisuLineAttribute"},
+        {std::make_shared<ExcVisuAttributes>(), "ExcVisuAttributes"}};
+    for (const auto& [record, name] : records) {
+        parseInto(*record, L"[1.0]");
+        EXPECT_TRUE(log.contains(std::string(name) + " object should have a JSON object type.")) << name;
+    }
+}
+
+TEST(VisuScene, DeepTreeRoundTripKeepsEverythingInOrder) {
+    const auto data = sampleVisualization();
+    LogCapture log(vx_bridge::kWarning);
+    const ExcVisualizationData back = roundTrip(*data);
+    EXPECT_EQ(log.records(), 0) << log.text();
+    EXPECT_EQ(back, *data);
+    ASSERT_EQ(back.sceneRootNodes().size(), 2u);
+    const ExcVisuNode& root = *back.sceneRootNodes()[0];
+    EXPECT_EQ(childNames(root), (std::vector<std::wstring>{L"geometry", L"pmi"}));
+    EXPECT_EQ(childNames(*root.childNodes()[0]), (std::vector<std::wstring>{L"meshes", L"axis", L"points"}));
+    EXPECT_EQ(childNames(*root.childNodes()[0]->childNodes()[0]),
+              (std::vector<std::wstring>{L"mesh 0", L"mesh 1", L"mesh 2"}));
+    const auto& mesh2 = root.childNodes()[0]->childNodes()[0]->childNodes()[2]->mesh();
+    ASSERT_TRUE(mesh2);
+    EXPECT_EQ(mesh2->faces()[1]->id(), L"f2b");
+    EXPECT_EQ(mesh2->faces()[1]->polygons().size(), 3u);  // the empty polygon survives too
+    EXPECT_EQ(back.captures()[0]->camera().perspectiveViewAngle(), 0.785);
+    EXPECT_EQ(back.captures()[1]->camera().orthographicZoomFactor(), 2.5);
+    EXPECT_EQ(back.captures()[0]->clippingPlane().coefficient(ExcClippingPlane::d), -2.0);
+
+    // Equality sees child order, deep inside the tree.
+    auto meshes = *root.childNodes()[0]->childNodes()[0];
+    auto reordered = meshes.childNodes();
+    std::swap(reordered[0], reordered[1]);
+    ExcVisuNode changed = meshes;
+    changed.setChildNodes(reordered);
+    EXPECT_NE(changed, meshes);
 }
