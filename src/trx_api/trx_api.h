@@ -6,3 +6,4 @@
 #include "json/enum_strings.h"
 #include "../log/logger.h"
 #include "trx_api_compression.h"
+#include "trx_api_binary_json.h"
