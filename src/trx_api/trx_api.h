@@ -7,3 +7,6 @@
 #include "../log/logger.h"
 #include "trx_api_compression.h"
 #include "trx_api_binary_json.h"
+#include "../mp/exceptions.h"
+#include "../mp/serializable.h"
+#include "../mp/shared_buffer.h"
