@@ -10,3 +10,4 @@
 #include "../mp/exceptions.h"
 #include "../mp/serializable.h"
 #include "../mp/shared_buffer.h"
+#include "trx_api_result.h"
