@@ -8,3 +8,4 @@
 #include "trx_api_exchange_common.h"
 #include "trx_api_exchange_object.h"
 #include "trx_api_exchange_messages.h"
+#include "trx_api_exchange_structure.h"
