@@ -12,3 +12,6 @@
 #include "../mp/serializable.h"
 #include "../mp/shared_buffer.h"
 #include "trx_api_result.h"
+#include "trx_api_exchange_object.h"
+#include "trx_api_exchange_messages.h"
+#include "trx_api_exchange_structure.h"
