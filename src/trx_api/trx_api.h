@@ -6,3 +6,4 @@
 #include "json/enum_strings.h"
 #include "../log/logger.h"
 #include "trx_api_exchange_common.h"
+#include "trx_api_exchange_mechanical_common.h"
