@@ -19,3 +19,7 @@
 #include "trx_api_exchange_visualization_attributes.h"
 #include "trx_api_exchange_visualization_primitives.h"
 #include "trx_api_exchange_visualization.h"
+#include "trx_api_exchange_mechanical_common.h"
+#include "trx_api_exchange_pmi_annotation.h"
+#include "trx_api_exchange_pmi_gdt.h"
+#include "trx_api_exchange_pmi_dimension.h"
