@@ -6,3 +6,5 @@
 #include "json/enum_strings.h"
 #include "../log/logger.h"
 #include "trx_api_exchange_common.h"
+#include "trx_api_exchange_mfg.h"
+#include "trx_api_exchange_misc_mechanical.h"
