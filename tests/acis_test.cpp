@@ -28,13 +28,13 @@ public:
 protected:
     std::size_t read(void* buf, std::size_t length, logical) override {
         std::size_t n = std::min({length, m_piece, m_data.size() - m_pos});
-        std::memcpy(buf, m_data.data() + m_pos, n);
+        if (n) std::memcpy(buf, m_data.data() + m_pos, n);
         m_pos += n;
         return n;
     }
     void write(const void* data, std::size_t length, logical) override {
         if (m_pos + length > m_data.size()) m_data.resize(m_pos + length);
-        std::memcpy(m_data.data() + m_pos, data, length);
+        if (length) std::memcpy(m_data.data() + m_pos, data, length);
         m_pos += length;
     }
 

@@ -31,7 +31,8 @@ ENTITY* restore_record(FileInterface& file) {
     std::string name;
     int level = file.read_id_level(name);
     if (level == 0) sys_error(DATA_CORRUPT, "fewer entity records than the header says");
-    if (level > kMaxLevel) sys_error(DATA_CORRUPT, "type level " + std::to_string(level) + at_byte(file));
+    if (level > kMaxLevel)
+        sys_error(DATA_CORRUPT, "type level " + std::to_string(level) + at_byte(file));
     std::vector<std::string> names{name};
     for (int expect = level - 1; expect >= 1; --expect) {
         if (file.read_id_level(name) != expect)
@@ -73,7 +74,8 @@ void check_owners(const std::vector<ENTITY*>& restored) {
         }
         if (j >= 0 && state[j] == kOnPath)
             sys_error(DATA_CORRUPT, "attribute " + std::to_string(j) + " owns itself");
-        for (long k = static_cast<long>(i); k >= 0 && state[k] == kOnPath; k = owner[k]) state[k] = kDone;
+        for (long k = static_cast<long>(i); k >= 0 && state[k] == kOnPath; k = owner[k])
+            state[k] = kDone;
     }
 }
 }  // namespace
@@ -138,7 +140,9 @@ outcome api_copy_entity(ENTITY* entity, ENTITY*& copy, AcisOptions*) {
         copies.reserve(list.count());
         for (int i = 0; i < list.count(); ++i) {
             ENTITY* c = list[i]->copy_data(list, nullptr, 0, SCAN_COPY);
-            if (!c) sys_error(NULL_ENTITY_GIVEN, std::string("no copy of a ") + list[i]->type_name());
+            if (!c)
+                sys_error(NULL_ENTITY_GIVEN,
+                          std::string("no copy made of a ") + list[i]->type_name());
             copies.push_back(c);
         }
         for (ENTITY* c : copies) c->fix_common(copies.data(), SCAN_COPY);

@@ -12,9 +12,9 @@ METHOD_TABLE& attrib_methods() {
 }
 
 // Number of values of each owner-action enumeration, in the order of the action slots.
-constexpr long kActionValues[] = {SplitCustom + 1,       MergeCustom + 1,      TransCustom + 1,
-                                  CopyCustom + 1,        GeomChangedCustom + 1, GeomChangedCustom + 1,
-                                  GeomChangedCustom + 1, GeomChangedCustom + 1};
+constexpr long kActionValues[] = {
+    SplitCustom + 1,       MergeCustom + 1,       TransCustom + 1,       CopyCustom + 1,
+    GeomChangedCustom + 1, GeomChangedCustom + 1, GeomChangedCustom + 1, GeomChangedCustom + 1};
 }  // namespace
 
 ATTRIB::ATTRIB(ENTITY* owner) {

@@ -6,9 +6,12 @@
 #include "entity.h"
 
 // What happens to an attribute when its owner is ...
-enum split_action { SplitLose, SplitKeep, SplitCopy, SplitCustom };                   // split
-enum merge_action { MergeLose, MergeKeepKept, MergeKeepLost, MergeKeepOne, MergeCustom };  // merged
-enum trans_action { TransLose, TransIgnore, TransApply, TransCustom };                 // transformed
+// ... split,
+enum split_action { SplitLose, SplitKeep, SplitCopy, SplitCustom };
+// ... merged with another,
+enum merge_action { MergeLose, MergeKeepKept, MergeKeepLost, MergeKeepOne, MergeCustom };
+// ... transformed,
+enum trans_action { TransLose, TransIgnore, TransApply, TransCustom };
 // ... copied: only CopyCopy attributes go with the copy; CopyCustom calls copy_owner().
 enum copy_action { CopyLose, CopyKeep, CopyCopy, CopyCustom };
 // ... reversed, given new geometry, warped or changed by a local operation.

@@ -135,7 +135,8 @@ constexpr int BODY_LEVEL = 1;
 //   identity(level): level 0 or N gives its type code, a level above N gives -1, below N the
 //     parent's identity (negative levels count upwards: -1 is the parent's type);
 //   type_name(), size(), make_copy(), copy_data(), and save():
-//     save_begin(); write_id_level("my_type", N); Parent::save_common(list); <own data>; save_end();
+//     save_begin(); write_id_level("my_type", N); Parent::save_common(list); <own data>;
+//     save_end();
 //   a restore function: ACIS_NEW the type, Parent::restore_common(), read the own data;
 //   copy_data(): ACIS_NEW the type, copy_common(list, this, pm, dpcpy_skip, reason), own data.
 // save_common of a class writes its id and then calls its parent's save_common, so ids run

@@ -207,7 +207,8 @@ double BinaryFile::read_double() {
 }
 
 void BinaryFile::write_string(const char* s, std::size_t length) {
-    if (length > UINT32_MAX) sys_error(VALUE_TOO_LARGE, "a string of " + std::to_string(length) + " bytes");
+    if (length > UINT32_MAX)
+        sys_error(VALUE_TOO_LARGE, "a string of " + std::to_string(length) + " bytes");
     unsigned char head[5] = {kTagString};
     put_le(head + 1, length, 4);
     put(head, sizeof head);
@@ -245,7 +246,8 @@ int BinaryFile::read_id_level(std::string& name) {
     expect_tag(kTagId, "a type name");
     unsigned char head[2];
     get(head, sizeof head, "a type name");
-    if (head[1] == 0) sys_error(DATA_CORRUPT, "an empty type name at byte " + std::to_string(set_mark()));
+    if (head[1] == 0)
+        sys_error(DATA_CORRUPT, "an empty type name at byte " + std::to_string(set_mark()));
     std::string text(head[1], '\0');
     get(&text[0], text.size(), "a type name");
     name.swap(text);
