@@ -5,3 +5,4 @@
 #include "json/json_object.h"
 #include "json/enum_strings.h"
 #include "../log/logger.h"
+#include "trx_api_exchange_common.h"

@@ -1,0 +1,72 @@
+#pragma once
+
+// Shared test helpers: log capture and JSON round trips.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "log/logger.h"
+#include "trx_api/json/json_object.h"
+
+namespace trx::test {
+
+// Points the process-wide logger at a fresh file for the life of the object.
+class LogCapture {
+public:
+    explicit LogCapture(int level = vx_bridge::kDebug)
+        : m_path(::testing::TempDir() + "trx_log_" + std::to_string(getpid()) + "_" +
+                 std::to_string(s_counter++) + ".log") {
+        std::remove(m_path.c_str());
+        vx_bridge::LoggerHolder::initLogger(level, m_path);
+    }
+    ~LogCapture() { std::remove(m_path.c_str()); }
+
+    std::string text() const {
+        std::ifstream in(m_path);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    bool contains(const std::string& needle) const { return text().find(needle) != std::string::npos; }
+    // Records after the logger's own two opening lines.
+    int records() const {
+        int lines = 0;
+        for (char c : text()) lines += c == '\n';
+        return lines - 2;
+    }
+
+private:
+    static inline int s_counter = 0;
+    std::string m_path;
+};
+
+inline std::wstring toText(const IJsonObject& record) {
+    JsonDocument doc;
+    record.writeObject(doc, doc.GetAllocator());
+    std::wostringstream os;
+    JsonTextIO::write(os, doc, false);
+    return os.str();
+}
+
+inline void parseInto(IJsonObject& record, const std::wstring& text) {
+    JsonDocument doc;
+    std::wistringstream is(text);
+    JsonTextIO::read(is, doc);
+    ASSERT_FALSE(doc.HasParseError()) << "bad test JSON";
+    record.readObject(doc);
+}
+
+// Writes, prints, parses and reads into a fresh T.
+template <class T>
+T roundTrip(const T& record) {
+    T copy;
+    parseInto(copy, toText(record));
+    return copy;
+}
+
+}  // namespace trx::test
