@@ -11,6 +11,7 @@
 
 #include "json/enum_strings.h"
 #include "json/json_object.h"
+#include "trx_api_exchange_common.h"
 #include "trx_api_export.h"
 
 namespace trx {
@@ -974,6 +975,18 @@ class TRX_API OptionsSTL : public FormatOptions {
 
 private:
     EExportSaveMode m_saveMode = EExportSaveMode::unknown;
+};
+
+// The background colour travels as the colour's own JSON form (null for no colour).
+class TRX_API OptionsPDF : public FormatOptions {
+    TRX_OPTION_GROUP(OptionsPDF, PDF_3D)
+    const ExcColor& backgroundColor() const { return m_color; }
+    void setBackgroundColor(const ExcColor& v) { m_color = v; }
+
+    template <class Self, class F> static void fields(Self& s, F&& f) { f(L"color", s.m_color); }
+
+private:
+    ExcColor m_color;
 };
 
 }  // namespace exp

@@ -13,5 +13,6 @@ TRX_DEFINE_OPTION_GROUP(exp::OptionsParasolid, "OptionsParasolid")
 TRX_DEFINE_OPTION_GROUP(exp::OptionsSTEP, "OptionsStep")
 TRX_DEFINE_OPTION_GROUP(exp::OptionsXCGM, "OptionsXCGM")
 TRX_DEFINE_OPTION_GROUP(exp::OptionsSTL, "OptionsSTL")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsPDF, "OptionsPDF")
 
 }  // namespace trx

@@ -61,7 +61,7 @@ const GroupClass kExportGroups[] = {
     groupClass<exp::OptionsCatiaV4>(), groupClass<exp::OptionsCatiaV5>(),
     groupClass<exp::OptionsIGES>(), groupClass<exp::OptionsParasolid>(),
     groupClass<exp::OptionsSTEP>(), groupClass<exp::OptionsXCGM>(),
-    groupClass<exp::OptionsSTL>()};
+    groupClass<exp::OptionsSTL>(), groupClass<exp::OptionsPDF>()};
 
 template <std::size_t N>
 std::shared_ptr<IFormatOptions> make(const GroupClass (&table)[N], EFormatType format,
