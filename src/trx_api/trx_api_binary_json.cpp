@@ -1,0 +1,382 @@
+#include "trx_api_binary_json.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <istream>
+#include <limits>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+#include "detail/trace.h"
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the wire format is little-endian");
+
+namespace trx {
+namespace {
+
+enum Tag : unsigned char {
+    kNull = 0, kFalse = 1, kTrue = 2, kObject = 3, kArray = 4, kString = 5,
+    kInt32 = 6, kUint32 = 7, kInt64 = 8, kUint64 = 9, kDouble = 10
+};
+
+const char kTooDeep[] = "JsonBinaryIO: Nesting too deep";
+const char kNameNotString[] = "JsonBinaryIO: Member name is not a string";
+const char kNoType[] = "JsonBinaryIO: Failed to parse all bytes of type";
+const char kShortNumber[] = "JsonBinaryIO: Failed to read all the number of bytes";
+const char kShortString[] = "JsonBinaryIO: Failed to read all the bytes of string";
+
+Tag numberTag(const JsonValue& v) {
+    if (v.IsInt()) return kInt32;
+    if (v.IsUint()) return kUint32;
+    if (v.IsInt64()) return kInt64;
+    if (v.IsUint64()) return kUint64;
+    if (v.IsDouble()) return kDouble;
+    throw std::invalid_argument("JsonBinaryIO: Unknown number type");
+}
+
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+// UTF-16 code units of a wide string. Code points beyond Unicode cannot be carried and are
+// written as U+FFFD.
+std::uint64_t utf16Units(const wchar_t* s, std::size_t n) {
+    std::uint64_t units = n;
+    if constexpr (!kWideIsUtf16) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto c = static_cast<std::uint32_t>(s[i]);
+            units += c > 0xFFFF && c <= 0x10FFFF;
+        }
+    }
+    return units;
+}
+
+// ---- writing -----------------------------------------------------------------------
+//
+// Two passes: the first measures every container (so no seeking back is needed and a
+// buffer can be sized exactly), the second emits the bytes.
+
+class Measure {
+public:
+    std::vector<std::uint64_t> sizes;  // payload bytes of each container, in pre-order
+
+    std::uint64_t operator()(const JsonValue& v, unsigned depth) {
+        switch (v.GetType()) {
+        case rapidjson::kNullType:
+        case rapidjson::kFalseType:
+        case rapidjson::kTrueType:
+            return 1;
+        case rapidjson::kStringType:
+            return 9 + 2 * utf16Units(v.GetString(), v.GetStringLength());
+        case rapidjson::kNumberType:
+            return numberTag(v) <= kUint32 ? 5 : 9;
+        case rapidjson::kObjectType:
+        case rapidjson::kArrayType:
+            break;
+        }
+        if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
+        const std::size_t index = sizes.size();
+        sizes.push_back(0);
+        std::uint64_t payload = 0;
+        if (v.IsObject()) {
+            for (const auto& m : v.GetObject()) {
+                if (!m.name.IsString()) throw std::invalid_argument(kNameNotString);
+                payload += (*this)(m.name, depth + 1) + (*this)(m.value, depth + 1);
+            }
+        } else {
+            for (const auto& item : v.GetArray()) payload += (*this)(item, depth + 1);
+        }
+        sizes[index] = payload;
+        return 9 + payload;
+    }
+};
+
+// Into a buffer sized exactly by the measure.
+class BufferSink {
+public:
+    explicit BufferSink(char* p) : m_p(p) {}
+    char* space(std::size_t) { return m_p; }
+    void advance(std::size_t n) { m_p += n; }
+    char* position() const { return m_p; }
+
+private:
+    char* m_p;
+};
+
+// Into a stream, in blocks.
+class StreamSink {
+public:
+    explicit StreamSink(std::ostream& os) : m_os(os) {}
+    ~StreamSink() { drain(); }
+    StreamSink(const StreamSink&) = delete;
+    StreamSink& operator=(const StreamSink&) = delete;
+    // n never exceeds the block
+    char* space(std::size_t n) {
+        if (sizeof(m_buf) - m_used < n) drain();
+        return m_buf + m_used;
+    }
+    void advance(std::size_t n) { m_used += n; }
+    void drain() {
+        if (m_used != 0) m_os.write(m_buf, static_cast<std::streamsize>(m_used));
+        m_used = 0;
+    }
+
+private:
+    std::ostream& m_os;
+    std::size_t m_used = 0;
+    char m_buf[1 << 16];
+};
+
+template <class Sink>
+class Emitter {
+public:
+    Emitter(Sink& out, const std::vector<std::uint64_t>& sizes) : m_out(out), m_sizes(sizes) {}
+
+    void value(const JsonValue& v) {
+        switch (v.GetType()) {
+        case rapidjson::kNullType: return tag(kNull);
+        case rapidjson::kFalseType: return tag(kFalse);
+        case rapidjson::kTrueType: return tag(kTrue);
+        case rapidjson::kStringType: return string(v.GetString(), v.GetStringLength());
+        case rapidjson::kNumberType: return number(v);
+        case rapidjson::kObjectType:
+            container(kObject);
+            for (const auto& m : v.GetObject()) {
+                value(m.name);
+                value(m.value);
+            }
+            return;
+        case rapidjson::kArrayType:
+            container(kArray);
+            for (const auto& item : v.GetArray()) value(item);
+            return;
+        }
+    }
+
+private:
+    void tag(Tag t) {
+        *m_out.space(1) = static_cast<char>(t);
+        m_out.advance(1);
+    }
+    template <class T>
+    void scalar(Tag t, T x) {
+        char* p = m_out.space(1 + sizeof(T));
+        *p = static_cast<char>(t);
+        std::memcpy(p + 1, &x, sizeof(T));
+        m_out.advance(1 + sizeof(T));
+    }
+    void container(Tag t) { scalar(t, m_sizes[m_next++]); }
+    void number(const JsonValue& v) {
+        switch (numberTag(v)) {
+        case kInt32: return scalar(kInt32, static_cast<std::int32_t>(v.GetInt()));
+        case kUint32: return scalar(kUint32, static_cast<std::uint32_t>(v.GetUint()));
+        case kInt64: return scalar(kInt64, static_cast<std::int64_t>(v.GetInt64()));
+        case kUint64: return scalar(kUint64, static_cast<std::uint64_t>(v.GetUint64()));
+        default: return scalar(kDouble, v.GetDouble());
+        }
+    }
+    void string(const wchar_t* s, std::size_t n) {
+        scalar(kString, utf16Units(s, n));
+        constexpr std::size_t kPiece = 8192;  // characters per block, at most 4 bytes each
+        for (std::size_t i = 0; i < n;) {
+            const std::size_t m = std::min(kPiece, n - i);
+            char* const start = m_out.space(4 * m);
+            char* p = start;
+            for (std::size_t k = 0; k < m; ++k) {
+                auto c = static_cast<std::uint32_t>(s[i + k]);
+                if (!kWideIsUtf16 && c > 0xFFFF) {
+                    if (c <= 0x10FFFF) {
+                        c -= 0x10000;
+                        put16(p, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
+                        c = 0xDC00 + (c & 0x3FF);
+                    } else {
+                        c = 0xFFFD;
+                    }
+                }
+                put16(p, static_cast<std::uint16_t>(c));
+            }
+            m_out.advance(static_cast<std::size_t>(p - start));
+            i += m;
+        }
+    }
+    static void put16(char*& p, std::uint16_t u) {
+        std::memcpy(p, &u, 2);
+        p += 2;
+    }
+
+    Sink& m_out;
+    const std::vector<std::uint64_t>& m_sizes;
+    std::size_t m_next = 0;
+};
+
+// ---- reading -----------------------------------------------------------------------
+
+// Feeds the decoded values to a document as parse events: the document gathers each
+// container's children on its stack and then allocates the container at its exact size, as
+// its own text parser does (no growth by half again, no copies of the values).
+class Decoder {
+public:
+    Decoder(const char* data, std::size_t size)
+        : m_begin(reinterpret_cast<const unsigned char*>(data)), m_p(m_begin),
+          m_end(m_begin + size) {}
+
+    std::size_t used() const { return static_cast<std::size_t>(m_p - m_begin); }
+
+    // The generator interface of JsonDocument::Populate.
+    bool operator()(JsonDocument& h) {
+        value(h, 0);
+        return true;
+    }
+
+private:
+    void value(JsonDocument& h, unsigned depth) {
+        if (m_p == m_end) throw std::length_error(kNoType);
+        const unsigned char t = *m_p++;
+        switch (t) {
+        case kNull: h.Null(); return;
+        case kFalse: h.Bool(false); return;
+        case kTrue: h.Bool(true); return;
+        case kObject:
+        case kArray: return container(h, t == kObject, depth);
+        case kString: return string(h, false);
+        case kInt32: h.Int(scalar<std::int32_t>()); return;
+        case kUint32: h.Uint(scalar<std::uint32_t>()); return;
+        // Integer setters pick the flags of the value, so a small int64 tests IsInt again.
+        case kInt64: h.Int64(scalar<std::int64_t>()); return;
+        case kUint64: h.Uint64(scalar<std::uint64_t>()); return;
+        case kDouble: h.Double(scalar<double>()); return;
+        default: throw std::invalid_argument("JsonBinaryIO: Unknown value type");
+        }
+    }
+
+    std::size_t left() const { return static_cast<std::size_t>(m_end - m_p); }
+
+    template <class T>
+    T scalar() {
+        if (left() < sizeof(T)) throw std::length_error(kShortNumber);
+        T x;
+        std::memcpy(&x, m_p, sizeof(T));
+        m_p += sizeof(T);
+        return x;
+    }
+
+    void container(JsonDocument& h, bool object, unsigned depth) {
+        if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
+        const auto bytes = scalar<std::uint64_t>();
+        if (bytes > left()) throw std::length_error(kNoType);
+        const unsigned char* const stop = m_p + bytes;
+        object ? h.StartObject() : h.StartArray();
+        rapidjson::SizeType n = 0;
+        while (m_p < stop) {  // the last child may reach past the count, as it always could
+            if (n == std::numeric_limits<rapidjson::SizeType>::max())
+                throw std::length_error("JsonBinaryIO: Too many values in a container");
+            if (object) {
+                if (m_p == m_end) throw std::length_error(kNoType);
+                if (*m_p++ != kString) throw std::invalid_argument(kNameNotString);
+                string(h, true);
+            }
+            value(h, depth + 1);
+            ++n;
+        }
+        object ? h.EndObject(n) : h.EndArray(n);
+    }
+
+    void string(JsonDocument& h, bool key) {
+        const auto units = scalar<std::uint64_t>();
+        if (units > left() / 2) throw std::length_error(kShortString);
+        if (units > std::numeric_limits<rapidjson::SizeType>::max())
+            throw std::length_error("JsonBinaryIO: String too long");
+        const auto n = static_cast<std::size_t>(units);
+        m_text.resize(n + 1);  // never empty: the copy below always has a source
+        std::size_t len = 0;
+        if constexpr (kWideIsUtf16) {
+            std::memcpy(m_text.data(), m_p, 2 * n);
+            len = n;
+        } else {
+            for (std::size_t i = 0; i < n; ++i) {
+                std::uint32_t u = unit(i);
+                if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
+                    const std::uint32_t low = unit(i + 1);
+                    if (low >= 0xDC00 && low <= 0xDFFF) {
+                        u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+                        ++i;
+                    }
+                }
+                m_text[len++] = static_cast<wchar_t>(u);
+            }
+        }
+        m_p += 2 * n;
+        const auto length = static_cast<rapidjson::SizeType>(len);
+        key ? h.Key(m_text.data(), length, true) : h.String(m_text.data(), length, true);
+    }
+    std::uint32_t unit(std::size_t i) const {
+        std::uint16_t u;
+        std::memcpy(&u, m_p + 2 * i, 2);
+        return u;
+    }
+
+    const unsigned char* const m_begin;
+    const unsigned char* m_p;
+    const unsigned char* const m_end;
+    std::vector<wchar_t> m_text;
+};
+
+}  // namespace
+
+std::ostream& JsonBinaryIO::write(std::ostream& os, const JsonValue& value) {
+    TRX_TRACE();
+    Measure measure;
+    measure(value, 0);
+    StreamSink sink(os);
+    Emitter<StreamSink>(sink, measure.sizes).value(value);
+    sink.drain();
+    return os;
+}
+
+void JsonBinaryIO::write(std::string& out, const JsonValue& value) {
+    TRX_TRACE();
+    Measure measure;
+    const std::uint64_t total = measure(value, 0);
+    out.resize(static_cast<std::size_t>(total));
+    BufferSink sink(&out[0]);
+    Emitter<BufferSink>(sink, measure.sizes).value(value);
+}
+
+std::size_t JsonBinaryIO::read(const char* data, std::size_t size, JsonValue& value,
+                               JsonAllocator& allocator) {
+    TRX_TRACE();
+    Decoder decoder(data, size);
+    // A document over the caller's allocator, so the values live there; `value` is
+    // untouched when reading fails.
+    JsonDocument builder(&allocator);
+    builder.Populate(decoder);
+    value = static_cast<JsonValue&>(builder);  // moves
+    return decoder.used();
+}
+
+std::istream& JsonBinaryIO::read(std::istream& is, JsonValue& value, JsonAllocator& allocator) {
+    TRX_TRACE();
+    // Decode from one block of memory rather than through the stream value by value.
+    std::string bytes;
+    std::streambuf* const sb = is.good() ? is.rdbuf() : nullptr;
+    std::streamoff start = -1;
+    if (sb != nullptr) {
+        start = sb->pubseekoff(0, std::ios::cur, std::ios::in);
+        const std::streamoff last = start < 0 ? -1 : std::streamoff(sb->pubseekoff(0, std::ios::end, std::ios::in));
+        if (start >= 0 && last >= start) {
+            sb->pubseekpos(start, std::ios::in);
+            bytes.resize(static_cast<std::size_t>(last - start));
+            bytes.resize(static_cast<std::size_t>(sb->sgetn(&bytes[0], static_cast<std::streamsize>(bytes.size()))));
+        } else {
+            start = -1;
+            char block[1 << 16];
+            for (std::streamsize got; (got = sb->sgetn(block, sizeof(block))) > 0;)
+                bytes.append(block, static_cast<std::size_t>(got));
+        }
+    }
+    const std::size_t used = read(bytes.data(), bytes.size(), value, allocator);
+    if (start >= 0) sb->pubseekpos(start + static_cast<std::streamoff>(used), std::ios::in);
+    return is;
+}
+
+}  // namespace trx

@@ -1,0 +1,283 @@
+#include "trx_api_compression.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include "detail/trace.h"
+
+namespace trx {
+namespace {
+
+// ---- compression -------------------------------------------------------------------
+
+struct FreeCompressor {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+// A compressor holds a few hundred KiB of tables; keep one per thread for the last level.
+libdeflate_compressor* compressorFor(int level) {
+    thread_local std::unique_ptr<libdeflate_compressor, FreeCompressor> cached;
+    thread_local int cachedLevel = 0;
+    if (level == -1) level = 6;  // the customary default
+    if (!cached || cachedLevel != level) {
+        cached.reset(libdeflate_alloc_compressor(level));  // null for a level out of range
+        if (!cached) throw std::runtime_error("deflate init failed");
+        cachedLevel = level;
+    }
+    return cached.get();
+}
+
+constexpr char kOsUnix = 3;  // gzip header: operating system
+
+template <class Buffer>
+void deflateInto(Buffer& out, const char* data, std::uint64_t size, int level) {
+    TRX_TRACE();
+    libdeflate_compressor* c = compressorFor(level);
+    if (size == 0) {
+        // The shortest member (an empty fixed block), byte for byte what zlib writes.
+        static const char kEmpty[20] = {'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, kOsUnix, 3, 0};
+        out.assign(kEmpty, kEmpty + sizeof(kEmpty));
+        return;
+    }
+    const std::size_t bound = libdeflate_gzip_compress_bound(c, size);
+    out.resize(bound);
+    const std::size_t n = libdeflate_gzip_compress(c, data, size, &out[0], bound);
+    if (n == 0) throw std::runtime_error("deflate failed");  // cannot happen within the bound
+    out.resize(n);
+    out[9] = kOsUnix;  // the header zlib writes here; libdeflate leaves "unknown"
+}
+
+// ---- expansion ---------------------------------------------------------------------
+
+class Inflater {
+public:
+    Inflater() {
+        // 15-bit window, zlib or gzip header detected automatically
+        if (inflateInit2(&m_stream, 15 + 32) != Z_OK)
+            throw std::runtime_error("inflate init failed");
+    }
+    ~Inflater() { inflateEnd(&m_stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream& stream() { return m_stream; }
+
+private:
+    z_stream m_stream{};
+};
+
+std::uint32_t readLe32(const char* p) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+           std::uint32_t(b[3]) << 24;
+}
+
+// First guess of the expanded size. A gzip trailer states it (modulo 2^32), but the input is
+// not trusted: the guess is used only while deflate's ~1032:1 ratio allows it.
+std::uint64_t expandedSizeGuess(const char* data, std::uint64_t size) {
+    if (size >= 18 && static_cast<unsigned char>(data[0]) == 0x1F &&
+        static_cast<unsigned char>(data[1]) == 0x8B) {
+        const std::uint64_t stated = readLe32(data + size - 4);
+        if (stated <= size * 1032) return stated;
+    }
+    return size * 2;
+}
+
+template <class Buffer>
+void inflateInto(Buffer& out, const char* data, std::uint64_t size, std::uint64_t maxSize) {
+    TRX_TRACE();
+    out.clear();
+    if (size == 0) return;
+    maxSize = std::min<std::uint64_t>(maxSize, std::uint64_t(PTRDIFF_MAX) / 2);
+    // One byte of room beyond the limit tells a stream that reaches it from one that passes it.
+    const std::uint64_t room = maxSize + 1;
+    Inflater inflater;
+    z_stream& zs = inflater.stream();
+    try {
+        out.resize(std::min(room, std::max<std::uint64_t>(expandedSizeGuess(data, size), 64)));
+        std::uint64_t produced = 0;
+        const char* in = data;
+        std::uint64_t inLeft = size;
+        for (;;) {
+            if (produced == out.size()) {
+                if (out.size() >= room)
+                    throw std::runtime_error("expanded data exceeds the size limit");
+                out.resize(std::min(room, std::max<std::uint64_t>(out.size() * 2, 1 << 16)));
+            }
+            if (zs.avail_in == 0 && inLeft != 0) {
+                const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(inLeft, UINT_MAX));
+                zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
+                zs.avail_in = chunk;
+                in += chunk;
+                inLeft -= chunk;
+            }
+            const auto space = static_cast<uInt>(std::min<std::uint64_t>(out.size() - produced, UINT_MAX));
+            zs.next_out = reinterpret_cast<Bytef*>(&out[0] + produced);
+            zs.avail_out = space;
+            const int ret = inflate(&zs, Z_NO_FLUSH);
+            produced += space - zs.avail_out;
+            if (ret == Z_STREAM_END) break;  // the only sign of complete data
+            if (ret == Z_OK) continue;
+            if (ret == Z_BUF_ERROR) {
+                // No progress: either more room is needed or the input ran out too early.
+                if (zs.avail_in == 0 && inLeft == 0)
+                    throw std::runtime_error("unexpected end of compressed data");
+                continue;
+            }
+            throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
+        }
+        if (produced > maxSize) throw std::runtime_error("expanded data exceeds the size limit");
+        out.resize(produced);
+    } catch (...) {
+        out.clear();  // never leave partial data behind
+        throw;
+    }
+}
+
+// ---- Base64 ------------------------------------------------------------------------
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+struct DecodeTable {
+    signed char value[256];
+    DecodeTable() {
+        std::memset(value, -1, sizeof(value));
+        for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+    }
+};
+
+template <class Ch>
+int sextet(Ch c) {
+    static const DecodeTable table;
+    const auto u = static_cast<std::make_unsigned_t<Ch>>(c);
+    return u < 256 ? table.value[u] : -1;
+}
+
+template <class Ch>
+std::uint64_t encodeTo(Ch* out, const unsigned char* in, std::uint64_t n) {
+    Ch* o = out;
+    std::uint64_t i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const std::uint32_t v = std::uint32_t(in[i]) << 16 | std::uint32_t(in[i + 1]) << 8 | in[i + 2];
+        o[0] = static_cast<Ch>(kAlphabet[v >> 18]);
+        o[1] = static_cast<Ch>(kAlphabet[(v >> 12) & 63]);
+        o[2] = static_cast<Ch>(kAlphabet[(v >> 6) & 63]);
+        o[3] = static_cast<Ch>(kAlphabet[v & 63]);
+        o += 4;
+    }
+    if (i < n) {
+        const bool pair = n - i == 2;
+        const std::uint32_t v = std::uint32_t(in[i]) << 16 | (pair ? std::uint32_t(in[i + 1]) << 8 : 0);
+        o[0] = static_cast<Ch>(kAlphabet[v >> 18]);
+        o[1] = static_cast<Ch>(kAlphabet[(v >> 12) & 63]);
+        o[2] = static_cast<Ch>(pair ? kAlphabet[(v >> 6) & 63] : '=');
+        o[3] = static_cast<Ch>('=');
+        o += 4;
+    }
+    return static_cast<std::uint64_t>(o - out);
+}
+
+template <class Ch>
+std::pair<std::uint64_t, std::uint64_t> decodeFrom(unsigned char* out, const Ch* in, std::uint64_t n) {
+    unsigned char* o = out;
+    std::uint64_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const int a = sextet(in[i]), b = sextet(in[i + 1]), c = sextet(in[i + 2]), d = sextet(in[i + 3]);
+        if ((a | b | c | d) < 0) break;
+        const std::uint32_t v = std::uint32_t(a) << 18 | std::uint32_t(b) << 12 | std::uint32_t(c) << 6 | std::uint32_t(d);
+        o[0] = static_cast<unsigned char>(v >> 16);
+        o[1] = static_cast<unsigned char>(v >> 8);
+        o[2] = static_cast<unsigned char>(v);
+        o += 3;
+    }
+    // A last group of k < 4 characters before "=", a foreign character or the end: k - 1 bytes.
+    std::uint32_t v = 0;
+    int k = 0;
+    for (; k < 3 && i < n; ++k, ++i) {
+        const int s = sextet(in[i]);
+        if (s < 0) break;
+        v |= std::uint32_t(s) << (18 - 6 * k);
+    }
+    if (k >= 2) *o++ = static_cast<unsigned char>(v >> 16);
+    if (k == 3) *o++ = static_cast<unsigned char>(v >> 8);
+    return {static_cast<std::uint64_t>(o - out), i};
+}
+
+}  // namespace
+
+void Compressor::compress(std::vector<char>& out, const char* data, std::uint64_t size, int level) {
+    deflateInto(out, data, size, level);
+}
+
+void Compressor::compress(std::string& out, const char* data, std::uint64_t size, int level) {
+    deflateInto(out, data, size, level);
+}
+
+void Compressor::decompress(std::vector<char>& out, const char* data, std::uint64_t size,
+                            std::uint64_t maxSize) {
+    inflateInto(out, data, size, maxSize);
+}
+
+void Compressor::decompress(std::string& out, const char* data, std::uint64_t size,
+                            std::uint64_t maxSize) {
+    inflateInto(out, data, size, maxSize);
+}
+
+bool Compressor::isCompressed(const char* data, std::uint64_t size) {
+    if (data == nullptr || size < 3) return false;
+    const auto b0 = static_cast<unsigned char>(data[0]), b1 = static_cast<unsigned char>(data[1]);
+    if (b0 == 0x1F && b1 == 0x8B) return true;  // gzip
+    return b0 == 0x78 && (b1 == 0x9C || b1 == 0x01 || b1 == 0xDA || b1 == 0x5E);  // zlib
+}
+
+std::uint64_t Base64::encodedSize(std::uint64_t n) { return (n + 2) / 3 * 4; }
+
+std::uint64_t Base64::decodedSize(std::uint64_t n) {
+    return n / 4 * 3 + (n % 4 > 1 ? n % 4 - 1 : 0);
+}
+
+std::uint64_t Base64::encodeImpl(void* out, const void* in, std::uint64_t n) {
+    return encodeTo(static_cast<char*>(out), static_cast<const unsigned char*>(in), n);
+}
+
+std::pair<std::uint64_t, std::uint64_t> Base64::decodeImpl(void* out, const char* in, std::uint64_t n) {
+    return decodeFrom(static_cast<unsigned char*>(out), in, n);
+}
+
+// The text is plain ASCII, so it is coded straight from and to wide characters.
+template <class T>
+void Base64::encode(const std::vector<T>& values, std::wstring& text) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    const std::uint64_t bytes = values.size() * sizeof(T);
+    text.resize(encodedSize(bytes));
+    text.resize(encodeTo(&text[0], reinterpret_cast<const unsigned char*>(values.data()), bytes));
+}
+
+template <class T>
+void Base64::decode(const std::wstring& text, std::vector<T>& values) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    // Room for every byte the text can give, a short last group included.
+    values.resize((decodedSize(text.size()) + sizeof(T) - 1) / sizeof(T));
+    const auto written = decodeFrom(reinterpret_cast<unsigned char*>(values.data()), text.data(),
+                                    text.size()).first;
+    values.resize(written / sizeof(T));
+}
+
+#define TRX_BASE64_FOR(T)                                                        \
+    template void Base64::encode<T>(const std::vector<T>&, std::wstring&);      \
+    template void Base64::decode<T>(const std::wstring&, std::vector<T>&)
+TRX_BASE64_FOR(char);
+TRX_BASE64_FOR(unsigned char);
+TRX_BASE64_FOR(std::int32_t);
+TRX_BASE64_FOR(std::uint32_t);
+TRX_BASE64_FOR(float);
+TRX_BASE64_FOR(double);
+#undef TRX_BASE64_FOR
+
+}  // namespace trx

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "mp/shared_buffer.h"
+
+using mp::SharedBuffer;
+using mp::SharedMemoryException;
+using Buffer = SharedBuffer<char>;
+
+namespace {
+
+// Segment names unique to this process; every segment a test made is removed afterwards.
+class SharedBufferTest : public ::testing::Test {
+protected:
+    std::wstring fresh() {
+        static int counter = 0;
+        m_names.push_back(L"trx-test-" + std::to_wstring(getpid()) + L"-" + std::to_wstring(++counter));
+        return m_names.back();
+    }
+    void TearDown() override {
+        for (const auto& name : m_names) Buffer::remove(name);
+    }
+    static bool exists(const std::wstring& name) {
+        const int fd = shm_open(Buffer::nativeName(name).c_str(), O_RDONLY, 0);
+        if (fd >= 0) close(fd);
+        return fd >= 0;
+    }
+
+private:
+    std::vector<std::wstring> m_names;
+};
+
+std::string refusal(const std::wstring& name) {
+    try {
+        Buffer buffer(name, true);
+    } catch (const SharedMemoryException& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+std::vector<char> pattern(std::size_t n, int seed) {
+    std::vector<char> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<char>(i * 31 + seed);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(SharedBufferTest, NamesFollowTheRule) {
+    EXPECT_EQ(refusal(L""), "Shared variable name mustn't be empty");
+    const std::vector<std::wstring> bad{L".", L"..", L".hidden", L"a/b", L"/abs", L"a b", L"caf\u00e9",
+                                        L"tab\t", std::wstring(201, L'x'), std::wstring(L"nul\0x", 5)};
+    for (const auto& name : bad) EXPECT_EQ(refusal(name), "Shared variable name is not valid");
+
+    // The native name carries the library's root: "mp-v23-" and its fixed name-based UUID.
+    EXPECT_EQ(Buffer::rootName(), "mp-v23-0d9ce2aa-3bf7-3e92-b72a-352379b1f881");
+    EXPECT_EQ(Buffer::nativeName(L"Ab-9_x.y"), "/mp-v23-0d9ce2aa-3bf7-3e92-b72a-352379b1f881-Ab-9_x.y");
+
+    // The longest name and every allowed character work; the segment is owner-only.
+    const std::wstring longest = fresh() + L"." + std::wstring(200, L'z');
+    const std::wstring name = longest.substr(0, 200);
+    Buffer buffer(name, true);
+    const int fd = shm_open(Buffer::nativeName(name).c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    struct stat st {};
+    ASSERT_EQ(fstat(fd, &st), 0);
+    close(fd);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(SharedBufferTest, SegmentHoldsExactlyTheLastWrite) {
+    const std::wstring name = fresh();
+    Buffer buffer(name, true);
+    std::vector<char> data{'x'};
+    buffer.read(data);
+    EXPECT_TRUE(data.empty());  // created empty
+    EXPECT_EQ(buffer.size(), 0u);
+
+    buffer.write("0123456789", 10);
+    buffer.write("abcd", 4);
+    EXPECT_EQ(buffer.size(), 4u);
+    buffer.read(data);
+    EXPECT_EQ(std::string(data.begin(), data.end()), "abcd");
+
+    const std::vector<char> big = pattern(3 << 20, 1);
+    buffer.write(big.data(), big.size());
+    buffer.read(data);
+    EXPECT_EQ(data, big);
+
+    buffer.clear();
+    EXPECT_EQ(buffer.size(), 0u);
+    buffer.read(data);
+    EXPECT_TRUE(data.empty());
+    buffer.write(nullptr, 0);
+    EXPECT_EQ(buffer.size(), 0u);
+    EXPECT_EQ(buffer.name(), name);
+}
+
+TEST_F(SharedBufferTest, RemovalFollowsTheFlag) {
+    const std::wstring kept = fresh(), removed = fresh();
+    {
+        Buffer writer(kept, false);
+        writer.write("payload", 7);
+        Buffer other(removed, true);
+        other.write("gone", 4);
+    }
+    EXPECT_TRUE(exists(kept));
+    EXPECT_FALSE(exists(removed));
+    {
+        Buffer reader(kept, true);
+        std::vector<char> data;
+        reader.read(data);
+        EXPECT_EQ(std::string(data.begin(), data.end()), "payload");
+        Buffer again(removed, true);  // a removed name opens as a new, empty segment
+        again.read(data);
+        EXPECT_TRUE(data.empty());
+    }
+    EXPECT_FALSE(exists(kept));
+    EXPECT_FALSE(exists(removed));
+    EXPECT_FALSE(Buffer::remove(kept));
+
+    // The owner can change its mind, as a sender that keeps ownership does.
+    const std::wstring later = fresh();
+    {
+        Buffer b(later, true);
+        b.setRemoveOnDestroy(false);
+    }
+    EXPECT_TRUE(exists(later));
+    EXPECT_TRUE(Buffer::remove(later));
+}
+
+TEST_F(SharedBufferTest, AnotherProcessReadsWhatOneWrote) {
+    const std::vector<char> payload = pattern(1 << 20, 7);
+
+    // The child writes and leaves; the parent reads and removes.
+    const std::wstring toParent = fresh();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int code = 0;
+        try {
+            Buffer out(toParent, false);
+            out.write(payload.data(), payload.size());
+        } catch (...) {
+            code = 1;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    {
+        Buffer in(toParent, true);
+        std::vector<char> data;
+        in.read(data);
+        EXPECT_EQ(data, payload);
+    }
+    EXPECT_FALSE(exists(toParent));
+
+    // The parent writes; the child reads, compares and removes.
+    const std::wstring toChild = fresh();
+    {
+        Buffer out(toChild, false);
+        out.write(payload.data(), payload.size());
+    }
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int code = 2;
+        try {
+            Buffer in(toChild, true);
+            std::vector<char> data;
+            in.read(data);
+            code = data == payload ? 0 : 3;
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(exists(toChild));
+}
+
+TEST(MpException, CarriesNarrowTextAndCopies) {
+    try {
+        throw SharedMemoryException(L"caf\u00e9 \U0001F600");
+    } catch (const mp::Exception& e) {
+        EXPECT_STREQ(e.what(), "caf\xc3\xa9 \xf0\x9f\x98\x80");
+        const mp::Exception copy = e;
+        EXPECT_STREQ(copy.what(), e.what());
+    }
+}
