@@ -15,3 +15,5 @@
 #include "trx_api_exchange_object.h"
 #include "trx_api_exchange_messages.h"
 #include "trx_api_exchange_structure.h"
+#include "trx_api_command.h"
+#include "trx_api_bridge_info.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../mp/serializable.h"
 #include "json/enum_strings.h"
 #include "json/json_object.h"
 #include "trx_api_exchange_common.h"
@@ -1117,6 +1118,58 @@ public:
     virtual void setXcgmFormatVersion(int v) = 0;
     virtual bool printDebugLog() const = 0;
     virtual void setPrintDebugLog(bool v) = 0;
+};
+
+// ---- command ---------------------------------------------------------------------------
+
+// One request to the bridge. Import and export carry the option set of their interface family;
+// only sets made by the factories below are accepted.
+class TRX_API Command : public mp::ISerializable {
+public:
+    enum EType : std::int32_t { Unknown = 0, Info = 1, Import = 2, Export = 3, Ping = 4 };
+
+    EType type() const { return m_type; }
+    void setType(EType type) { m_type = type; }
+    EBridgeInterface internalInterface() const { return m_interface; }
+    void setInternalInterface(EBridgeInterface v) { m_interface = v; }
+    bool useMultiThreading() const { return m_useMultiThreading; }
+    void setUseMultiThreading(bool v) { m_useMultiThreading = v; }
+
+    std::shared_ptr<ImportOptions> importOptions() const { return m_importOptions; }
+    std::shared_ptr<ExportOptions> exportOptions() const { return m_exportOptions; }
+    std::shared_ptr<LegacyImportOptions> legacyImportOptions() const {
+        return m_legacyImportOptions;
+    }
+    std::shared_ptr<LegacyExportOptions> legacyExportOptions() const {
+        return m_legacyExportOptions;
+    }
+    // Throw std::invalid_argument unless the set comes from newImportOptions/newExportOptions.
+    void setImportOptions(const std::shared_ptr<ImportOptions>& options);
+    void setExportOptions(const std::shared_ptr<ExportOptions>& options);
+    void setLegacyImportOptions(const std::shared_ptr<LegacyImportOptions>& options) {
+        m_legacyImportOptions = options;
+    }
+    void setLegacyExportOptions(const std::shared_ptr<LegacyExportOptions>& options) {
+        m_legacyExportOptions = options;
+    }
+
+    // Fresh default sets of the library's own implementation.
+    static std::shared_ptr<ImportOptions> newImportOptions();
+    static std::shared_ptr<ExportOptions> newExportOptions();
+    static std::shared_ptr<LegacyImportOptions> newLegacyImportOptions();
+    static std::shared_ptr<LegacyExportOptions> newLegacyExportOptions();
+
+    void writeObject(std::wostream& os) const override;
+    void readObject(std::wistream& is) override;
+
+private:
+    EType m_type = Unknown;
+    EBridgeInterface m_interface = EBridgeInterface::UConnect;
+    std::shared_ptr<ImportOptions> m_importOptions;
+    std::shared_ptr<ExportOptions> m_exportOptions;
+    std::shared_ptr<LegacyImportOptions> m_legacyImportOptions;
+    std::shared_ptr<LegacyExportOptions> m_legacyExportOptions;
+    bool m_useMultiThreading = false;
 };
 
 }  // namespace trx

@@ -234,6 +234,8 @@ namespace detail {
 std::wstring requiredString(const JsonValue& object, const wchar_t* key, const char* message);
 // The DEBUG record "<text><narrow value>".
 void debugValue(const char* text, const std::wstring& value);
+// The interface a name stands for; a name other than "connect" and "legacy" gives UConnect.
+EBridgeInterface interfaceFromName(const std::wstring& name);
 }  // namespace detail
 
 }  // namespace trx

@@ -6,10 +6,6 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(EBridgeInterface,
-    {EBridgeInterface::UConnect, L"uconnect"}, {EBridgeInterface::Connect, L"connect"},
-    {EBridgeInterface::Legacy, L"legacy"});
-
 TRX_ENUM_NAMES(EOperationType,
     {EOperationType::Options, L"options"}, {EOperationType::Import, L"import"},
     {EOperationType::Export, L"export"});
