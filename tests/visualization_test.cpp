@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "trx_api/trx_api_binary_json.h"
+#include "trx_api/trx_api_compression.h"
 #include "trx_api/trx_api_exchange_visualization.h"
 
 using namespace trx;
@@ -642,4 +644,41 @@ TEST(VisuScene, DeepTreeRoundTripKeepsEverythingInOrder) {
     ExcVisuNode changed = meshes;
     changed.setChildNodes(reordered);
     EXPECT_NE(changed, meshes);
+}
+
+TEST(VisuExchange, RegisteredBinaryAndCompressed) {
+    ExcBlockVisualization empty;
+    empty.setBlockId(18446744073709551615ull);
+    EXPECT_EQ(toText(empty), L"{\"block_id\":18446744073709551615}");
+    EXPECT_EQ(toText(ExcRootAssemblyVisualization()), L"{}");
+    EXPECT_EQ(roundTrip(empty), empty);
+
+    const auto block = ExchangeObjectRegistry::instance().get(L"exc_block_visualization");
+    const auto root = ExchangeObjectRegistry::instance().get(L"exc_root_assembly_visualization");
+    ASSERT_TRUE(std::dynamic_pointer_cast<ExcBlockVisualization>(block));
+    ASSERT_TRUE(std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(root));
+    EXPECT_EQ(block->objectName(), ExcBlockVisualization::objName());
+    EXPECT_EQ(root->objectName(), L"exc_root_assembly_visualization");
+    EXPECT_TRUE(block->binary() && block->compress() && root->binary() && root->compress());
+
+    // The binary form: binary JSON, gzip, and back.
+    ExcRootAssemblyVisualization sent;
+    sent.setVisualizationData(sampleVisualization());
+    JsonDocument doc;
+    sent.writeObject(doc, doc.GetAllocator());
+    std::string bytes;
+    JsonBinaryIO::write(bytes, doc);
+    std::vector<char> packed, expanded;
+    Compressor::compress(packed, bytes.data(), bytes.size());
+    Compressor::decompress(expanded, packed.data(), packed.size());
+    JsonDocument received;
+    JsonBinaryIO::read(expanded.data(), expanded.size(), received, received.GetAllocator());
+    root->readObject(received);
+    EXPECT_EQ(dynamic_cast<const ExcRootAssemblyVisualization&>(*root), sent);
+
+    LogCapture log;
+    parseInto(*block, L"\"x\"");
+    EXPECT_TRUE(log.contains("ExcBlockVisualization object should have a JSON object type."));
+    parseInto(*root, L"7");
+    EXPECT_TRUE(log.contains("ExcRootAssemblyVisualization object should have a JSON object type."));
 }
