@@ -23,6 +23,7 @@
 #include "trx_api_exchange_pmi_annotation.h"
 #include "trx_api_exchange_pmi_gdt.h"
 #include "trx_api_exchange_pmi_dimension.h"
+#include "trx_api_exchange_pmi.h"
 #include "trx_api_exchange_mfg.h"
 #include "trx_api_exchange_misc_mechanical.h"
 #include "trx_api_command.h"
