@@ -25,3 +25,4 @@
 #include "trx_api_exchange_pmi_dimension.h"
 #include "trx_api_exchange_mfg.h"
 #include "trx_api_exchange_misc_mechanical.h"
+#include "trx_api_exchange_mechanical.h"
