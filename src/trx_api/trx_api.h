@@ -28,3 +28,4 @@
 #include "trx_api_exchange_misc_mechanical.h"
 #include "trx_api_command.h"
 #include "trx_api_bridge_info.h"
+#include "trx_api_exchange_mechanical.h"
