@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "detail/bytes.h"
 #include "detail/trace.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the wire format is little-endian");
@@ -340,6 +341,16 @@ void JsonBinaryIO::write(std::string& out, const JsonValue& value) {
     out.resize(static_cast<std::size_t>(total));
     BufferSink sink(&out[0]);
     Emitter<BufferSink>(sink, measure.sizes).value(value);
+}
+
+detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
+    TRX_TRACE();
+    Measure measure;
+    const std::uint64_t total = measure(value, 0);
+    Bytes out(static_cast<std::size_t>(total));  // every byte is written once, none cleared
+    BufferSink sink(out.data());
+    Emitter<BufferSink>(sink, measure.sizes).value(value);
+    return out;
 }
 
 std::size_t JsonBinaryIO::read(const char* data, std::size_t size, JsonValue& value,

@@ -10,6 +10,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "detail/bytes.h"
 #include "detail/trace.h"
 
 namespace trx {
@@ -36,23 +37,29 @@ libdeflate_compressor* compressorFor(int level) {
 
 constexpr char kOsUnix = 3;  // gzip header: operating system
 
-template <class Buffer>
-void deflateInto(Buffer& out, const char* data, std::uint64_t size, int level) {
+}  // namespace
+
+detail::Bytes detail::gzip(const char* data, std::uint64_t size, int level) {
     TRX_TRACE();
     libdeflate_compressor* c = compressorFor(level);
     if (size == 0) {
         // The shortest member (an empty fixed block), byte for byte what zlib writes.
         static const char kEmpty[20] = {'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, kOsUnix, 3, 0};
-        out.assign(kEmpty, kEmpty + sizeof(kEmpty));
-        return;
+        Bytes out(sizeof(kEmpty));
+        std::memcpy(out.data(), kEmpty, sizeof(kEmpty));
+        return out;
     }
+    // Only the pages the compressor writes are ever touched; the rest of the bound is slack.
     const std::size_t bound = libdeflate_gzip_compress_bound(c, size);
-    out.resize(bound);
-    const std::size_t n = libdeflate_gzip_compress(c, data, size, &out[0], bound);
+    Bytes out(bound);
+    const std::size_t n = libdeflate_gzip_compress(c, data, size, out.data(), bound);
     if (n == 0) throw std::runtime_error("deflate failed");  // cannot happen within the bound
     out.resize(n);
     out[9] = kOsUnix;  // the header zlib writes here; libdeflate leaves "unknown"
+    return out;
 }
+
+namespace {
 
 // ---- expansion ---------------------------------------------------------------------
 
@@ -211,12 +218,15 @@ std::pair<std::uint64_t, std::uint64_t> decodeFrom(unsigned char* out, const Ch*
 
 }  // namespace
 
+// Copied out at its exact size: the bound is about as large as the input.
 void Compressor::compress(std::vector<char>& out, const char* data, std::uint64_t size, int level) {
-    deflateInto(out, data, size, level);
+    const detail::Bytes packed = detail::gzip(data, size, level);
+    out.assign(packed.data(), packed.data() + packed.size());
 }
 
 void Compressor::compress(std::string& out, const char* data, std::uint64_t size, int level) {
-    deflateInto(out, data, size, level);
+    const detail::Bytes packed = detail::gzip(data, size, level);
+    out.assign(packed.data(), packed.size());
 }
 
 void Compressor::decompress(std::vector<char>& out, const char* data, std::uint64_t size,

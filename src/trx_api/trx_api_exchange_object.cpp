@@ -9,6 +9,7 @@
 #include <boost/uuid/uuid_io.hpp>
 
 #include "../mp/shared_buffer.h"
+#include "detail/bytes.h"
 #include "detail/fields.h"
 #include "detail/trace.h"
 #include "trx_api_binary_json.h"
@@ -96,16 +97,15 @@ void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
     }
 
     json::put(doc, a, kBinary, true);
-    std::string bytes;
+    detail::Bytes bytes;
     {
         JsonDocument sub;
         object.writeObject(sub, sub.GetAllocator());
-        JsonBinaryIO::write(bytes, sub);
+        bytes = detail::writeBinaryJson(sub);
     }
     if (object.compress()) {
-        std::string packed;
-        Compressor::compress(packed, bytes.data(), bytes.size(), -1);
-        bytes.swap(packed);
+        detail::Bytes packed = detail::gzip(bytes.data(), bytes.size(), -1);
+        bytes = std::move(packed);  // the plain form is freed before the segment is filled
     }
     // The segment outlives this call only once its name is on the stream; otherwise no
     // reader will ever remove it.

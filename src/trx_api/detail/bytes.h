@@ -1,0 +1,50 @@
+#pragma once
+
+// Internal: the payload buffers of the binary path.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "../json/json_object.h"
+
+namespace trx::detail {
+
+// Bytes that are not cleared when allocated. The payloads of the binary path run to hundreds
+// of megabytes and are written over completely; clearing them first touches every page
+// twice, and pages never written (the slack of a compression bound) are never touched.
+class Bytes {
+public:
+    Bytes() = default;
+    explicit Bytes(std::size_t size) : m_data(new char[size]), m_size(size), m_capacity(size) {}
+
+    char* data() { return m_data.get(); }
+    const char* data() const { return m_data.get(); }
+    char& operator[](std::size_t i) { return m_data[i]; }
+    std::size_t size() const { return m_size; }
+    // Keeps the first min(size, new size) bytes; bytes beyond them are not initialised.
+    // Growing past the capacity moves the content to a buffer of exactly `size` bytes.
+    void resize(std::size_t size) {
+        if (size > m_capacity) {
+            std::unique_ptr<char[]> bigger(new char[size]);
+            if (m_size != 0) std::memcpy(bigger.get(), m_data.get(), m_size);
+            m_data = std::move(bigger);
+            m_capacity = size;
+        }
+        m_size = size;
+    }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// JsonBinaryIO::write's bytes.
+Bytes writeBinaryJson(const JsonValue& value);
+
+// The gzip member Compressor::compress gives (level -1 is 6).
+Bytes gzip(const char* data, std::uint64_t size, int level);
+
+}  // namespace trx::detail
