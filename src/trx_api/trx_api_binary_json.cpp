@@ -5,6 +5,7 @@
 #include <cstring>
 #include <istream>
 #include <limits>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <vector>
@@ -212,16 +213,75 @@ private:
 
 // ---- reading -----------------------------------------------------------------------
 
+// The whole input in memory: counts are checked against what remains before anything is
+// allocated.
+class MemoryInput {
+public:
+    MemoryInput(const char* data, std::size_t size)
+        : m_begin(reinterpret_cast<const unsigned char*>(data)), m_p(m_begin), m_end(m_begin + size) {}
+
+    bool ensure(std::size_t n) const { return available() >= n; }
+    std::size_t available() const { return static_cast<std::size_t>(m_end - m_p); }
+    const unsigned char* current() const { return m_p; }
+    void skip(std::size_t n) { m_p += n; }
+    std::uint64_t position() const { return static_cast<std::uint64_t>(m_p - m_begin); }
+    std::uint64_t left() const { return available(); }
+
+private:
+    const unsigned char* const m_begin;
+    const unsigned char* m_p;
+    const unsigned char* const m_end;
+};
+
+// Bytes pulled from a source through a window, so that a payload expanded on the fly never
+// exists whole. What remains is unknown: a count that runs past the end shows when the
+// bytes run out, and strings grow only as their units arrive.
+class StreamInput {
+public:
+    explicit StreamInput(detail::ByteSource& source) : m_source(source), m_window(kWindow) {
+        m_p = m_end = begin();
+    }
+
+    bool ensure(std::size_t n) {  // n is a few bytes at most
+        if (available() >= n) return true;
+        const std::size_t kept = available();
+        std::memmove(begin(), m_p, kept);
+        m_base += static_cast<std::uint64_t>(m_p - begin());
+        m_p = begin();
+        m_end = begin() + kept;
+        while (available() < n && !m_done) {
+            const std::size_t got = m_source.read(reinterpret_cast<char*>(m_end), kWindow - available());
+            m_done = got == 0;
+            m_end += got;
+        }
+        return available() >= n;
+    }
+    std::size_t available() const { return static_cast<std::size_t>(m_end - m_p); }
+    const unsigned char* current() const { return m_p; }
+    void skip(std::size_t n) { m_p += n; }
+    std::uint64_t position() const { return m_base + static_cast<std::uint64_t>(m_p - begin()); }
+    static std::uint64_t left() { return std::numeric_limits<std::uint64_t>::max(); }
+
+private:
+    static constexpr std::size_t kWindow = std::size_t(1) << 20;
+    unsigned char* begin() { return reinterpret_cast<unsigned char*>(m_window.data()); }
+    const unsigned char* begin() const { return reinterpret_cast<const unsigned char*>(m_window.data()); }
+
+    detail::ByteSource& m_source;
+    detail::Bytes m_window;
+    unsigned char* m_p;
+    unsigned char* m_end;
+    std::uint64_t m_base = 0;  // position of the window's first byte
+    bool m_done = false;
+};
+
 // Feeds the decoded values to a document as parse events: the document gathers each
 // container's children on its stack and then allocates the container at its exact size, as
 // its own text parser does (no growth by half again, no copies of the values).
+template <class Input>
 class Decoder {
 public:
-    Decoder(const char* data, std::size_t size)
-        : m_begin(reinterpret_cast<const unsigned char*>(data)), m_p(m_begin),
-          m_end(m_begin + size) {}
-
-    std::size_t used() const { return static_cast<std::size_t>(m_p - m_begin); }
+    explicit Decoder(Input& in) : m_in(in) {}
 
     // The generator interface of JsonDocument::Populate.
     bool operator()(JsonDocument& h) {
@@ -231,8 +291,9 @@ public:
 
 private:
     void value(JsonDocument& h, unsigned depth) {
-        if (m_p == m_end) throw std::length_error(kNoType);
-        const unsigned char t = *m_p++;
+        if (!m_in.ensure(1)) throw std::length_error(kNoType);
+        const unsigned char t = *m_in.current();
+        m_in.skip(1);
         switch (t) {
         case kNull: h.Null(); return;
         case kFalse: h.Bool(false); return;
@@ -250,30 +311,33 @@ private:
         }
     }
 
-    std::size_t left() const { return static_cast<std::size_t>(m_end - m_p); }
-
     template <class T>
     T scalar() {
-        if (left() < sizeof(T)) throw std::length_error(kShortNumber);
+        if (!m_in.ensure(sizeof(T))) throw std::length_error(kShortNumber);
         T x;
-        std::memcpy(&x, m_p, sizeof(T));
-        m_p += sizeof(T);
+        std::memcpy(&x, m_in.current(), sizeof(T));
+        m_in.skip(sizeof(T));
         return x;
     }
 
     void container(JsonDocument& h, bool object, unsigned depth) {
         if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
         const auto bytes = scalar<std::uint64_t>();
-        if (bytes > left()) throw std::length_error(kNoType);
-        const unsigned char* const stop = m_p + bytes;
+        if (bytes > m_in.left()) throw std::length_error(kNoType);
+        const std::uint64_t here = m_in.position();
+        const std::uint64_t stop =
+            bytes > std::numeric_limits<std::uint64_t>::max() - here ? std::numeric_limits<std::uint64_t>::max()
+                                                                     : here + bytes;
         object ? h.StartObject() : h.StartArray();
         rapidjson::SizeType n = 0;
-        while (m_p < stop) {  // the last child may reach past the count, as it always could
+        while (m_in.position() < stop) {  // the last child may reach past the count, as it always could
             if (n == std::numeric_limits<rapidjson::SizeType>::max())
                 throw std::length_error("JsonBinaryIO: Too many values in a container");
             if (object) {
-                if (m_p == m_end) throw std::length_error(kNoType);
-                if (*m_p++ != kString) throw std::invalid_argument(kNameNotString);
+                if (!m_in.ensure(1)) throw std::length_error(kNoType);
+                const unsigned char t = *m_in.current();
+                m_in.skip(1);
+                if (t != kString) throw std::invalid_argument(kNameNotString);
                 string(h, true);
             }
             value(h, depth + 1);
@@ -284,43 +348,70 @@ private:
 
     void string(JsonDocument& h, bool key) {
         const auto units = scalar<std::uint64_t>();
-        if (units > left() / 2) throw std::length_error(kShortString);
+        if (units > m_in.left() / 2) throw std::length_error(kShortString);
         if (units > std::numeric_limits<rapidjson::SizeType>::max())
             throw std::length_error("JsonBinaryIO: String too long");
         const auto n = static_cast<std::size_t>(units);
-        m_text.resize(n + 1);  // never empty: the copy below always has a source
         std::size_t len = 0;
-        if constexpr (kWideIsUtf16) {
-            std::memcpy(m_text.data(), m_p, 2 * n);
-            len = n;
-        } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                std::uint32_t u = unit(i);
-                if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
-                    const std::uint32_t low = unit(i + 1);
-                    if (low >= 0xDC00 && low <= 0xDFFF) {
-                        u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                        ++i;
+        std::uint32_t high = 0;  // a high surrogate waiting for its partner
+        for (std::size_t done = 0; done < n;) {
+            if (!m_in.ensure(2)) throw std::length_error(kShortString);
+            const std::size_t k = std::min(n - done, m_in.available() / 2);
+            reserveText(len + k + 1, len);
+            const unsigned char* const p = m_in.current();
+            if constexpr (kWideIsUtf16) {
+                std::memcpy(m_text.get() + len, p, 2 * k);
+                len += k;
+            } else {
+                for (std::size_t i = 0; i < k; ++i) {
+                    std::uint16_t u;
+                    std::memcpy(&u, p + 2 * i, 2);
+                    if (high != 0) {
+                        if (u >= 0xDC00 && u <= 0xDFFF) {
+                            m_text[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+                            high = 0;
+                            continue;
+                        }
+                        m_text[len++] = static_cast<wchar_t>(high);  // a lone surrogate stays
+                        high = 0;
                     }
+                    if (u >= 0xD800 && u <= 0xDBFF && done + i + 1 < n) high = u;
+                    else m_text[len++] = static_cast<wchar_t>(u);
                 }
-                m_text[len++] = static_cast<wchar_t>(u);
             }
+            m_in.skip(2 * k);
+            done += k;
         }
-        m_p += 2 * n;
+        reserveText(1, len);  // never empty: the copy below always has a source
         const auto length = static_cast<rapidjson::SizeType>(len);
-        key ? h.Key(m_text.data(), length, true) : h.String(m_text.data(), length, true);
-    }
-    std::uint32_t unit(std::size_t i) const {
-        std::uint16_t u;
-        std::memcpy(&u, m_p + 2 * i, 2);
-        return u;
+        key ? h.Key(m_text.get(), length, true) : h.String(m_text.get(), length, true);
     }
 
-    const unsigned char* const m_begin;
-    const unsigned char* m_p;
-    const unsigned char* const m_end;
-    std::vector<wchar_t> m_text;
+    // Room for n characters, keeping the first `kept`; not cleared, every character kept is
+    // written by the converter.
+    void reserveText(std::size_t n, std::size_t kept) {
+        if (n <= m_capacity) return;
+        const std::size_t capacity = std::max(n, m_capacity + m_capacity / 2);
+        std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
+        if (kept != 0) std::memcpy(bigger.get(), m_text.get(), kept * sizeof(wchar_t));
+        m_text = std::move(bigger);
+        m_capacity = capacity;
+    }
+
+    Input& m_in;
+    std::unique_ptr<wchar_t[]> m_text;
+    std::size_t m_capacity = 0;
 };
+
+// A document over the caller's allocator, so the values live there; `value` is untouched
+// when reading fails.
+template <class Input>
+void decode(Input& in, JsonValue& value, JsonAllocator& allocator) {
+    Decoder<Input> decoder(in);
+    JsonDocument builder(&allocator);
+    builder.Populate(decoder);
+    value = static_cast<JsonValue&>(builder);  // moves
+}
 
 }  // namespace
 
@@ -356,13 +447,21 @@ detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
 std::size_t JsonBinaryIO::read(const char* data, std::size_t size, JsonValue& value,
                                JsonAllocator& allocator) {
     TRX_TRACE();
-    Decoder decoder(data, size);
-    // A document over the caller's allocator, so the values live there; `value` is
-    // untouched when reading fails.
-    JsonDocument builder(&allocator);
-    builder.Populate(decoder);
-    value = static_cast<JsonValue&>(builder);  // moves
-    return decoder.used();
+    MemoryInput in(data, size);
+    decode(in, value, allocator);
+    return static_cast<std::size_t>(in.position());
+}
+
+void detail::readBinaryJson(ByteSource& source, JsonValue& value, JsonAllocator& allocator) {
+    TRX_TRACE();
+    StreamInput in(source);
+    try {
+        decode(in, value, allocator);
+    } catch (const std::logic_error&) {
+        source.finish();  // damaged compressed data is reported as such, before what it caused
+        throw;
+    }
+    source.finish();
 }
 
 std::istream& JsonBinaryIO::read(std::istream& is, JsonValue& value, JsonAllocator& allocator) {

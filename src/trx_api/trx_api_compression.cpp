@@ -63,22 +63,6 @@ namespace {
 
 // ---- expansion ---------------------------------------------------------------------
 
-class Inflater {
-public:
-    Inflater() {
-        // 15-bit window, zlib or gzip header detected automatically
-        if (inflateInit2(&m_stream, 15 + 32) != Z_OK)
-            throw std::runtime_error("inflate init failed");
-    }
-    ~Inflater() { inflateEnd(&m_stream); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-    z_stream& stream() { return m_stream; }
-
-private:
-    z_stream m_stream{};
-};
-
 std::uint32_t readLe32(const char* p) {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
@@ -101,45 +85,17 @@ void inflateInto(Buffer& out, const char* data, std::uint64_t size, std::uint64_
     TRX_TRACE();
     out.clear();
     if (size == 0) return;
-    maxSize = std::min<std::uint64_t>(maxSize, std::uint64_t(PTRDIFF_MAX) / 2);
+    detail::Inflater inflater(data, size, maxSize);
     // One byte of room beyond the limit tells a stream that reaches it from one that passes it.
-    const std::uint64_t room = maxSize + 1;
-    Inflater inflater;
-    z_stream& zs = inflater.stream();
+    const std::uint64_t room = std::min<std::uint64_t>(maxSize, std::uint64_t(PTRDIFF_MAX) / 2) + 1;
     try {
         out.resize(std::min(room, std::max<std::uint64_t>(expandedSizeGuess(data, size), 64)));
         std::uint64_t produced = 0;
-        const char* in = data;
-        std::uint64_t inLeft = size;
-        for (;;) {
-            if (produced == out.size()) {
-                if (out.size() >= room)
-                    throw std::runtime_error("expanded data exceeds the size limit");
+        while (!inflater.finished()) {
+            if (produced == out.size())
                 out.resize(std::min(room, std::max<std::uint64_t>(out.size() * 2, 1 << 16)));
-            }
-            if (zs.avail_in == 0 && inLeft != 0) {
-                const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(inLeft, UINT_MAX));
-                zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
-                zs.avail_in = chunk;
-                in += chunk;
-                inLeft -= chunk;
-            }
-            const auto space = static_cast<uInt>(std::min<std::uint64_t>(out.size() - produced, UINT_MAX));
-            zs.next_out = reinterpret_cast<Bytef*>(&out[0] + produced);
-            zs.avail_out = space;
-            const int ret = inflate(&zs, Z_NO_FLUSH);
-            produced += space - zs.avail_out;
-            if (ret == Z_STREAM_END) break;  // the only sign of complete data
-            if (ret == Z_OK) continue;
-            if (ret == Z_BUF_ERROR) {
-                // No progress: either more room is needed or the input ran out too early.
-                if (zs.avail_in == 0 && inLeft == 0)
-                    throw std::runtime_error("unexpected end of compressed data");
-                continue;
-            }
-            throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
+            produced += inflater.read(&out[0] + produced, out.size() - produced);
         }
-        if (produced > maxSize) throw std::runtime_error("expanded data exceeds the size limit");
         out.resize(produced);
     } catch (...) {
         out.clear();  // never leave partial data behind
@@ -217,6 +173,64 @@ std::pair<std::uint64_t, std::uint64_t> decodeFrom(unsigned char* out, const Ch*
 }
 
 }  // namespace
+
+struct detail::Inflater::State {
+    z_stream stream{};
+    const char* in = nullptr;
+    std::uint64_t inLeft = 0;
+    std::uint64_t produced = 0;
+    std::uint64_t maxSize = 0;
+    bool finished = false;
+};
+
+detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize)
+    : m_state(new State) {
+    State& s = *m_state;
+    s.in = data;
+    s.inLeft = size;
+    s.maxSize = std::min<std::uint64_t>(maxSize, std::uint64_t(PTRDIFF_MAX) / 2);
+    s.finished = size == 0;  // nothing expands to nothing
+    // 15-bit window, zlib or gzip header detected automatically
+    if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
+}
+
+detail::Inflater::~Inflater() { inflateEnd(&m_state->stream); }
+
+bool detail::Inflater::finished() const { return m_state->finished; }
+
+std::size_t detail::Inflater::read(char* out, std::size_t room) {
+    State& s = *m_state;
+    z_stream& zs = s.stream;
+    std::size_t got = 0;
+    while (got < room && !s.finished) {
+        if (zs.avail_in == 0 && s.inLeft != 0) {
+            const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(s.inLeft, UINT_MAX));
+            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(s.in));
+            zs.avail_in = chunk;
+            s.in += chunk;
+            s.inLeft -= chunk;
+        }
+        const auto space = static_cast<uInt>(std::min<std::size_t>(room - got, UINT_MAX));
+        zs.next_out = reinterpret_cast<Bytef*>(out + got);
+        zs.avail_out = space;
+        const int ret = inflate(&zs, Z_NO_FLUSH);
+        got += space - zs.avail_out;
+        s.produced += space - zs.avail_out;
+        if (s.produced > s.maxSize) throw std::runtime_error("expanded data exceeds the size limit");
+        if (ret == Z_STREAM_END) s.finished = true;  // the only sign of complete data
+        else if (ret == Z_BUF_ERROR && zs.avail_in == 0 && s.inLeft == 0)
+            throw std::runtime_error("unexpected end of compressed data");
+        else if (ret != Z_OK && ret != Z_BUF_ERROR)
+            throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
+    }
+    return got;
+}
+
+void detail::Inflater::finish() {
+    if (m_state->finished) return;
+    const std::unique_ptr<char[]> scratch(new char[1 << 16]);
+    while (!m_state->finished) read(scratch.get(), 1 << 16);
+}
 
 // Copied out at its exact size: the bound is about as large as the input.
 void Compressor::compress(std::vector<char>& out, const char* data, std::uint64_t size, int level) {

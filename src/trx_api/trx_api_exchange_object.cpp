@@ -53,16 +53,19 @@ void IExchangeObject::load() {
     if (m_loaded || m_source.empty() || !binary()) return;
     // Removing on destruction makes this a read-once payload, whatever happens below.
     mp::SharedBuffer<char> buffer(m_source, true);
-    std::vector<char> bytes;
-    buffer.read(bytes);
-    // The content decides, not compress(): a sender may have chosen either form.
-    if (Compressor::isCompressed(bytes.data(), bytes.size())) {
-        std::vector<char> expanded;
-        Compressor::decompress(expanded, bytes.data(), bytes.size());
-        bytes.swap(expanded);
-    }
     JsonDocument doc;
-    JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+    {
+        std::vector<char> bytes;
+        buffer.read(bytes);
+        // The content decides, not compress(): a sender may have chosen either form. Expanded
+        // data goes straight into the decoder, piece by piece: it never exists whole.
+        if (Compressor::isCompressed(bytes.data(), bytes.size())) {
+            detail::Inflater expanded(bytes.data(), bytes.size(), Compressor::kMaxExpandedSize);
+            detail::readBinaryJson(expanded, doc, doc.GetAllocator());
+        } else {
+            JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+        }
+    }  // the payload is gone before the record grows
     readObject(doc);
     m_loaded = true;
 }

@@ -41,8 +41,41 @@ private:
     std::size_t m_capacity = 0;
 };
 
+// Bytes pulled one piece at a time.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Up to `room` bytes into `out`, fewer only at the end.
+    virtual std::size_t read(char* out, std::size_t room) = 0;
+    // Reads to the end, checking that the source is whole.
+    virtual void finish() = 0;
+};
+
+// The expanded bytes of a gzip or zlib stream, as Compressor::decompress gives them, piece by
+// piece: the same checks and the same errors, met when the piece that shows them is read.
+class Inflater : public ByteSource {
+public:
+    Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize);
+    ~Inflater() override;
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    std::size_t read(char* out, std::size_t room) override;
+    void finish() override;
+    // The end of the stream was read.
+    bool finished() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
 // JsonBinaryIO::write's bytes.
 Bytes writeBinaryJson(const JsonValue& value);
+
+// One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), then the
+// source to its end. A source that fails reports its own error, even where the bytes it
+// gave before failing already made the value fail.
+void readBinaryJson(ByteSource& source, JsonValue& value, JsonAllocator& allocator);
 
 // The gzip member Compressor::compress gives (level -1 is 6).
 Bytes gzip(const char* data, std::uint64_t size, int level);
