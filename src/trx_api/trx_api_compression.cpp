@@ -10,6 +10,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "detail/base64.h"
 #include "detail/bytes.h"
 #include "detail/trace.h"
 
@@ -275,22 +276,26 @@ std::pair<std::uint64_t, std::uint64_t> Base64::decodeImpl(void* out, const char
 }
 
 // The text is plain ASCII, so it is coded straight from and to wide characters.
+std::size_t detail::base64Encode(wchar_t* out, const void* in, std::size_t bytes) {
+    return encodeTo(out, static_cast<const unsigned char*>(in), bytes);
+}
+
+std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars) {
+    return decodeFrom(static_cast<unsigned char*>(out), in, chars).first;
+}
+
 template <class T>
 void Base64::encode(const std::vector<T>& values, std::wstring& text) {
     static_assert(std::is_trivially_copyable_v<T>);
     const std::uint64_t bytes = values.size() * sizeof(T);
     text.resize(encodedSize(bytes));
-    text.resize(encodeTo(&text[0], reinterpret_cast<const unsigned char*>(values.data()), bytes));
+    text.resize(detail::base64Encode(&text[0], values.data(), bytes));
 }
 
 template <class T>
 void Base64::decode(const std::wstring& text, std::vector<T>& values) {
     static_assert(std::is_trivially_copyable_v<T>);
-    // Room for every byte the text can give, a short last group included.
-    values.resize((decodedSize(text.size()) + sizeof(T) - 1) / sizeof(T));
-    const auto written = decodeFrom(reinterpret_cast<unsigned char*>(values.data()), text.data(),
-                                    text.size()).first;
-    values.resize(written / sizeof(T));
+    detail::base64DecodeInto(text.data(), text.size(), values);
 }
 
 #define TRX_BASE64_FOR(T)                                                        \

@@ -1,9 +1,12 @@
 #include "../trx_api_exchange_visualization_primitives.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <memory>
 
+#include "../detail/base64.h"
 #include "../detail/enum_table.h"
 #include "../detail/fields.h"
 #include "../trx_api_compression.h"
@@ -54,13 +57,27 @@ float toFloat(double v) {
 float floatItem(const JsonValue& item) { return item.IsDouble() ? toFloat(item.GetDouble()) : 0.0f; }
 int intItem(const JsonValue& item) { return item.IsInt() ? item.GetInt() : 0; }
 
-// The whole list as one Base64 string.
-template <class T>
-void putPacked(JsonValue& record, JsonAllocator& a, const wchar_t* key, const std::vector<T>& values) {
-    std::wstring text;
-    Base64::encode(values, text);
-    record.AddMember(JsonValue(rapidjson::StringRef(key)),
-                     JsonValue(text.data(), static_cast<rapidjson::SizeType>(text.size()), a), a);
+// Whole lists as one Base64 string each. One scratch, as long as the longest text and not
+// cleared, serves every list of a record: encoded once, copied once into the value.
+class Packer {
+public:
+    explicit Packer(std::size_t largestBytes) : m_text(new wchar_t[detail::base64Length(largestBytes)]) {}
+
+    template <class T>
+    void put(JsonValue& record, JsonAllocator& a, const wchar_t* key, const std::vector<T>& values) {
+        if (values.empty()) return;
+        const std::size_t length = detail::base64Encode(m_text.get(), values.data(), values.size() * sizeof(T));
+        record.AddMember(JsonValue(rapidjson::StringRef(key)),
+                         JsonValue(m_text.get(), static_cast<rapidjson::SizeType>(length), a), a);
+    }
+
+private:
+    std::unique_ptr<wchar_t[]> m_text;
+};
+
+template <class... Lists>
+std::size_t largestBytes(const Lists&... lists) {
+    return std::max({lists.size() * sizeof(typename Lists::value_type)...});
 }
 
 // Base64 text replaces the list; a JSON array appends one value per item (wrong kinds give
@@ -68,7 +85,7 @@ void putPacked(JsonValue& record, JsonAllocator& a, const wchar_t* key, const st
 template <class T, class Item>
 bool getNumbers(const JsonValue& v, std::vector<T>& values, Item item) {
     if (v.IsString()) {
-        Base64::decode(std::wstring(v.GetString(), v.GetStringLength()), values);
+        detail::base64DecodeInto(v.GetString(), v.GetStringLength(), values);
         return true;
     }
     if (!v.IsArray()) return false;
@@ -146,7 +163,7 @@ void ExcVisuFace::readObject(const JsonValue& value) {
     if (const JsonValue* polygons = json::member(value, L"polygons")) {
         if (polygons->IsString()) {
             std::vector<std::uint32_t> words;
-            Base64::decode(std::wstring(polygons->GetString(), polygons->GetStringLength()), words);
+            detail::base64DecodeInto(polygons->GetString(), polygons->GetStringLength(), words);
             unpackPolygons(words, m_polygons);
         } else if (polygons->IsArray()) {
             m_polygons.reserve(m_polygons.size() + polygons->Size());
@@ -179,9 +196,11 @@ void ExcVisuFace::readObject(const JsonValue& value) {
 void ExcVisuFace::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
     value.SetObject();
-    if (!m_vertices.empty()) putPacked(value, allocator, L"vertices", m_vertices);
-    if (!m_normals.empty()) putPacked(value, allocator, L"normals", m_normals);
-    if (!m_polygons.empty()) putPacked(value, allocator, L"polygons", packPolygons(m_polygons));
+    const std::vector<std::uint32_t> words = packPolygons(m_polygons);
+    Packer packer(largestBytes(m_vertices, m_normals, words));
+    packer.put(value, allocator, L"vertices", m_vertices);
+    packer.put(value, allocator, L"normals", m_normals);
+    packer.put(value, allocator, L"polygons", words);
     json::put(value, allocator, L"color", m_color);
     json::put(value, allocator, L"mechanical_id", m_mechanicalId);
     json::put(value, allocator, L"id", m_id);
@@ -204,8 +223,9 @@ void ExcVisuEdge::readObject(const JsonValue& value) {
 void ExcVisuEdge::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
     value.SetObject();
-    if (!m_points.empty()) putPacked(value, allocator, L"points", m_points);
-    if (!m_lineIndices.empty()) putPacked(value, allocator, L"line_indices", m_lineIndices);
+    Packer packer(largestBytes(m_points, m_lineIndices));
+    packer.put(value, allocator, L"points", m_points);
+    packer.put(value, allocator, L"line_indices", m_lineIndices);
     json::put(value, allocator, L"line_type", m_lineType);
     json::put(value, allocator, L"color", m_color);
     json::put(value, allocator, L"mechanical_id", m_mechanicalId);
