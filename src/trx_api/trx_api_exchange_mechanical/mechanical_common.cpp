@@ -1,0 +1,107 @@
+#include "../trx_api_exchange_mechanical_common.h"
+
+#include "pmi_fields.h"
+
+namespace trx {
+
+#define N(e) TRX_NAMED(ELineType, e)
+TRX_ENUM_NAMES(ELineType,
+    N(unknown), N(solid), N(dash), N(dot), N(dash_dot), N(dash_dot_dot), N(dash_dot_dot_dot),
+    N(dash_dash_dot), N(dash_dash_dot_dot), N(dash_dash_dot_dot_dot), N(short_dash), N(long_dash),
+    N(medium_dash_long_dash), N(medium_dash_short_dash_short_dash), N(long_dash_short_dash),
+    N(long_dash_short_dash_short_dash), N(long_dash_dot_dot), N(long_dash_dot),
+    N(medium_dash_dot_short_dash_dot), N(sparse_dot), N(visible_invisible), N(zigzag),
+    N(curve_batting), N(fence_circle), N(fence_square), N(supply_line_gas),
+    N(supply_line_hot_water), N(tracks));
+#undef N
+
+// ---- topological entity information ------------------------------------------------
+
+template <class Self, class F>
+void ExcTopologicalEntityInformation::fields(Self& s, F&& f) {
+    f(L"entity", s.m_entity);
+    f(L"pnames", s.m_persistentNames, !s.m_persistentNames.empty());
+    f(L"name", s.m_name);
+    f(L"hidden", s.m_hidden);
+    f(L"line_type", s.m_lineType);
+    f(L"line_thickness", s.m_lineThickness);
+}
+
+void ExcTopologicalEntityInformation::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcTopologicalEntityInformation")) fields(*this, json::Reader{value});
+}
+
+void ExcTopologicalEntityInformation::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+// ---- entity data --------------------------------------------------------------------
+
+void ExcEntityData::addData(const std::shared_ptr<ExcTopologicalEntityInformation>& info) {
+    json::addOrRefuse(m_data, info,
+                      "ExcEntityData: attempt to add null Topological Entity Information Data object.");
+}
+
+void ExcEntityData::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    // Every item counts, also one of the wrong kind: it reads as a default record.
+    if (json::isArrayOrLog(value, "ExcEntityData")) json::fromJson(value, m_data);
+}
+
+void ExcEntityData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value = json::toJson(m_data, allocator);
+}
+
+// ---- mapping ------------------------------------------------------------------------
+
+void ExcMappingData::add(const std::shared_ptr<ExcEntity>& imported,
+                         const std::shared_ptr<ExcEntity>& original) {
+    if (!imported || !original) {
+        detail::logText(vx_bridge::kWarning,
+                        "ExcMappingData: attempt to add null Entity object or null Original Entity object.");
+        return;
+    }
+    m_mapping.emplace_back(imported, original);
+}
+
+void ExcMappingData::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isArrayOrLog(value, "ExcMappingData")) return;
+    m_mapping.reserve(m_mapping.size() + value.Size());
+    for (const auto& item : value.GetArray()) {
+        if (!item.IsObject()) {
+            detail::logText(vx_bridge::kWarning, "ExcMappingData JSON array should have objects as items.");
+            continue;
+        }
+        // Taken as it stands: a pair may keep a null member.
+        EntityPair pair;
+        json::get(item, L"imported", pair.first);
+        json::get(item, L"original", pair.second);
+        m_mapping.push_back(std::move(pair));
+    }
+}
+
+void ExcMappingData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetArray();
+    value.Reserve(static_cast<rapidjson::SizeType>(m_mapping.size()), allocator);
+    for (const auto& [imported, original] : m_mapping) {
+        JsonValue item(rapidjson::kObjectType);
+        json::put(item, allocator, L"imported", imported);
+        json::put(item, allocator, L"original", original);
+        value.PushBack(item, allocator);
+    }
+}
+
+bool ExcMappingData::operator==(const ExcMappingData& o) const {
+    return std::equal(m_mapping.begin(), m_mapping.end(), o.m_mapping.begin(), o.m_mapping.end(),
+                      [](const EntityPair& a, const EntityPair& b) {
+                          return detail::deepEqual(a.first, b.first) && detail::deepEqual(a.second, b.second);
+                      });
+}
+
+}  // namespace trx

@@ -1,0 +1,224 @@
+#include "../trx_api_exchange_mfg.h"
+
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
+
+namespace trx {
+
+// ---- object and feature -------------------------------------------------------------
+
+void ExcMfgObject::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_linkedElements, entity, "ExcMfgObject: attempt to add null Linked Element object.");
+}
+
+template <class Self, class F>
+void ExcMfgObject::fields(Self& s, F&& f) {
+    f(L"id", s.m_id);
+    f(L"linked_elements", s.m_linkedElements, !s.m_linkedElements.empty());
+}
+
+void ExcMfgObject::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMfgObject")) fields(*this, json::Reader{value});
+}
+
+void ExcMfgObject::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgObject::operator==(const ExcMfgObject& o) const {
+    return m_id == o.m_id && detail::deepEqual(m_linkedElements, o.m_linkedElements);
+}
+
+void ExcMfgFeature::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMfgFeature")) return;
+    ExcMfgObject::readObject(value);
+    json::get(value, L"name", m_name);
+    // The kind decides the class; "none" and unreadable patterns leave no pattern.
+    if (const JsonValue* pattern = json::member(value, L"pattern"))
+        m_pattern = ExcMfgPattern::readPattern(*pattern);
+}
+
+void ExcMfgFeature::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgObject::writeObject(value, allocator);
+    json::put(value, allocator, L"name", m_name);
+    json::put(value, allocator, L"pattern", m_pattern);
+}
+
+bool ExcMfgFeature::operator==(const ExcMfgFeature& o) const {
+    return ExcMfgObject::operator==(o) && m_name == o.m_name && detail::deepEqual(m_pattern, o.m_pattern);
+}
+
+// ---- holes --------------------------------------------------------------------------
+
+void ExcMfgFeatureHole::addLimitingGeometry(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_limitingGeometry, entity,
+                      "ExcMfgFeatureHole: attempt to add null Limiting Geometry Entity object.");
+}
+
+void ExcMfgFeatureHole::addDefiningGeometry(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_definingGeometry, entity,
+                      "ExcMfgFeatureHole: attempt to add null Defining Geometry Entity object.");
+}
+
+template <class Self, class F>
+void ExcMfgFeatureHole::fields(Self& s, F&& f) {
+    f(L"limiting", s.m_limitingGeometry);
+    f(L"defining", s.m_definingGeometry);
+}
+
+// Hole features carry the feature keys (id, links, name, pattern) like every other feature:
+// holes are often patterned, and a peer that does not know the keys ignores them.
+void ExcMfgFeatureHole::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMfgFeatureHole")) return;
+    ExcMfgFeature::readObject(value);
+    fields(*this, json::Reader{value});
+}
+
+void ExcMfgFeatureHole::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgFeature::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgFeatureHole::operator==(const ExcMfgFeatureHole& o) const {
+    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_limitingGeometry, o.m_limitingGeometry) &&
+           detail::deepEqual(m_definingGeometry, o.m_definingGeometry);
+}
+
+template <class T>
+void ExcMfgFeatureHoleType<T>::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMfgFeatureHoleType")) return;
+    ExcMfgFeatureHole::readObject(value);
+    json::get(value, L"hole_data", m_holeData);
+}
+
+template <class T>
+void ExcMfgFeatureHoleType<T>::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgFeatureHole::writeObject(value, allocator);
+    json::put(value, allocator, L"hole_data", m_holeData);
+}
+
+template <class T>
+bool ExcMfgFeatureHoleType<T>::operator==(const ExcMfgFeatureHoleType& o) const {
+    return ExcMfgFeatureHole::operator==(o) && detail::deepEqual(m_holeData, o.m_holeData);
+}
+
+template class ExcMfgFeatureHoleType<ExcMfgSimpleHole>;
+template class ExcMfgFeatureHoleType<ExcMfgTaperHole>;
+template class ExcMfgFeatureHoleType<ExcMfgCounterBoreHole>;
+template class ExcMfgFeatureHoleType<ExcMfgCounterSinkHole>;
+template class ExcMfgFeatureHoleType<ExcMfgCounterDrillHole>;
+
+// ---- threads ------------------------------------------------------------------------
+
+void ExcMfgFeatureThread::addSideFace(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_sideFaces, entity, "ExcMfgFeatureThread: attempt to add null Side Face Entity object.");
+}
+
+void ExcMfgFeatureThread::addTopFace(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_topFaces, entity, "ExcMfgFeatureThread: attempt to add null Top Face Entity object.");
+}
+
+void ExcMfgFeatureThread::addBottomFace(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_bottomFaces, entity,
+                      "ExcMfgFeatureThread: attempt to add null Bottom Face Entity object.");
+}
+
+template <class Self, class F>
+void ExcMfgFeatureThread::fields(Self& s, F&& f) {
+    f(L"thread_data", s.m_thread);  // only when set
+    f(L"side_faces", s.m_sideFaces);
+    f(L"top_faces", s.m_topFaces);
+    f(L"bottom_faces", s.m_bottomFaces);
+}
+
+void ExcMfgFeatureThread::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMfgFeatureThread")) return;
+    ExcMfgFeature::readObject(value);
+    fields(*this, json::Reader{value});
+}
+
+void ExcMfgFeatureThread::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgFeature::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgFeatureThread::operator==(const ExcMfgFeatureThread& o) const {
+    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_thread, o.m_thread) &&
+           detail::deepEqual(m_sideFaces, o.m_sideFaces) && detail::deepEqual(m_topFaces, o.m_topFaces) &&
+           detail::deepEqual(m_bottomFaces, o.m_bottomFaces);
+}
+
+// ---- per-block container ------------------------------------------------------------
+
+void ExcMfgData::addSimpleHole(const std::shared_ptr<ExcMfgFeatureSimpleHole>& v) {
+    json::addOrRefuse(m_simpleHoles, v, "ExcMfgData: attempt to add null Simple Hole object.");
+}
+void ExcMfgData::addTaperHole(const std::shared_ptr<ExcMfgFeatureTaperHole>& v) {
+    json::addOrRefuse(m_taperHoles, v, "ExcMfgData: attempt to add null Taper Hole object.");
+}
+void ExcMfgData::addCounterBoreHole(const std::shared_ptr<ExcMfgFeatureCounterBoreHole>& v) {
+    json::addOrRefuse(m_counterBoreHoles, v, "ExcMfgData: attempt to add null Counter Bore Hole object.");
+}
+void ExcMfgData::addCounterSinkHole(const std::shared_ptr<ExcMfgFeatureCounterSinkHole>& v) {
+    json::addOrRefuse(m_counterSinkHoles, v, "ExcMfgData: attempt to add null Counter Sink Hole object.");
+}
+void ExcMfgData::addCounterDrillHole(const std::shared_ptr<ExcMfgFeatureCounterDrillHole>& v) {
+    json::addOrRefuse(m_counterDrillHoles, v, "ExcMfgData: attempt to add null Counter Drill Hole object.");
+}
+void ExcMfgData::addInternalThread(const std::shared_ptr<ExcMfgFeatureInternalThread>& v) {
+    json::addOrRefuse(m_internalThreads, v, "ExcMfgData: attempt to add null Internal Thread object.");
+}
+void ExcMfgData::addExternalThread(const std::shared_ptr<ExcMfgFeatureExternalThread>& v) {
+    json::addOrRefuse(m_externalThreads, v, "ExcMfgData: attempt to add null External thread object.");
+}
+void ExcMfgData::addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUnclassified>& v) {
+    json::addOrRefuse(m_unclassifiedFeatures, v, "ExcMfgData: attempt to add null Unclassified Feature object.");
+}
+
+template <class Self, class F>
+void ExcMfgData::fields(Self& s, F&& f) {
+    f(L"has_data", s.m_hasData);
+    f(L"simple_holes", s.m_simpleHoles);
+    f(L"taper_holes", s.m_taperHoles);
+    f(L"counter_bore_holes", s.m_counterBoreHoles);
+    f(L"counter_sink_holes", s.m_counterSinkHoles);
+    f(L"counter_drill_holes", s.m_counterDrillHoles);
+    f(L"internal_threads", s.m_internalThreads);
+    f(L"external_threads", s.m_externalThreads);
+    f(L"unclassified_features", s.m_unclassifiedFeatures);
+}
+
+void ExcMfgData::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMfgData")) fields(*this, json::Reader{value});
+}
+
+void ExcMfgData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgData::operator==(const ExcMfgData& o) const {
+    return m_hasData == o.m_hasData && detail::deepEqual(m_simpleHoles, o.m_simpleHoles) &&
+           detail::deepEqual(m_taperHoles, o.m_taperHoles) &&
+           detail::deepEqual(m_counterBoreHoles, o.m_counterBoreHoles) &&
+           detail::deepEqual(m_counterSinkHoles, o.m_counterSinkHoles) &&
+           detail::deepEqual(m_counterDrillHoles, o.m_counterDrillHoles) &&
+           detail::deepEqual(m_internalThreads, o.m_internalThreads) &&
+           detail::deepEqual(m_externalThreads, o.m_externalThreads) &&
+           detail::deepEqual(m_unclassifiedFeatures, o.m_unclassifiedFeatures);
+}
+
+}  // namespace trx

@@ -1,0 +1,248 @@
+#include <typeinfo>
+
+#include "../trx_api_exchange_mfg.h"
+
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
+
+namespace trx {
+
+#define N(e) TRX_NAMED(ExcMfgPattern::EType, e)
+TRX_ENUM_NAMES(ExcMfgPattern::EType,
+    N(unknown), N(none), N(rectangular), N(circular), N(user_defined));
+#undef N
+
+namespace {
+
+using Indices = std::vector<ExcMfgPattern::InstanceIndex>;
+
+void writeIndices(JsonValue& value, JsonAllocator& allocator, const wchar_t* key, const Indices& list) {
+    JsonValue array(rapidjson::kArrayType);
+    array.Reserve(static_cast<rapidjson::SizeType>(list.size()), allocator);
+    for (const auto& [first, second] : list) {
+        JsonValue pair(rapidjson::kArrayType);
+        pair.PushBack(first, allocator).PushBack(second, allocator);
+        array.PushBack(pair, allocator);
+    }
+    value.AddMember(JsonValue(rapidjson::StringRef(key)), array, allocator);
+}
+
+std::int32_t indexOrMinusOne(const JsonValue& v) { return v.IsInt() ? v.GetInt() : -1; }
+
+// Items shorter than a pair are skipped with a WARNING; extra elements are ignored.
+void readIndices(const JsonValue& value, const wchar_t* key, Indices& list, const char* shortItemText) {
+    const JsonValue* array = json::member(value, key);
+    if (array == nullptr || !array->IsArray()) return;
+    for (const auto& item : array->GetArray()) {
+        if (item.IsArray() && item.Size() >= 2)
+            list.emplace_back(indexOrMinusOne(item[0]), indexOrMinusOne(item[1]));
+        else
+            detail::logText(vx_bridge::kWarning, shortItemText);
+    }
+}
+
+template <class P>
+bool sameKind(const ExcMfgPattern& a, const ExcMfgPattern& b) {
+    const auto* x = dynamic_cast<const P*>(&a);
+    const auto* y = dynamic_cast<const P*>(&b);
+    return x != nullptr && y != nullptr && *x == *y;
+}
+
+}  // namespace
+
+// ---- instance -----------------------------------------------------------------------
+
+void ExcMfgPattern::Instance::addLimiting(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_limiting, entity, "ExcMfgPattern::Instance: attempt to add null Limiting Entity object.");
+}
+
+void ExcMfgPattern::Instance::addDefining(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_defining, entity, "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
+}
+
+template <class Self, class F>
+void ExcMfgPattern::Instance::fields(Self& s, F&& f) {
+    f(L"is_base", s.m_baseInstance);
+    f(L"limiting", s.m_limiting);
+    f(L"defining", s.m_defining);
+}
+
+void ExcMfgPattern::Instance::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMfgPattern::Instance")) fields(*this, json::Reader{value});
+}
+
+void ExcMfgPattern::Instance::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgPattern::Instance::operator==(const Instance& o) const {
+    return m_baseInstance == o.m_baseInstance && detail::deepEqual(m_limiting, o.m_limiting) &&
+           detail::deepEqual(m_defining, o.m_defining);
+}
+
+// ---- pattern base and dispatch --------------------------------------------------------
+
+void ExcMfgPattern::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::isObjectOrLog(value, "ExcMfgPattern");
+}
+
+void ExcMfgPattern::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    json::put(value, allocator, L"type", type());
+}
+
+std::shared_ptr<ExcMfgPattern> ExcMfgPattern::readPattern(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMfgPattern")) return nullptr;
+    const JsonValue* type = json::member(value, L"type");
+    if (type == nullptr || !type->IsString()) {
+        detail::logText(vx_bridge::kError, "ExcMfgPattern should have a type.");
+        return nullptr;
+    }
+    std::shared_ptr<ExcMfgPattern> pattern;
+    switch (enumFromString<EType>(type->GetString())) {
+        case EType::rectangular: pattern = std::make_shared<ExcMfgPatternRectangular>(); break;
+        case EType::circular: pattern = std::make_shared<ExcMfgPatternCircular>(); break;
+        case EType::user_defined: pattern = std::make_shared<ExcMfgPatternUserDefined>(); break;
+        case EType::none: return nullptr;
+        case EType::unknown:
+            detail::logText(vx_bridge::kError, "ExcMfgPattern: unknown type.");
+            return nullptr;
+    }
+    pattern->readObject(value);
+    return pattern;
+}
+
+bool ExcMfgPattern::operator==(const ExcMfgPattern& o) const {
+    if (typeid(*this) != typeid(o)) return false;
+    switch (type()) {
+        case EType::rectangular: return sameKind<ExcMfgPatternRectangular>(*this, o);
+        case EType::circular: return sameKind<ExcMfgPatternCircular>(*this, o);
+        case EType::user_defined: return sameKind<ExcMfgPatternUserDefined>(*this, o);
+        default: return this == &o;  // a kind of the caller's own: only itself is known equal
+    }
+}
+
+// ---- rectangular --------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcMfgPatternRectangular::fields(Self& s, F&& f) {
+    f(L"anchor_point", s.m_anchorPoint);
+    f(L"align_primary_dir", s.m_alignmentPrimaryDirection);
+    f(L"align_secondary_dir", s.m_alignmentSecondaryDirection);
+    f(L"primary_inst_count", s.m_primaryInstanceCount);
+    f(L"secondary_inst_count", s.m_secondaryInstanceCount);
+    f(L"primary_spacing", s.m_primarySpacing);
+    f(L"secondary_spacing", s.m_secondarySpacing);
+    f(L"base_instance", s.m_baseInstance);
+    f(L"simplified", s.m_simplified);
+}
+
+void ExcMfgPatternRectangular::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    ExcMfgPattern::readObject(value);
+    if (!value.IsObject()) return;
+    fields(*this, json::Reader{value});
+    readIndices(value, L"visible_instances", m_visibleInstances,
+                "ExcMfgPatternRectangular: invalid size of visible_instances array item (pair).");
+    readIndices(value, L"deactivated_instances", m_deactivatedInstances,
+                "ExcMfgPatternRectangular: invalid size of deactivated instances array item (pair).");
+}
+
+void ExcMfgPatternRectangular::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgPattern::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+    writeIndices(value, allocator, L"visible_instances", m_visibleInstances);
+    writeIndices(value, allocator, L"deactivated_instances", m_deactivatedInstances);
+}
+
+bool ExcMfgPatternRectangular::operator==(const ExcMfgPatternRectangular& o) const {
+    return m_anchorPoint == o.m_anchorPoint &&
+           m_alignmentPrimaryDirection == o.m_alignmentPrimaryDirection &&
+           m_alignmentSecondaryDirection == o.m_alignmentSecondaryDirection &&
+           m_primaryInstanceCount == o.m_primaryInstanceCount &&
+           m_secondaryInstanceCount == o.m_secondaryInstanceCount &&
+           m_primarySpacing == o.m_primarySpacing && m_secondarySpacing == o.m_secondarySpacing &&
+           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
+           m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
+}
+
+// ---- circular -----------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcMfgPatternCircular::fields(Self& s, F&& f) {
+    f(L"anchor_point", s.m_anchorPoint);
+    f(L"center_of_rotation", s.m_centerOfRotation);
+    f(L"axis_of_rotation", s.m_axisOfRotation);
+    f(L"axial_inst_count", s.m_axialInstanceCount);
+    f(L"radial_inst_count", s.m_radialInstanceCount);
+    f(L"axial_dist_degrees", s.m_axialDistanceDegrees);
+    f(L"radial_dist", s.m_radialDistance);
+    f(L"fixed_rot_orient", s.m_fixedRotationOrientation);
+    f(L"base_instance", s.m_baseInstance);
+    f(L"simplified", s.m_simplified);
+}
+
+void ExcMfgPatternCircular::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    ExcMfgPattern::readObject(value);
+    if (!value.IsObject()) return;
+    fields(*this, json::Reader{value});
+    readIndices(value, L"visible_instances", m_visibleInstances,
+                "ExcMfgPatternCircular: invalid size of visible_instances array item (pair).");
+    readIndices(value, L"deactivated_instances", m_deactivatedInstances,
+                "ExcMfgPatternCircular: invalid size of deactivated_instances array item (pair).");
+}
+
+void ExcMfgPatternCircular::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgPattern::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+    writeIndices(value, allocator, L"visible_instances", m_visibleInstances);
+    writeIndices(value, allocator, L"deactivated_instances", m_deactivatedInstances);
+}
+
+bool ExcMfgPatternCircular::operator==(const ExcMfgPatternCircular& o) const {
+    return m_anchorPoint == o.m_anchorPoint && m_centerOfRotation == o.m_centerOfRotation &&
+           m_axisOfRotation == o.m_axisOfRotation && m_axialInstanceCount == o.m_axialInstanceCount &&
+           m_radialInstanceCount == o.m_radialInstanceCount &&
+           m_axialDistanceDegrees == o.m_axialDistanceDegrees && m_radialDistance == o.m_radialDistance &&
+           m_fixedRotationOrientation == o.m_fixedRotationOrientation &&
+           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
+           m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
+}
+
+// ---- user defined -------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcMfgPatternUserDefined::fields(Self& s, F&& f) {
+    f(L"anchor_point", s.m_anchorPoint);
+    f(L"base_instance", s.m_baseInstance);
+    f(L"instance_positions", s.m_instancePositions);
+    f(L"deactivated_positions", s.m_deactivatedPositions);
+}
+
+void ExcMfgPatternUserDefined::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    ExcMfgPattern::readObject(value);
+    if (value.IsObject()) fields(*this, json::Reader{value});
+}
+
+void ExcMfgPatternUserDefined::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcMfgPattern::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMfgPatternUserDefined::operator==(const ExcMfgPatternUserDefined& o) const {
+    return m_anchorPoint == o.m_anchorPoint && detail::deepEqual(m_baseInstance, o.m_baseInstance) &&
+           m_instancePositions == o.m_instancePositions && m_deactivatedPositions == o.m_deactivatedPositions;
+}
+
+}  // namespace trx

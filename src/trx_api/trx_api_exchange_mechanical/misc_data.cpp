@@ -1,0 +1,378 @@
+#include "../trx_api_exchange_misc_mechanical.h"
+
+#include <stdexcept>
+
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
+
+namespace trx {
+
+#define N(e) TRX_NAMED(ExcMiscLayerFilter::EType, e)
+TRX_ENUM_NAMES(ExcMiscLayerFilter::EType,
+    N(all), N(laycur), N(other));
+#undef N
+
+#define N(e) TRX_NAMED(EUnitSystemType, e)
+TRX_ENUM_NAMES(EUnitSystemType,
+    N(unknown), N(mks), N(cgs), N(fps), N(ips), N(mmks), N(mmns), N(ipscreo), N(si),
+    N(not_applicable), N(custom));
+#undef N
+
+#define N(e) TRX_NAMED(ExcMiscMaterial::EProperty, e)
+TRX_ENUM_NAMES(ExcMiscMaterial::EProperty,
+    N(unknown), N(density), N(youngs_modulus), N(poissons_ratio), N(yield_strength),
+    N(tensile_strength), N(thermal_conductivity), N(thermal_expansion_coefficient),
+    N(specific_heat), N(shear_modulus));
+#undef N
+
+#define N(e) TRX_NAMED(ExcMiscSymmetry::ETransformMode, e)
+TRX_ENUM_NAMES(ExcMiscSymmetry::ETransformMode,
+    N(none), N(opposite), N(both));
+#undef N
+
+// ---- coordinate systems and layers --------------------------------------------------
+
+template <class Self, class F>
+void ExcMiscWCS::fields(Self& s, F&& f) {
+    f(L"origin", s.m_origin);
+    f(L"x", s.m_x);
+    f(L"y", s.m_y);
+    f(L"z", s.m_z);
+    f(L"color", s.m_color);
+    f(L"active", s.m_active);
+    f(L"id", s.m_id);
+    f(L"name", s.m_name);
+    f(L"shown", s.m_shown);
+    f(L"layer_id", s.m_layerId);
+}
+
+void ExcMiscWCS::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscWCS")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscWCS::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscWCS::operator==(const ExcMiscWCS& o) const {
+    return m_origin == o.m_origin && m_x == o.m_x && m_y == o.m_y && m_z == o.m_z &&
+           m_color == o.m_color && m_active == o.m_active && m_id == o.m_id && m_name == o.m_name &&
+           m_shown == o.m_shown && m_layerId == o.m_layerId;
+}
+
+void ExcMiscLayer::addEntity(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_entities, entity, "ExcMiscLayer: attempt to add null Entity object.");
+}
+
+// Written id, name, current, color; the colour is read before the flag.
+void ExcMiscLayer::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMiscLayer")) return;
+    json::get(value, L"id", m_id);
+    json::get(value, L"name", m_name);
+    json::get(value, L"color", m_color);
+    json::get(value, L"current", m_current);
+    json::get(value, L"entities", m_entities);
+}
+
+void ExcMiscLayer::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    json::put(value, allocator, L"id", m_id);
+    json::put(value, allocator, L"name", m_name);
+    json::put(value, allocator, L"current", m_current);
+    json::put(value, allocator, L"color", m_color);
+    json::put(value, allocator, L"entities", m_entities);
+}
+
+bool ExcMiscLayer::operator==(const ExcMiscLayer& o) const {
+    return m_id == o.m_id && m_name == o.m_name && m_current == o.m_current && m_color == o.m_color &&
+           detail::deepEqual(m_entities, o.m_entities);
+}
+
+template <class Self, class F>
+void ExcMiscLayerFilter::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"type", s.m_type);
+    f(L"current", s.m_current);
+    f(L"layer_id", s.m_layerIds);  // integer items appended, others skipped
+}
+
+void ExcMiscLayerFilter::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscLayerFilter")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscLayerFilter::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscLayerFilter::operator==(const ExcMiscLayerFilter& o) const {
+    return m_name == o.m_name && m_type == o.m_type && m_current == o.m_current && m_layerIds == o.m_layerIds;
+}
+
+// ---- note parameters ----------------------------------------------------------------
+
+template <class Self, class F>
+void ExcMiscNoteParameters::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"properties", s.m_properties);
+}
+
+void ExcMiscNoteParameters::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscNoteParameters")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscNoteParameters::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscNoteParameters::operator==(const ExcMiscNoteParameters& o) const {
+    return m_name == o.m_name && m_properties == o.m_properties;
+}
+
+// ---- materials ----------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcMiscMaterialPropertyUnit::fields(Self& s, F&& f) {
+    f(L"units", s.m_units);
+    f(L"unit_system", s.m_unitSystem);
+}
+
+void ExcMiscMaterialPropertyUnit::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscMaterialPropertyUnit")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscMaterialPropertyUnit::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscMaterialPropertyUnit::operator==(const ExcMiscMaterialPropertyUnit& o) const {
+    return m_units == o.m_units && m_unitSystem == o.m_unitSystem;
+}
+
+bool ExcMiscMaterialProperty::Unit::operator==(const Unit& o) const {
+    return detail::deepEqual(materialUnits, o.materialUnits) && detail::deepEqual(mass, o.mass) &&
+           detail::deepEqual(length, o.length) && detail::deepEqual(time, o.time) &&
+           detail::deepEqual(temperature, o.temperature);
+}
+
+namespace {
+
+// The five unit members, each under its own key and only when set.
+template <class U, class F>
+void unitFields(U& u, F&& f) {
+    f(L"material_units", u.materialUnits);
+    f(L"mass", u.mass);
+    f(L"length", u.length);
+    f(L"time", u.time);
+    f(L"temperature", u.temperature);
+}
+
+}  // namespace
+
+void ExcMiscMaterialProperty::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcMiscMaterialProperty")) return;
+    json::get(value, L"value", m_value);
+    if (const JsonValue* unit = json::member(value, L"unit"); unit != nullptr && unit->IsObject())
+        unitFields(m_unit, json::Reader{*unit});
+}
+
+void ExcMiscMaterialProperty::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    json::put(value, allocator, L"value", m_value);
+    if (m_unit.isEmpty()) return;
+    JsonValue unit(rapidjson::kObjectType);
+    unitFields(m_unit, json::Writer{unit, allocator});
+    value.AddMember(L"unit", unit, allocator);
+}
+
+bool ExcMiscMaterialProperty::operator==(const ExcMiscMaterialProperty& o) const {
+    return m_value == o.m_value && m_unit == o.m_unit;
+}
+
+namespace {
+
+constexpr ExcMiscMaterial::EProperty kFirstProperty = ExcMiscMaterial::EProperty::density;
+constexpr ExcMiscMaterial::EProperty kLastProperty = ExcMiscMaterial::EProperty::shear_modulus;
+
+void checkPropertyId(ExcMiscMaterial::EProperty id) {
+    if (id == ExcMiscMaterial::EProperty::unknown) throw std::invalid_argument("Invalid material property id.");
+}
+
+}  // namespace
+
+std::shared_ptr<ExcMiscMaterialProperty> ExcMiscMaterial::get(EProperty id) const {
+    checkPropertyId(id);
+    const auto it = m_properties.find(id);
+    return it != m_properties.end() ? it->second : nullptr;
+}
+
+void ExcMiscMaterial::set(EProperty id, const std::shared_ptr<ExcMiscMaterialProperty>& property) {
+    checkPropertyId(id);
+    if (!property) throw std::invalid_argument("Invalid material property value.");
+    m_properties[id] = property;
+}
+
+void ExcMiscMaterial::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_linkedElements, entity, "ExcMiscMaterial: attempt to add null Linked Element object.");
+}
+
+// Each property travels under its own name; "unknown" is never one of them.
+void ExcMiscMaterial::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!value.IsObject()) return;
+    json::get(value, L"name", m_name);
+    for (int i = int(kFirstProperty); i <= int(kLastProperty); ++i) {
+        const auto id = static_cast<EProperty>(i);
+        if (const JsonValue* p = json::member(value, enumToString(id).c_str())) {
+            auto property = std::make_shared<ExcMiscMaterialProperty>();
+            property->readObject(*p);
+            m_properties[id] = std::move(property);
+        }
+    }
+    json::get(value, L"linked_elements", m_linkedElements);
+    json::get(value, L"is_part_level_material", m_partLevelMaterial);
+}
+
+void ExcMiscMaterial::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    json::put(value, allocator, L"name", m_name);
+    for (const auto& [id, property] : m_properties)  // ascending id
+        if (property && id != EProperty::unknown) json::put(value, allocator, enumToString(id).c_str(), property);
+    json::put(value, allocator, L"linked_elements", m_linkedElements);
+    json::put(value, allocator, L"is_part_level_material", m_partLevelMaterial);
+}
+
+bool ExcMiscMaterial::operator==(const ExcMiscMaterial& o) const {
+    return m_name == o.m_name &&
+           std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin(), o.m_properties.end(),
+                      [](const auto& a, const auto& b) {
+                          return a.first == b.first && detail::deepEqual(a.second, b.second);
+                      }) &&
+           detail::deepEqual(m_linkedElements, o.m_linkedElements) &&
+           m_partLevelMaterial == o.m_partLevelMaterial;
+}
+
+// ---- symmetries and display sets ----------------------------------------------------
+
+template <class Self, class F>
+void ExcMiscSymmetry::fields(Self& s, F&& f) {
+    f(L"transform_mode", s.m_transformMode);
+    f(L"transformation", s.m_transformation);
+    f(L"linked_entity", s.m_linkedEntity);  // only when set
+}
+
+void ExcMiscSymmetry::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscSymmetry")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscSymmetry::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscSymmetry::operator==(const ExcMiscSymmetry& o) const {
+    return m_transformMode == o.m_transformMode && m_transformation == o.m_transformation &&
+           detail::deepEqual(m_linkedEntity, o.m_linkedEntity);
+}
+
+void ExcMiscDisplaySet::addEntity(const std::shared_ptr<ExcEntity>& entity) {
+    json::addOrRefuse(m_entities, entity, "ExcMiscDisplaySet: attempt to add null Entity object.");
+}
+
+template <class Self, class F>
+void ExcMiscDisplaySet::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"active", s.m_active);
+    f(L"entities", s.m_entities);
+}
+
+void ExcMiscDisplaySet::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMiscDisplaySet")) fields(*this, json::Reader{value});
+}
+
+void ExcMiscDisplaySet::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMiscDisplaySet::operator==(const ExcMiscDisplaySet& o) const {
+    return m_name == o.m_name && m_active == o.m_active && detail::deepEqual(m_entities, o.m_entities);
+}
+
+// ---- per-block container ------------------------------------------------------------
+
+void ExcMechanicalMiscData::addWorldCoordinateSystem(const std::shared_ptr<ExcMiscWCS>& v) {
+    json::addOrRefuse(m_worldCoordinateSystems, v, "ExcMechanicalMiscData: attempt to add null WCS object.");
+}
+void ExcMechanicalMiscData::addLayer(const std::shared_ptr<ExcMiscLayer>& v) {
+    json::addOrRefuse(m_layers, v, "ExcMechanicalMiscData: attempt to add null Layer object.");
+}
+void ExcMechanicalMiscData::addLayerFilter(const std::shared_ptr<ExcMiscLayerFilter>& v) {
+    json::addOrRefuse(m_layerFilters, v, "ExcMechanicalMiscData: attempt to add null Layer Filter object.");
+}
+void ExcMechanicalMiscData::addMaterial(const std::shared_ptr<ExcMiscMaterial>& v) {
+    json::addOrRefuse(m_materials, v, "ExcMechanicalMiscData: attempt to add null Material object.");
+}
+void ExcMechanicalMiscData::addNoteParameters(const std::shared_ptr<ExcMiscNoteParameters>& v) {
+    json::addOrRefuse(m_noteParameters, v, "ExcMechanicalMiscData: attempt to add null Note Parameters object.");
+}
+void ExcMechanicalMiscData::addSymmetry(const std::shared_ptr<ExcMiscSymmetry>& v) {
+    json::addOrRefuse(m_symmetries, v, "ExcMechanicalMiscData: attempt to add null Symmetry object.");
+}
+void ExcMechanicalMiscData::addDisplaySet(const std::shared_ptr<ExcMiscDisplaySet>& v) {
+    json::addOrRefuse(m_displaySets, v, "ExcMechanicalMiscData: attempt to add null Display Set object.");
+}
+
+template <class Self, class F>
+void ExcMechanicalMiscData::fields(Self& s, F&& f) {
+    f(L"misc_data", s.m_miscData);
+    f(L"wcs", s.m_worldCoordinateSystems);
+    f(L"layers", s.m_layers);
+    f(L"layer_filters", s.m_layerFilters);
+    f(L"materials", s.m_materials);
+    f(L"note_parameters", s.m_noteParameters);
+    f(L"symmetries", s.m_symmetries);
+    f(L"display_sets", s.m_displaySets);
+}
+
+void ExcMechanicalMiscData::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcMechanicalMiscData")) fields(*this, json::Reader{value});
+}
+
+void ExcMechanicalMiscData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+bool ExcMechanicalMiscData::operator==(const ExcMechanicalMiscData& o) const {
+    return m_miscData == o.m_miscData &&
+           detail::deepEqual(m_worldCoordinateSystems, o.m_worldCoordinateSystems) &&
+           detail::deepEqual(m_layers, o.m_layers) && detail::deepEqual(m_layerFilters, o.m_layerFilters) &&
+           detail::deepEqual(m_materials, o.m_materials) &&
+           detail::deepEqual(m_noteParameters, o.m_noteParameters) &&
+           detail::deepEqual(m_symmetries, o.m_symmetries) && detail::deepEqual(m_displaySets, o.m_displaySets);
+}
+
+}  // namespace trx

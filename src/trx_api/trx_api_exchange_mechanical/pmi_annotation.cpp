@@ -1,0 +1,172 @@
+#include "../trx_api_exchange_pmi_annotation.h"
+
+#include "pmi_fields.h"
+
+namespace trx {
+
+#define N(e) TRX_NAMED(EPMIAnnotationType, e)
+TRX_ENUM_NAMES(EPMIAnnotationType,
+    N(unknown), N(datum), N(datum_target), N(note), N(flag_note), N(NOA), N(roughness), N(GDT),
+    N(dimension));
+#undef N
+
+#define N(e) TRX_NAMED(EPMIOrientation, e)
+TRX_ENUM_NAMES(EPMIOrientation, N(horizontal), N(vertical), N(parallel), N(perpendicular), N(dim_angle));
+#undef N
+
+#define N(e) TRX_NAMED(ExcPMINote::Text::EFontType, e)
+TRX_ENUM_NAMES(ExcPMINote::Text::EFontType,
+    N(simplex), N(din), N(military), N(ISO), N(light_line), N(century), N(IGES_1001), N(IGES_1002),
+    N(IGES_1003));
+#undef N
+
+// ---- object -------------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcPMIObject::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"id", s.m_id);
+    f(L"hidden", s.m_hidden);
+}
+
+void ExcPMIObject::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcPMIObject")) fields(*this, json::Reader{value});
+}
+
+void ExcPMIObject::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+}
+
+// ---- leader -------------------------------------------------------------------------
+
+void ExcPMILeader::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (json::isObjectOrLog(value, "ExcPMILeader")) json::get(value, L"points", m_points);
+}
+
+void ExcPMILeader::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    json::put(value, allocator, L"points", m_points);
+}
+
+// ---- annotation ---------------------------------------------------------------------
+
+void ExcPMIAnnotation::addLinkedElement(const std::shared_ptr<ExcEntity>& v) {
+    json::addOrRefuse(m_linkedElements, v, "ExcPMIAnnotation: attempt to add null linked element");
+}
+
+void ExcPMIAnnotation::addLinkedElements(const ExcEntities& v) {
+    for (const auto& e : v) addLinkedElement(e);
+}
+
+void ExcPMIAnnotation::addLeader(const std::shared_ptr<ExcPMILeader>& v) {
+    json::addOrRefuse(m_leaders, v, "ExcPMIAnnotation: attempt to add null PMI leader.");
+}
+
+void ExcPMIAnnotation::addLeaders(const ExcPMILeaders& v) {
+    for (const auto& l : v) addLeader(l);
+}
+
+void ExcPMIAnnotation::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    ExcPMIObject::readObject(value);
+    if (!json::isObjectOrLog(value, "ExcPMIAnnotation")) return;
+    // "type" is not read: the reading class fixes the kind.
+    json::get(value, L"position", m_position);
+    json::get(value, L"orientation", m_orientation);
+    json::get(value, L"angle", m_angle);
+    json::get(value, L"z_depth", m_zDepth);
+    json::get(value, L"linked_elements", m_linkedElements);
+    json::get(value, L"leaders", m_leaders);
+}
+
+void ExcPMIAnnotation::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcPMIObject::writeObject(value, allocator);
+    json::put(value, allocator, L"type", type());
+    json::put(value, allocator, L"orientation", m_orientation);
+    if (m_orientation == EPMIOrientation::dim_angle) json::put(value, allocator, L"angle", m_angle);
+    json::put(value, allocator, L"z_depth", m_zDepth);
+    json::put(value, allocator, L"position", m_position);
+    json::put(value, allocator, L"linked_elements", m_linkedElements);
+    json::put(value, allocator, L"leaders", m_leaders);
+}
+
+// ---- note text ----------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcPMINote::Text::fields(Self& s, F&& f) {
+    f(L"label", s.m_label);
+    f(L"font_name", s.m_fontName);
+    f(L"font_type", s.m_fontType);
+    f(L"fixed_pitch", s.m_fixedPitch);
+    f(L"height", s.m_height);
+    f(L"bold", s.m_bold);
+    f(L"italic", s.m_italic);
+    f(L"underline", s.m_underline);
+    f(L"strike_through", s.m_strikeThrough);
+    f(L"overline", s.m_overline);
+    f(L"ratio", s.m_ratio);
+    f(L"slant", s.m_slant);
+}
+
+void ExcPMINote::Text::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcPMINote::Text")) return;
+    fields(*this, json::Reader{value});
+    // Components in order, up to the first one that is not a double.
+    if (const JsonValue* c = json::member(value, L"color"); c != nullptr && c->IsArray()) {
+        for (rapidjson::SizeType i = 0; i < m_rgba.size() && i < c->Size() && (*c)[i].IsDouble(); ++i)
+            m_rgba[i] = (*c)[i].GetDouble();
+    }
+}
+
+void ExcPMINote::Text::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    fields(*this, json::Writer{value, allocator});
+    json::putArray(value, allocator, L"color", m_rgba[0], m_rgba[1], m_rgba[2], m_rgba[3]);
+}
+
+bool ExcPMINote::Text::operator==(const Text& o) const {
+    return m_label == o.m_label && m_fontName == o.m_fontName && m_fontType == o.m_fontType &&
+           m_fixedPitch == o.m_fixedPitch && m_height == o.m_height && m_bold == o.m_bold &&
+           m_italic == o.m_italic && m_underline == o.m_underline &&
+           m_strikeThrough == o.m_strikeThrough && m_overline == o.m_overline &&
+           m_ratio == o.m_ratio && m_slant == o.m_slant && m_rgba == o.m_rgba;
+}
+
+// ---- note ---------------------------------------------------------------------------
+
+template <class Self, class F>
+void ExcPMINote::fields(Self& s, F&& f) {
+    f(L"texts", s.m_texts);
+    f(L"is_flag_note", s.m_flagNote);
+    f(L"is_noa", s.m_NOA);
+}
+
+void ExcPMINote::addText(const std::shared_ptr<Text>& v) {
+    json::addOrRefuse(m_texts, v, "ExcPMINote: attempt to add null text.");
+}
+
+void ExcPMINote::addTexts(const Texts& v) {
+    for (const auto& t : v) addText(t);
+}
+
+void ExcPMINote::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    ExcPMIAnnotation::readObject(value);
+    if (json::isObjectOrLog(value, "ExcPMINote")) fields(*this, json::Reader{value});
+}
+
+void ExcPMINote::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    ExcPMIAnnotation::writeObject(value, allocator);
+    fields(*this, json::Writer{value, allocator});
+}
+
+}  // namespace trx

@@ -1,0 +1,375 @@
+#include "../trx_api_exchange_visualization_primitives.h"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+#include "../detail/enum_table.h"
+#include "../detail/fields.h"
+#include "../trx_api_compression.h"
+#include "visu_detail.h"
+
+namespace trx {
+
+using detail::addChecked;
+
+#define N(e) TRX_SAME_NAME(EVisuGeometryType, e)
+TRX_ENUM_NAMES(EVisuGeometryType, N(unknown), N(part), N(construction), N(fta_constructed));
+#undef N
+#define N(e) TRX_SAME_NAME(ExcVisuEdge::ELineType, e)
+TRX_ENUM_NAMES(ExcVisuEdge::ELineType, N(unknown), N(line_strip), N(line_loop), N(line_loop_filled));
+#undef N
+#define N(e) TRX_SAME_NAME(EVisuMarkerStyle, e)
+TRX_ENUM_NAMES(EVisuMarkerStyle,
+    N(NOTUSED), N(CROSS), N(PLUS), N(CONCENTRIC), N(COINCIDENT), N(FULLCIRCLE), N(FULLSQUARE), N(STAR),
+    N(DOT), N(SMALLDOT), N(MISC1), N(MISC2), N(FULLCIRCLE2), N(FULLSQUARE2), N(OPEN_ARROW),
+    N(UNFILLED_ARROW), N(BLANKED_ARROW), N(FILLED_ARROW), N(UNFILLED_CIRCLE), N(BLANKED_CIRCLE),
+    N(FILLED_CIRCLE), N(CROSSED_CIRCLE), N(BLANKED_SQUARE), N(FILLED_SQUARE), N(BLANKED_TRIANGLE),
+    N(FILLED_TRIANGLE), N(MANIPULATOR_SQUARE), N(MANIPULATOR_DIAMOND), N(MANIPULATOR_CIRCLE),
+    N(MANIPULATOR_TRIANGLE), N(DOUBLE_OPEN_ARROW), N(WAVE), N(DOUBLE_FILLED_ARROW),
+    N(FULLDOUBLEROTATEARROWBLACKBORDER), N(FULLSQUAREBLACKBORDER), N(FULLDIAMONDBLACKBORDER),
+    N(FULLCIRCLEBLACKBORDER),
+    N(DOUBLE_UNFILLED_ARROW), N(DOUBLE_BLANKED_ARROW), N(FORE_SLASH), N(BACK_SLASH), N(INTEGRAL),
+    N(UNFILLED_DOT), N(FILLED_DOT), N(UNFILLED_SQUARE), N(TOP_OPEN_ARROW), N(BOTTOM_OPEN_ARROW),
+    N(TOP_FILLED_ARROW), N(BOTTOM_FILLED_ARROW), N(UNFILLED_TRIANGLE));
+#undef N
+
+using detail::logText;
+
+// ---- numeric arrays -----------------------------------------------------------------
+
+// The wire form is little-endian; the bytes of our vectors are taken as they stand.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "packed arrays assume a little-endian host");
+
+namespace {
+
+// Out-of-range doubles become infinities, as the hardware would make them (a plain cast
+// of such a value is undefined).
+float toFloat(double v) {
+    if (v > FLT_MAX) return std::numeric_limits<float>::infinity();
+    if (v < -FLT_MAX) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
+
+float floatItem(const JsonValue& item) { return item.IsDouble() ? toFloat(item.GetDouble()) : 0.0f; }
+int intItem(const JsonValue& item) { return item.IsInt() ? item.GetInt() : 0; }
+
+// The whole list as one Base64 string.
+template <class T>
+void putPacked(JsonValue& record, JsonAllocator& a, const wchar_t* key, const std::vector<T>& values) {
+    std::wstring text;
+    Base64::encode(values, text);
+    record.AddMember(JsonValue(rapidjson::StringRef(key)),
+                     JsonValue(text.data(), static_cast<rapidjson::SizeType>(text.size()), a), a);
+}
+
+// Base64 text replaces the list; a JSON array appends one value per item (wrong kinds give
+// 0). Returns false for a member of any other kind.
+template <class T, class Item>
+bool getNumbers(const JsonValue& v, std::vector<T>& values, Item item) {
+    if (v.IsString()) {
+        Base64::decode(std::wstring(v.GetString(), v.GetStringLength()), values);
+        return true;
+    }
+    if (!v.IsArray()) return false;
+    values.reserve(values.size() + v.Size());
+    for (const auto& element : v.GetArray()) values.push_back(item(element));
+    return true;
+}
+
+void readFloats(const JsonValue& record, const wchar_t* key, std::vector<float>& values, const char* error) {
+    const JsonValue* m = json::member(record, key);
+    if (m != nullptr && !getNumbers(*m, values, floatItem)) logText(vx_bridge::kError, error);
+}
+
+void readInts(const JsonValue& record, const wchar_t* key, std::vector<int>& values, const char* error) {
+    const JsonValue* m = json::member(record, key);
+    if (m != nullptr && !getNumbers(*m, values, intItem)) logText(vx_bridge::kError, error);
+}
+
+// Plain JSON arrays, for the small lists that have no packed form.
+template <class T>
+JsonValue arrayOf(const std::vector<T>& values, JsonAllocator& a) {
+    JsonValue array(rapidjson::kArrayType);
+    array.Reserve(static_cast<rapidjson::SizeType>(values.size()), a);
+    for (const T v : values) array.PushBack(v, a);
+    return array;
+}
+
+}  // namespace
+
+// ---- face ---------------------------------------------------------------------------
+
+std::vector<std::uint32_t> ExcVisuFace::packPolygons(const Polygons& polygons) {
+    std::size_t total = 0;
+    for (const auto& p : polygons) total += 2 + p.indices.size();
+    std::vector<std::uint32_t> words;
+    words.reserve(total);
+    for (const auto& p : polygons) {
+        words.push_back(p.type);
+        words.push_back(static_cast<std::uint32_t>(p.indices.size()));
+        words.insert(words.end(), p.indices.begin(), p.indices.end());
+    }
+    return words;
+}
+
+void ExcVisuFace::unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons) {
+    // A record is whole when its type, its count and all its indices are there.
+    const auto wholeRecords = [&](auto&& take) {
+        const std::size_t n = words.size();
+        for (std::size_t i = 0; n - i >= 2;) {
+            const std::size_t count = words[i + 1];
+            if (count > n - i - 2) break;
+            take(i, count);
+            i += 2 + count;
+        }
+    };
+    std::size_t records = 0;
+    wholeRecords([&](std::size_t, std::size_t) { ++records; });
+    polygons.reserve(polygons.size() + records);
+    wholeRecords([&](std::size_t i, std::size_t count) {
+        Polygon p;
+        p.type = words[i];
+        const auto first = words.begin() + static_cast<std::ptrdiff_t>(i + 2);
+        p.indices.assign(first, first + static_cast<std::ptrdiff_t>(count));
+        polygons.push_back(std::move(p));
+    });
+}
+
+void ExcVisuFace::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcVisuFace")) return;
+    readFloats(value, L"vertices", m_vertices,
+               "ExcVisuFace: unknown type of vertices data (not array, not base64 string)");
+    readFloats(value, L"normals", m_normals,
+               "ExcVisuFace: unknown type of normals data (not array, not base64 string)");
+    if (const JsonValue* polygons = json::member(value, L"polygons")) {
+        if (polygons->IsString()) {
+            std::vector<std::uint32_t> words;
+            Base64::decode(std::wstring(polygons->GetString(), polygons->GetStringLength()), words);
+            unpackPolygons(words, m_polygons);
+        } else if (polygons->IsArray()) {
+            m_polygons.reserve(m_polygons.size() + polygons->Size());
+            for (const auto& item : polygons->GetArray()) {
+                if (!item.IsObject()) {
+                    logText(vx_bridge::kWarning, "ExcVisuFace: polygons array item should be an object.");
+                    continue;
+                }
+                Polygon p;
+                // Any 32-bit value, as in the packed form.
+                if (const JsonValue* type = json::member(item, L"type"); type && type->IsUint())
+                    p.type = type->GetUint();
+                else if (type && type->IsInt())
+                    p.type = static_cast<std::uint32_t>(type->GetInt());
+                if (const JsonValue* indices = json::member(item, L"indices"); indices && indices->IsArray()) {
+                    p.indices.reserve(indices->Size());
+                    for (const auto& index : indices->GetArray()) p.indices.push_back(intItem(index));
+                }
+                m_polygons.push_back(std::move(p));
+            }
+        } else {
+            logText(vx_bridge::kError, "ExcVisuFace: unknown type of polygons data (not array, not base64 string)");
+        }
+    }
+    json::get(value, L"color", m_color);
+    json::get(value, L"mechanical_id", m_mechanicalId);
+    json::get(value, L"id", m_id);
+}
+
+void ExcVisuFace::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    if (!m_vertices.empty()) putPacked(value, allocator, L"vertices", m_vertices);
+    if (!m_normals.empty()) putPacked(value, allocator, L"normals", m_normals);
+    if (!m_polygons.empty()) putPacked(value, allocator, L"polygons", packPolygons(m_polygons));
+    json::put(value, allocator, L"color", m_color);
+    json::put(value, allocator, L"mechanical_id", m_mechanicalId);
+    json::put(value, allocator, L"id", m_id);
+}
+
+// ---- edge ---------------------------------------------------------------------------
+
+void ExcVisuEdge::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcVisuEdge")) return;
+    readFloats(value, L"points", m_points,
+               "ExcVisuEdge: unknown type of points data (not array, not base64 string)");
+    readInts(value, L"line_indices", m_lineIndices,
+             "ExcVisuEdge: unknown type of line indices data (not array, not base64 string)");
+    json::get(value, L"line_type", m_lineType);
+    json::get(value, L"color", m_color);
+    json::get(value, L"mechanical_id", m_mechanicalId);
+}
+
+void ExcVisuEdge::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    if (!m_points.empty()) putPacked(value, allocator, L"points", m_points);
+    if (!m_lineIndices.empty()) putPacked(value, allocator, L"line_indices", m_lineIndices);
+    json::put(value, allocator, L"line_type", m_lineType);
+    json::put(value, allocator, L"color", m_color);
+    json::put(value, allocator, L"mechanical_id", m_mechanicalId);
+}
+
+// ---- text, points -------------------------------------------------------------------
+
+void ExcVisuText::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuText");
+}
+
+void ExcVisuText::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+void ExcVisuPoints::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    if (!json::isObjectOrLog(value, "ExcVisuPoints")) return;
+    // Arrays only: these lists have no packed form.
+    if (const JsonValue* points = json::member(value, L"points"); points && points->IsArray())
+        getNumbers(*points, m_points, floatItem);
+    if (const JsonValue* indices = json::member(value, L"point_indices"); indices && indices->IsArray())
+        getNumbers(*indices, m_pointIndices, intItem);
+    json::get(value, L"marker_style", m_markerStyle);
+    json::get(value, L"color", m_color);
+}
+
+void ExcVisuPoints::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    value.SetObject();
+    value.AddMember(L"points", arrayOf(m_points, allocator), allocator);  // as doubles
+    value.AddMember(L"point_indices", arrayOf(m_pointIndices, allocator), allocator);
+    json::put(value, allocator, L"marker_style", m_markerStyle);
+    json::put(value, allocator, L"color", m_color);
+}
+
+// ---- grouping primitives ------------------------------------------------------------
+
+namespace {
+
+template <class T>
+std::vector<std::shared_ptr<T>> cloned(const std::vector<std::shared_ptr<T>>& list) {
+    std::vector<std::shared_ptr<T>> copies;
+    copies.reserve(list.size());
+    for (const auto& item : list) copies.push_back(item ? item->clone() : nullptr);
+    return copies;
+}
+
+const char kMeshNullFace[] = "ExcVisuMesh: attempt to add null Visu Face object.";
+const char kMeshNullEdge[] = "ExcVisuMesh: attempt to add null Visu Edge object.";
+const char kWireNullEdge[] = "ExcVisuWire: attempt to add null Visu Edge object.";
+const char kPointSetNullPoints[] = "ExcVisuPointSet: attempt to add null Visu Points object.";
+const char kPmiNullEdge[] = "ExcVisuPMI: attempt to add null Visu Edge object.";
+const char kPmiNullText[] = "ExcVisuPMI: attempt to add null Visu Text object.";
+const char kPmiNullLinked[] = "ExcVisuPMI: attempt to add null Linked Element object.";
+
+}  // namespace
+
+void ExcVisuMesh::addFace(const std::shared_ptr<ExcVisuFace>& face) { addChecked(m_faces, face, kMeshNullFace); }
+void ExcVisuMesh::addFaces(const Faces& faces) {
+    for (const auto& f : faces) addChecked(m_faces, f, kMeshNullFace);
+}
+void ExcVisuMesh::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kMeshNullEdge); }
+void ExcVisuMesh::addEdges(const Edges& edges) {
+    for (const auto& e : edges) addChecked(m_edges, e, kMeshNullEdge);
+}
+
+std::shared_ptr<ExcVisuMesh> ExcVisuMesh::clone() const {
+    auto copy = std::make_shared<ExcVisuMesh>(*this);
+    copy->m_faces = cloned(m_faces);
+    copy->m_edges = cloned(m_edges);
+    return copy;
+}
+
+void ExcVisuMesh::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuMesh");
+}
+
+void ExcVisuMesh::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuMesh::operator==(const ExcVisuMesh& o) const {
+    return sameHeader(o) && m_geometryType == o.m_geometryType && detail::sameItems(m_faces, o.m_faces) &&
+           detail::sameItems(m_edges, o.m_edges);
+}
+
+void ExcVisuWire::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kWireNullEdge); }
+void ExcVisuWire::addEdges(const Edges& edges) {
+    for (const auto& e : edges) addChecked(m_edges, e, kWireNullEdge);
+}
+
+std::shared_ptr<ExcVisuWire> ExcVisuWire::clone() const {
+    auto copy = std::make_shared<ExcVisuWire>(*this);
+    copy->m_edges = cloned(m_edges);
+    return copy;
+}
+
+void ExcVisuWire::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuWire");
+}
+
+void ExcVisuWire::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuWire::operator==(const ExcVisuWire& o) const {
+    return sameHeader(o) && m_geometryType == o.m_geometryType && detail::sameItems(m_edges, o.m_edges);
+}
+
+void ExcVisuPointSet::addPoints(const std::shared_ptr<ExcVisuPoints>& points) {
+    addChecked(m_points, points, kPointSetNullPoints);
+}
+void ExcVisuPointSet::addPoints(const PointsList& points) {
+    for (const auto& p : points) addChecked(m_points, p, kPointSetNullPoints);
+}
+
+void ExcVisuPointSet::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuPointSet");
+}
+
+void ExcVisuPointSet::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuPointSet::operator==(const ExcVisuPointSet& o) const {
+    return sameHeader(o) && m_geometryType == o.m_geometryType && detail::sameItems(m_points, o.m_points);
+}
+
+void ExcVisuPMI::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kPmiNullEdge); }
+void ExcVisuPMI::addEdges(const Edges& edges) {
+    for (const auto& e : edges) addChecked(m_edges, e, kPmiNullEdge);
+}
+void ExcVisuPMI::addText(const std::shared_ptr<ExcVisuText>& text) { addChecked(m_texts, text, kPmiNullText); }
+void ExcVisuPMI::addTexts(const Texts& texts) {
+    for (const auto& t : texts) addChecked(m_texts, t, kPmiNullText);
+}
+void ExcVisuPMI::addLinkedElement(const std::shared_ptr<ExcEntity>& element) {
+    addChecked(m_linkedElements, element, kPmiNullLinked);
+}
+
+void ExcVisuPMI::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuPMI");
+}
+
+// Linked elements are written too: the reader takes them, and dropping them would lose
+// the links on every round trip.
+void ExcVisuPMI::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuPMI::operator==(const ExcVisuPMI& o) const {
+    return sameHeader(o) && detail::sameItems(m_edges, o.m_edges) && detail::sameItems(m_texts, o.m_texts) &&
+           detail::sameItems(m_linkedElements, o.m_linkedElements);
+}
+
+}  // namespace trx

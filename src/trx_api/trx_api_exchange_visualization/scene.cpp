@@ -1,0 +1,173 @@
+#include "../trx_api_exchange_visualization.h"
+
+#include "../detail/enum_table.h"
+#include "../detail/fields.h"
+#include "visu_detail.h"
+
+namespace trx {
+
+using detail::addChecked;
+
+#define N(e) TRX_SAME_NAME(ExcVisuNode::EType, e)
+TRX_ENUM_NAMES(ExcVisuNode::EType,
+    N(UNDEFINED), N(ROOT), N(GROUP), N(GEOMETRY), N(MESHES), N(MESH), N(WIRES), N(WIRE), N(POINTS),
+    N(POINTSET), N(PMI), N(FTA_CONSTRUCTED_GEOMETRY), N(NOTES), N(NOTE), N(FLAGNOTE), N(NOA), N(DATUMS),
+    N(DATUM_SIMPLE), N(DATUM_TARGET), N(DATUM_UNKNOWN), N(DIMENSIONS), N(DIMENSION_BASIC),
+    N(DIMENSION_LENGTH), N(DIMENSION_DISTANCE), N(DIMENSION_LINEAR), N(DIMENSION_ORIENTED_LINEAR),
+    N(DIMENSION_DIAMETER), N(DIMENSION_RADIUS), N(DIMENSION_ANGLE), N(DIMENSION_ORIENTED_ANGLE),
+    N(DIMENSION_COORDINATE_3D), N(DIMENSION_CHAMFER), N(DIMENSION_UNKNOWN), N(GEOMTOLS),
+    N(GEOMTOL_STRAIGHTNESS), N(GEOMTOL_FLATNESS), N(GEOMTOL_CIRCULARITY), N(GEOMTOL_CYLINDRICITY),
+    N(GEOMTOL_PROFILE_LINE), N(GEOMTOL_PROFILE_SURFACE), N(GEOMTOL_COMP_PROFILE_SURFACE),
+    N(GEOMTOL_PATTERN_LOCATION), N(GEOMTOL_PARALLELISM), N(GEOMTOL_ANGULARITY), N(GEOMTOL_PERPENDICULARITY),
+    N(GEOMTOL_POSITION), N(GEOMTOL_POSITION_LINE), N(GEOMTOL_POSITION_SURFACE), N(GEOMTOL_COMP_POSITION),
+    N(GEOMTOL_TOLERANCE), N(GEOMTOL_CONCENTRICITY), N(GEOMTOL_SYMMETRY), N(GEOMTOL_RUNOUT_CIRCULAR),
+    N(GEOMTOL_RUNOUT_TOTAL), N(GEOMTOL_NOTE_ONLY), N(GEOMTOL_UNKNOWN), N(ROUGHNESSES), N(ROUGHNESS),
+    N(DRAWINGSHEET), N(ACTIVEDRAWINGSHEET), N(DRAWINGSHEETS));
+#undef N
+
+TRX_REGISTER_EXCHANGE_OBJECT(ExcBlockVisualization, L"exc_block_visualization");
+TRX_REGISTER_EXCHANGE_OBJECT(ExcRootAssemblyVisualization, L"exc_root_assembly_visualization");
+
+namespace {
+
+const char kNodeNullChild[] = "ExcVisuNode: attempt to add null child Visu Node object.";
+const char kDataNullRoot[] = "ExcVisualizationData: attempt to add null Scene Root Visu Node object.";
+const char kDataNullView[] = "ExcVisualizationData: attempt to add null Visu View object.";
+const char kDataNullCapture[] = "ExcVisualizationData: attempt to add null Visu Capture object.";
+const char kCaptureNullLinked[] = "ExcVisuCapture: attempt to add null Linked Element object.";
+
+}  // namespace
+
+// ---- node ---------------------------------------------------------------------------
+
+void ExcVisuNode::addChildNode(const std::shared_ptr<ExcVisuNode>& node) {
+    addChecked(m_childNodes, node, kNodeNullChild);
+}
+
+void ExcVisuNode::addChildNodes(const Nodes& nodes) {
+    for (const auto& n : nodes) addChecked(m_childNodes, n, kNodeNullChild);
+}
+
+void ExcVisuNode::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuNode");
+}
+
+void ExcVisuNode::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuNode::operator==(const ExcVisuNode& o) const {
+    return m_leaf == o.m_leaf && m_type == o.m_type && m_groupName == o.m_groupName &&
+           detail::samePointee(m_attributes, o.m_attributes) &&
+           detail::samePointee(m_transformation, o.m_transformation) && detail::samePointee(m_mesh, o.m_mesh) &&
+           detail::samePointee(m_wire, o.m_wire) && detail::samePointee(m_pmi, o.m_pmi) &&
+           detail::samePointee(m_pointSet, o.m_pointSet) && detail::sameItems(m_childNodes, o.m_childNodes);
+}
+
+// ---- view, capture ------------------------------------------------------------------
+
+void ExcVisuView::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuView");
+}
+
+void ExcVisuView::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+void ExcVisuCapture::addLinkedElement(const std::shared_ptr<ExcEntity>& element) {
+    addChecked(m_linkedElements, element, kCaptureNullLinked);
+}
+
+void ExcVisuCapture::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisuCapture");
+}
+
+void ExcVisuCapture::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisuCapture::operator==(const ExcVisuCapture& o) const {
+    return sameHeader(o) && m_hidden == o.m_hidden && m_active == o.m_active && m_hiddenText == o.m_hiddenText &&
+           m_clippingPlane == o.m_clippingPlane && m_camera == o.m_camera && m_annotationIds == o.m_annotationIds &&
+           m_ftaConstructedGeometryIds == o.m_ftaConstructedGeometryIds &&
+           detail::sameItems(m_linkedElements, o.m_linkedElements);
+}
+
+// ---- visualization data -------------------------------------------------------------
+
+void ExcVisualizationData::addSceneRootNode(const std::shared_ptr<ExcVisuNode>& node) {
+    addChecked(m_sceneRootNodes, node, kDataNullRoot);
+}
+
+void ExcVisualizationData::addSceneRootNodes(const Nodes& nodes) {
+    for (const auto& n : nodes) addChecked(m_sceneRootNodes, n, kDataNullRoot);
+}
+
+void ExcVisualizationData::addView(const std::shared_ptr<ExcVisuView>& view) {
+    addChecked(m_views, view, kDataNullView);
+}
+
+void ExcVisualizationData::addViews(const Views& views) {
+    for (const auto& v : views) addChecked(m_views, v, kDataNullView);
+}
+
+void ExcVisualizationData::addCapture(const std::shared_ptr<ExcVisuCapture>& capture) {
+    addChecked(m_captures, capture, kDataNullCapture);
+}
+
+void ExcVisualizationData::addCaptures(const Captures& captures) {
+    for (const auto& c : captures) addChecked(m_captures, c, kDataNullCapture);
+}
+
+void ExcVisualizationData::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcVisualizationData");
+}
+
+void ExcVisualizationData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcVisualizationData::operator==(const ExcVisualizationData& o) const {
+    return m_units == o.m_units && detail::sameItems(m_sceneRootNodes, o.m_sceneRootNodes) &&
+           detail::sameItems(m_views, o.m_views) && detail::sameItems(m_captures, o.m_captures);
+}
+
+// ---- exchange objects ---------------------------------------------------------------
+
+void ExcBlockVisualization::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcBlockVisualization");
+}
+
+void ExcBlockVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcBlockVisualization::operator==(const ExcBlockVisualization& o) const {
+    return m_blockId == o.m_blockId && detail::samePointee(m_visualizationData, o.m_visualizationData);
+}
+
+void ExcRootAssemblyVisualization::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcRootAssemblyVisualization");
+}
+
+void ExcRootAssemblyVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcRootAssemblyVisualization::operator==(const ExcRootAssemblyVisualization& o) const {
+    return detail::samePointee(m_visualizationData, o.m_visualizationData);
+}
+
+}  // namespace trx

@@ -1,0 +1,40 @@
+#pragma once
+
+// Internal helpers of the visualization records.
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "../detail/trace.h"
+
+namespace trx::detail {
+
+// Records that hold sub-records through shared pointers compare them by value.
+template <class T>
+bool samePointee(const std::shared_ptr<T>& a, const std::shared_ptr<T>& b) {
+    return a && b ? *a == *b : a == b;
+}
+
+// Same length, same order, each pair equal by value.
+template <class T>
+bool sameItems(const std::vector<std::shared_ptr<T>>& a, const std::vector<std::shared_ptr<T>>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), samePointee<T>);
+}
+
+// Adds a non-null item; a null one gives the warning and adds nothing.
+template <class T>
+void addChecked(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& item, const char* warning) {
+    if (!item) {
+        logText(vx_bridge::kWarning, warning);
+        return;
+    }
+    list.push_back(item);
+}
+
+}  // namespace trx::detail
+
+// One entry of a name table whose JSON name is the enumerator's own name.
+#define TRX_VISU_WIDEN_(s) L##s
+#define TRX_VISU_WIDEN(s) TRX_VISU_WIDEN_(s)
+#define TRX_SAME_NAME(E, e) {E::e, TRX_VISU_WIDEN(#e)}
