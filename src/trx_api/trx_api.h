@@ -25,3 +25,5 @@
 #include "trx_api_exchange_pmi_dimension.h"
 #include "trx_api_exchange_mfg.h"
 #include "trx_api_exchange_misc_mechanical.h"
+#include "trx_api_exchange_geometry.h"
+#include "trx_api_acis_attrib_id.h"
