@@ -1,8 +1,9 @@
 #include "test_support.h"
 
 #include "trx_api/json/enum_strings.h"
-#include "trx_api/trx_api_exchange_pmi_dimension.h"
-#include "trx_api/trx_api_exchange_pmi_gdt.h"
+#include "trx_api/detail/fields.h"
+#include "trx_api/trx_api_exchange_mechanical_common.h"
+#include "trx_api/trx_api_exchange_pmi.h"
 
 using namespace trx;
 using trx::test::LogCapture;
@@ -319,4 +320,337 @@ TEST(PMIRoughness, FieldsAndClassifications) {
     EXPECT_EQ(r.applicabilityType(), ExcPMIRoughness::EApplicabilityType::all_part_surfaces);
     EXPECT_EQ(keysOf(r).substr(keysOf(r).find(L"leaders")), L"leaders obtention_type applicability_type fields ");
     EXPECT_EQ(roundTrip(r), r);
+}
+
+TEST(PMIAnnotationView, IndexKeepsTheFirstIdAcrossLists) {
+    ExcPMIAnnotationView view;
+    auto note1 = std::make_shared<ExcPMINote>();
+    note1->setId(L"n");
+    auto note2 = std::make_shared<ExcPMINote>();
+    note2->setId(L"n");
+    auto datum = std::make_shared<ExcPMIDatum>();
+    datum->setId(L"shared");
+    auto dim = std::make_shared<ExcPMIDimension>();
+    dim->setId(L"shared");
+    auto unnamed = std::make_shared<ExcPMIRoughness>();
+    {
+        LogCapture log;
+        view.addNote(note1);
+        view.addNote(note2);
+        view.addDatum(datum);
+        view.addDimension(dim);
+        view.addRoughness(unnamed);
+        EXPECT_EQ(log.records(), 2);
+        EXPECT_TRUE(log.contains("[WARNING] "));
+        EXPECT_TRUE(log.contains("Duplicated PMI annotation id: n\n"));
+        EXPECT_TRUE(log.contains("Duplicated PMI annotation id: shared\n"));
+    }
+    EXPECT_EQ(view.notes().size(), 2u);  // both stay listed
+    EXPECT_EQ(view.dimensions().size(), 1u);
+    EXPECT_EQ(view.getAnnotationById(L"n"), note1);
+    EXPECT_EQ(view.getAnnotationById(L"shared"), datum);
+    EXPECT_EQ(view.getAnnotationById(L"shared")->type(), EPMIAnnotationType::datum);
+    EXPECT_EQ(view.getAnnotationById(L""), unnamed);
+    EXPECT_EQ(view.getAnnotationById(L"absent"), nullptr);
+
+    {
+        LogCapture log;
+        view.addNote(nullptr);
+        view.addDatum(nullptr);
+        view.addDatumTarget(nullptr);
+        view.addGdt(nullptr);
+        view.addDimension(nullptr);
+        view.addRoughness(nullptr);
+        EXPECT_EQ(log.records(), 6);
+        for (const char* text : {"ExcPMIAnnotationView: attempt to add null PMI Note object.",
+                                 "ExcPMIAnnotationView: attempt to add null PMI Datum object.",
+                                 "ExcPMIAnnotationView: attempt to add null PMI Datum Target object.",
+                                 "ExcPMIAnnotationView: attempt ot add null PMI GDT object.",
+                                 "ExcPMIAnnotationView: attempt to add null PMI Dimension object.",
+                                 "ExcPMIAnnotationView: attempt to add null PMI Roughness object."})
+            EXPECT_TRUE(log.contains(text)) << text;
+    }
+    EXPECT_EQ(view.notes().size(), 2u);
+
+    EXPECT_EQ(keysOf(ExcPMIAnnotationView()),
+              L"name id hidden origin u v notes datum datum_targets GDTs dimensions roughness ");
+
+    // Reading indexes the same way, silently.
+    ExcPMIAnnotationView r;
+    {
+        LogCapture log;
+        parseInto(r, L"{\"notes\":[{\"id\":\"a\",\"name\":\"first\"},{\"id\":\"a\",\"name\":\"second\"}],"
+                     L"\"GDTs\":[{\"id\":\"a\"},{\"id\":\"g\"}],\"datum\":{\"id\":\"x\"}}");
+        EXPECT_EQ(log.records(), 0);
+    }
+    EXPECT_EQ(r.notes().size(), 2u);
+    EXPECT_EQ(r.gdts().size(), 2u);
+    EXPECT_TRUE(r.datums().empty());
+    EXPECT_EQ(r.getAnnotationById(L"a")->name(), L"first");
+    EXPECT_EQ(r.getAnnotationById(L"g")->type(), EPMIAnnotationType::GDT);
+}
+
+TEST(PMICaptureAndSet, OptionalKeysAndRefusals) {
+    ExcPMICapture c;
+    EXPECT_EQ(toText(c),
+              L"{\"name\":\"\",\"id\":\"\",\"hidden\":false,\"capture_hidden\":false,\"current\":false,"
+              L"\"hidden_text\":\"\",\"manage_hide_show\":false,\"annotation_ids\":[],"
+              L"\"constructed_geometry\":[],\"bodies\":[]}");
+    ExcPMIAnnotationSet set;
+    EXPECT_EQ(toText(set),
+              L"{\"block_id\":0,\"name\":\"\",\"hidden\":false,\"standart\":\"\",\"annotation_views\":[],"
+              L"\"captures\":[],\"constructed_geometry\":[]}");
+    ExcPMIData data;
+    {
+        LogCapture log;
+        c.addBody(nullptr);
+        c.addConstructedGeometry(nullptr);
+        set.addView(nullptr);
+        set.addCapture(nullptr);
+        set.addConstructedGeometry(nullptr);
+        data.addAnnotationSet(nullptr);
+        EXPECT_EQ(log.records(), 6);
+        for (const char* text : {"ExcPMICapture: attempt to add null Body object.",
+                                 "ExcPMICapture: attempt to add null Constructed Geometry Entity object.",
+                                 "ExcPMIAnnotationSet: attempt to add null View object.",
+                                 "ExcPMIAnnotationSet: attempt to add null Capture object.",
+                                 "ExcPMIAnnotationSet: attempt to add null Constructed Geometry Entity object.",
+                                 "ExcPMIData: attempt to add null PMI Annotation Set object."})
+            EXPECT_TRUE(log.contains(text)) << text;
+    }
+    EXPECT_EQ(c, ExcPMICapture());
+    EXPECT_EQ(set, ExcPMIAnnotationSet());
+    EXPECT_EQ(toText(data), L"[]");
+    {
+        LogCapture log;
+        parseInto(data, L"{\"annotation_sets\":[]}");
+        EXPECT_TRUE(log.contains("[ERROR]   "));
+        EXPECT_TRUE(log.contains("ExcPMIData object should have a JSON array type."));
+    }
+
+    // Lenient reading: a negative or fractional block id is ignored, ids keep only strings.
+    parseInto(set, L"{\"block_id\":-4,\"standart\":\"ISO\"}");
+    EXPECT_EQ(set.blockId(), 0u);
+    parseInto(set, L"{\"block_id\":4.0}");
+    EXPECT_EQ(set.blockId(), 0u);
+    EXPECT_EQ(set.standart(), L"ISO");
+    parseInto(c, L"{\"annotation_ids\":[\"a\",1,\"b\"],\"manage_hide_show\":true,\"camera\":{\"type\":\"perspective\"}}");
+    EXPECT_EQ(c.annotationIds(), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_TRUE(c.manageHideShow());
+    ASSERT_TRUE(c.camera());
+    EXPECT_EQ(c.camera()->type(), ExcCamera::EType::perspective);
+}
+
+namespace {
+
+std::shared_ptr<ExcPMIAnnotationSet> fullSet() {
+    auto note = std::make_shared<ExcPMINote>();
+    note->setId(L"note-1");
+    note->setName(L"General note");
+    note->setOrientation(EPMIOrientation::dim_angle);
+    note->setAngle(0.75);
+    note->setZDepth(-1.25);
+    note->setPosition(ExcVector2d(10.5, 20.25));
+    note->setFlagNote(true);
+    note->addLinkedElement(face(3));
+    note->addLeaders({leader(0.0, 0.0, 5.0, 5.0), leader(1.0, 1.0, 2.0, 3.0)});
+    for (const wchar_t* label : {L"ALL FILLETS R2", L"\u00b1 0.1"}) {
+        auto t = std::make_shared<ExcPMINote::Text>();
+        t->setLabel(label);
+        t->setFontName(L"Arial");
+        t->setFontType(ExcPMINote::Text::EFontType::century);
+        t->setHeight(3.5);
+        t->setItalic(true);
+        t->setRGBA(0.25, 0.5, 0.75, 0.875);
+        note->addText(t);
+    }
+
+    auto datum = std::make_shared<ExcPMIDatum>();
+    datum->setId(L"datum-A");
+    datum->setLabel(L"A");
+    datum->addTargetId(L"target-A1");
+    datum->addLinkedElement(face(4));
+
+    auto target = std::make_shared<ExcPMIDatumTarget>();
+    target->setId(L"target-A1");
+    target->setLabel(L"A1");
+    target->setTargetType(ExcPMIDatumTarget::EType::area_rectangular);
+    target->setHasDiameter(true);
+    target->setUpperText(L"10x5");
+    target->setLowerText(L"A1");
+    target->setZonePoint1(ExcVector3d(0, 0, 0));
+    target->setZonePoint2(ExcVector3d(10, 5, 0));
+
+    auto frame = std::make_shared<ExcPMIGDT::Frame>();
+    frame->setLabel(L"A");
+    ExcPMIGDT::DatumRef ref;
+    ref.setLabel(L"A");
+    ref.addModifiedDatum(ExcPMIGDT::ModifiedDatum(L"datum-A", ExcPMIGDT::EToleranceModifier::free_state_free));
+    frame->addDatumRef(std::move(ref));
+    auto lowerFrame = std::make_shared<ExcPMIGDT::Frame>(*frame);
+    lowerFrame->setLabel(L"A (lower)");
+    auto gdt = std::make_shared<ExcPMIGDT>();
+    gdt->setId(L"gdt-1");
+    gdt->setToleranceType(ExcPMIGDT::EToleranceType::Location_position_of_a_surface);
+    gdt->setToleranceValue(0.2);
+    gdt->setRateUnit(0.5, 0.25);
+    gdt->setZoneModifiers(ExcPMIGDT::EToleranceModifier::material_condition_maximum,
+                          ExcPMIGDT::EToleranceModifier::common_zone);
+    gdt->setReferenceFrame(frame);
+    gdt->setComposite(true);
+    gdt->setCompositeToleranceValue(0.05);
+    gdt->setCompositeRateUnits(0.125, 0.0625);
+    gdt->setCompositeZoneModifier(ExcPMIGDT::EToleranceModifier::tangent_plant_unsupported);
+    gdt->setCompositeReferenceFrame(lowerFrame);
+
+    auto dim = std::make_shared<ExcPMIDimension>();
+    dim->setId(L"dim-1");
+    dim->setMainType(ExcPMIDimension::EMainType::tolerance);
+    dim->setSubType(ExcPMIDimension::ESubType::diameter_cylinder);
+    dim->setCalloutFeatureAnnotationType(ExcPMIDimension::ECalloutFeatureAnnotationType::hole_callout_tap_drill_dia);
+    dim->setCoord(ExcVector3d(1, 2, 3));
+    dim->setValue(12.0);
+    dim->setUnit(ExcPMIDimension::EDimUnit::mm);
+    dim->setValuePrecision(0.01);
+    dim->setTolerancePrecisionValue(0.001);
+    dim->setNumericalToleranceLower(-0.1);
+    dim->setNumericalToleranceUpper(0.2);
+    dim->setAlphanumericalToleranceLower(L"H");
+    dim->setAlphanumericalToleranceUpper(L"7");
+    dim->setPrefix(L"\u2300");
+    dim->setSuffix(L"mm");
+    dim->setBefore(L"b");
+    dim->setAfter(L"a");
+    dim->setUpper(L"u");
+    dim->setLower(L"l");
+    dim->setCalloutText(L"c");
+    dim->setBelow(L"2x");
+    dim->setFakeNumericalValue(12.5);
+    dim->setHasFakeNumericalValue(true);
+    dim->setFakeAlphanumericalValue(L"approx. 12");
+    dim->setHasFakeAlphanumericalValue(true);
+    dim->setDriving(true);
+    dim->setLineStart(ExcVector2d(0, 0));
+    dim->setLineEnd(ExcVector2d(12, 0));
+    dim->setArrowSymbolStart(ExcPMIDimension::EArrowSymbol::filled_arrow);
+    dim->setArrowSymbolEnd(ExcPMIDimension::EArrowSymbol::wave);
+    dim->setSymbolOutside(true);
+    dim->addLinkedElements({face(5), face(6)});
+
+    auto rough = std::make_shared<ExcPMIRoughness>();
+    rough->setId(L"rough-1");
+    rough->setObtentionType(ExcPMIRoughness::EObtentionType::matching_mandatory);
+    rough->setApplicabilityType(ExcPMIRoughness::EApplicabilityType::basic_surface);
+    rough->setFields({L"Ra 0.8", L"", L"milled"});
+
+    auto view = std::make_shared<ExcPMIAnnotationView>();
+    view->setId(L"view-1");
+    view->setName(L"Front");
+    view->setOrigin(ExcVector3d(0, 0, 5));
+    view->setVectorU(ExcVector3d(1, 0, 0));
+    view->setVectorV(ExcVector3d(0, 1, 0));
+    view->addNote(note);
+    view->addDatum(datum);
+    view->addDatumTarget(target);
+    view->addGdt(gdt);
+    view->addDimension(dim);
+    view->addRoughness(rough);
+    auto emptyView = std::make_shared<ExcPMIAnnotationView>();
+    emptyView->setHidden(true);
+
+    auto camera = std::make_shared<ExcCamera>();
+    camera->setType(ExcCamera::EType::orthographic);
+    camera->setName(L"cam");
+    camera->setOrthographicZoomFactor(2.5);
+    camera->setEye(ExcVector3d(0, 0, 100));
+    camera->setUp(ExcVector3d(0, 1, 0));
+    auto plane = std::make_shared<ExcClippingPlane>();
+    plane->setHasPlane(true);
+    plane->setOrigin(ExcVector3d(0, 0, 1));
+    plane->setVectorU(ExcVector3d(1, 0, 0));
+    plane->setVectorV(ExcVector3d(0, 1, 0));
+    auto capture = std::make_shared<ExcPMICapture>();
+    capture->setId(L"capture-1");
+    capture->setCurrent(true);
+    capture->setHiddenText(L"hidden");
+    capture->setManageHideShow(true);
+    capture->setCamera(camera);
+    capture->setClippingPlane(plane);
+    capture->addAnnotationId(L"note-1");
+    capture->addAnnotationId(L"gdt-1");
+    capture->addConstructedGeometry(face(7));
+    capture->addBody(face(8));
+    auto bare = std::make_shared<ExcPMICapture>();
+    bare->setCaptureHidden(true);
+
+    auto set = std::make_shared<ExcPMIAnnotationSet>();
+    set->setBlockId(0xFFFFFFFFFFFFFFF0ull);
+    set->setName(L"Annotation set 1");
+    set->setStandart(L"ASME");
+    set->addView(view);
+    set->addView(emptyView);
+    set->addCapture(capture);
+    set->addCapture(bare);
+    set->addConstructedGeometry(face(9));
+    return set;
+}
+
+// What a block record carries beside the rest: PMI, mapping and entity information.
+struct BlockPart : IJsonObject {
+    std::shared_ptr<ExcPMIData> pmi;
+    std::shared_ptr<ExcMappingData> mapping;
+    std::shared_ptr<ExcEntityData> entities;
+    void readObject(const JsonValue& v) override {
+        json::get(v, L"pmi_data", pmi);
+        json::get(v, L"mapping_data", mapping);
+        json::get(v, L"entity_data", entities);
+    }
+    void writeObject(JsonValue& v, JsonAllocator& a) const override {
+        v.SetObject();
+        json::put(v, a, L"pmi_data", pmi);
+        json::put(v, a, L"mapping_data", mapping);
+        json::put(v, a, L"entity_data", entities);
+    }
+};
+
+}  // namespace
+
+TEST(PMIData, EveryKindOfContentRoundTrips) {
+    BlockPart block;
+    block.pmi = std::make_shared<ExcPMIData>();
+    block.pmi->addAnnotationSet(fullSet());
+    block.pmi->addAnnotationSet(std::make_shared<ExcPMIAnnotationSet>());
+    block.mapping = std::make_shared<ExcMappingData>();
+    block.mapping->add(face(1), face(101));
+    block.entities = std::make_shared<ExcEntityData>();
+    auto info = std::make_shared<ExcTopologicalEntityInformation>();
+    info->setEntity(face(1));
+    info->addPersistentName(L"F1");
+    info->setLineType(ELineType::long_dash_dot);
+    info->setLineThickness(0.5);
+    block.entities->addData(info);
+
+    const BlockPart back = roundTrip(block);
+    ASSERT_TRUE(back.pmi && back.mapping && back.entities);
+    EXPECT_EQ(*back.pmi, *block.pmi);
+    EXPECT_EQ(*back.mapping, *block.mapping);
+    EXPECT_EQ(*back.entities, *block.entities);
+    EXPECT_EQ(toText(back), toText(block));
+
+    // The read views are indexed.
+    const auto& view = *back.pmi->annotationSets()[0]->views()[0];
+    for (const wchar_t* id : {L"note-1", L"datum-A", L"target-A1", L"gdt-1", L"dim-1", L"rough-1"})
+        EXPECT_EQ(view.getAnnotationById(id)->id(), id);
+    EXPECT_EQ(view.getAnnotationById(L"dim-1")->type(), EPMIAnnotationType::dimension);
+
+    // Equality reaches the deepest records.
+    auto changed = fullSet();
+    auto frame = changed->views()[0]->gdts()[0]->compositeReferenceFrame();
+    ExcPMIGDT::DatumRef extra;
+    frame->addDatumRef(std::move(extra));
+    EXPECT_NE(*changed, *back.pmi->annotationSets()[0]);
+    auto text = fullSet();
+    text->views()[0]->notes()[0]->texts()[1]->setSlant(0.5);
+    EXPECT_NE(*text, *back.pmi->annotationSets()[0]);
+    EXPECT_EQ(*fullSet(), *back.pmi->annotationSets()[0]);
 }

@@ -1,7 +1,11 @@
 #include "test_support.h"
 
 #include <cmath>
+#include <set>
+#include <typeinfo>
 
+#include "trx_api/trx_api_binary_json.h"
+#include "trx_api/trx_api_compression.h"
 #include "trx_api/trx_api_exchange_visualization.h"
 
 using namespace trx;
@@ -642,4 +646,83 @@ TEST(VisuScene, DeepTreeRoundTripKeepsEverythingInOrder) {
     ExcVisuNode changed = meshes;
     changed.setChildNodes(reordered);
     EXPECT_NE(changed, meshes);
+}
+
+TEST(VisuExchange, RegisteredBinaryAndCompressed) {
+    ExcBlockVisualization empty;
+    empty.setBlockId(18446744073709551615ull);
+    EXPECT_EQ(toText(empty), L"{\"block_id\":18446744073709551615}");
+    EXPECT_EQ(toText(ExcRootAssemblyVisualization()), L"{}");
+    EXPECT_EQ(roundTrip(empty), empty);
+
+    const auto block = ExchangeObjectRegistry::instance().get(L"exc_block_visualization");
+    const auto root = ExchangeObjectRegistry::instance().get(L"exc_root_assembly_visualization");
+    ASSERT_TRUE(std::dynamic_pointer_cast<ExcBlockVisualization>(block));
+    ASSERT_TRUE(std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(root));
+    EXPECT_EQ(block->objectName(), ExcBlockVisualization::objName());
+    EXPECT_EQ(root->objectName(), L"exc_root_assembly_visualization");
+    EXPECT_TRUE(block->binary() && block->compress() && root->binary() && root->compress());
+
+    // The binary form: binary JSON, gzip, and back.
+    ExcRootAssemblyVisualization sent;
+    sent.setVisualizationData(sampleVisualization());
+    JsonDocument doc;
+    sent.writeObject(doc, doc.GetAllocator());
+    std::string bytes;
+    JsonBinaryIO::write(bytes, doc);
+    std::vector<char> packed, expanded;
+    Compressor::compress(packed, bytes.data(), bytes.size());
+    Compressor::decompress(expanded, packed.data(), packed.size());
+    JsonDocument received;
+    JsonBinaryIO::read(expanded.data(), expanded.size(), received, received.GetAllocator());
+    root->readObject(received);
+    EXPECT_EQ(dynamic_cast<const ExcRootAssemblyVisualization&>(*root), sent);
+
+    LogCapture log;
+    parseInto(*block, L"\"x\"");
+    EXPECT_TRUE(log.contains("ExcBlockVisualization object should have a JSON object type."));
+    parseInto(*root, L"7");
+    EXPECT_TRUE(log.contains("ExcRootAssemblyVisualization object should have a JSON object type."));
+}
+
+namespace {
+
+// Every value from first to last that has a name reads back from it, and an unknown name
+// reads as `fallback`.
+template <class E>
+void expectNameTable(int first, int last, E fallback, std::size_t named) {
+    std::set<std::wstring> names;
+    for (int i = first; i <= last; ++i) {
+        const auto value = static_cast<E>(i);
+        const std::wstring& name = enumToString(value);
+        if (enumFromString<E>(name) != value) continue;  // a gap: it writes another value's name
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), named) << typeid(E).name();
+    EXPECT_EQ(enumFromString<E>(L"no such name"), fallback) << typeid(E).name();
+}
+
+}  // namespace
+
+TEST(VisuEnumerations, EveryTableNamesEachValueOnceAndFallsBack) {
+    expectNameTable(0, 2, ExcVisuFont::EPitch::fixed, 3);
+    expectNameTable(0, 4, ExcVisuTexture::EMethod::add, 5);
+    expectNameTable(0, 5, ExcVisuTexture::EWrapMode::border, 6);
+    expectNameTable(0, 6, ExcVisuTexture::EMappingMode::cylindrical, 7);
+    expectNameTable(0, 6, ExcVisuTexture::EFilter::linear, 7);
+    expectNameTable(0, 6, ExcVisuMaterial::EColorType::ambient, 7);
+    expectNameTable(0, 9, ExcVisuMaterial::ETextureType::ambient_coefficient, 10);
+    expectNameTable(0, 9, ExcVisuLineAttribute::ELineStyle::center_line, 9);
+    expectNameTable(0, 3, ExcVisuEdge::ELineType::line_loop, 4);
+    expectNameTable(0, 3, EVisuGeometryType::construction, 4);
+    expectNameTable(0, 2013, EVisuMarkerStyle::BACK_SLASH, 50);
+    expectNameTable(0, 60, ExcVisuNode::EType::ACTIVEDRAWINGSHEET, 61);
+    expectNameTable(0, 2, ExcCamera::EType::orthographic, 3);
+
+    EXPECT_EQ(enumToString(EVisuMarkerStyle::FULLCIRCLEBLACKBORDER), L"FULLCIRCLEBLACKBORDER");
+    EXPECT_EQ(enumToString(EVisuMarkerStyle::DOUBLE_UNFILLED_ARROW), L"DOUBLE_UNFILLED_ARROW");
+    EXPECT_EQ(enumToString(static_cast<EVisuMarkerStyle>(37)), L"NOTUSED");
+    EXPECT_EQ(enumToString(ExcVisuNode::EType::GEOMTOL_UNKNOWN), L"GEOMTOL_UNKNOWN");
+    EXPECT_EQ(static_cast<int>(ExcVisuNode::EType::DRAWINGSHEETS), 60);
+    EXPECT_EQ(enumToString(ExcVisuMaterial::ETextureType::emissive_coefficient), L"emissive_coefficient");
 }

@@ -1,12 +1,18 @@
 #include "trx_api_exchange_object.h"
 
+#include <ostream>
 #include <stdexcept>
+#include <vector>
 
 #include <boost/uuid/random_generator.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <boost/uuid/uuid_io.hpp>
 
+#include "../mp/shared_buffer.h"
+#include "detail/fields.h"
 #include "detail/trace.h"
+#include "trx_api_binary_json.h"
+#include "trx_api_compression.h"
 
 namespace trx {
 
@@ -44,7 +50,104 @@ std::wstring IExchangeObject::generateUUID() {
 void IExchangeObject::load() {
     TRX_TRACE();
     if (m_loaded || m_source.empty() || !binary()) return;
-    throw std::logic_error("IExchangeObject::load: shared buffers are not available in this build");
+    // Removing on destruction makes this a read-once payload, whatever happens below.
+    mp::SharedBuffer<char> buffer(m_source, true);
+    std::vector<char> bytes;
+    buffer.read(bytes);
+    // The content decides, not compress(): a sender may have chosen either form.
+    if (Compressor::isCompressed(bytes.data(), bytes.size())) {
+        std::vector<char> expanded;
+        Compressor::decompress(expanded, bytes.data(), bytes.size());
+        bytes.swap(expanded);
+    }
+    JsonDocument doc;
+    JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+    readObject(doc);
+    m_loaded = true;
+}
+
+// ---- envelope -----------------------------------------------------------------------
+
+namespace {
+
+const wchar_t* const kName = L"exchange_object_name";
+const wchar_t* const kBinary = L"binary";
+const wchar_t* const kData = L"exchange_object_data";
+
+// The whole string, NUL characters included: a name or segment must match exactly.
+std::wstring fullString(const JsonValue& v) { return std::wstring(v.GetString(), v.GetStringLength()); }
+
+}  // namespace
+
+void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
+    TRX_TRACE();
+    if (!m_pObject) throw std::invalid_argument("ExchangeObjectWrapper::writeObject > m_pObject == nullptr");
+    const IExchangeObject& object = *m_pObject;
+    JsonDocument doc;
+    auto& a = doc.GetAllocator();
+    doc.SetObject();
+    json::put(doc, a, kName, object.objectName());
+    if (!object.binary()) {
+        JsonValue data;
+        object.writeObject(data, a);
+        doc.AddMember(JsonValue(rapidjson::StringRef(kData)), data, a);
+        JsonTextIO::write(os, doc, false);
+        return;
+    }
+
+    json::put(doc, a, kBinary, true);
+    std::string bytes;
+    {
+        JsonDocument sub;
+        object.writeObject(sub, sub.GetAllocator());
+        JsonBinaryIO::write(bytes, sub);
+    }
+    if (object.compress()) {
+        std::string packed;
+        Compressor::compress(packed, bytes.data(), bytes.size(), -1);
+        bytes.swap(packed);
+    }
+    // The segment outlives this call only once its name is on the stream; otherwise no
+    // reader will ever remove it.
+    mp::SharedBuffer<char> buffer(IExchangeObject::generateUUID(), true);
+    buffer.write(bytes.data(), bytes.size());
+    json::put(doc, a, kData, buffer.name());
+    JsonTextIO::write(os, doc, false);
+    if (os) buffer.setRemoveOnDestroy(false);
+}
+
+void ExchangeObjectWrapper::readObject(std::wistream& is) {
+    TRX_TRACE();
+    JsonDocument doc;
+    JsonTextIO::read(is, doc);
+    if (doc.HasParseError() || !doc.IsObject()) throw std::invalid_argument("Invalid json document");
+
+    const JsonValue* name = json::member(doc, kName);
+    if (name == nullptr || !name->IsString()) {
+        m_pObject.reset();
+        return;
+    }
+    m_pObject = ExchangeObjectRegistry::instance().get(fullString(*name));
+    if (!m_pObject) return;
+
+    const JsonValue* data = json::member(doc, kData);
+    if (data == nullptr) {
+        detail::logText(vx_bridge::kError, "ExchangeObjectWrapper JSON object has no Exchange Object data.");
+        return;
+    }
+    const JsonValue* binary = json::member(doc, kBinary);
+    if (binary != nullptr && binary->IsTrue()) {
+        if (!data->IsString()) {
+            detail::logText(vx_bridge::kError,
+                            "ExchangeObjectWrapper JSON object should have UUID in Exchange Object Data "
+                            "field (if binary).");
+            return;
+        }
+        m_pObject->setSource(fullString(*data));
+        if (!m_delayedLoading) m_pObject->load();
+        return;
+    }
+    m_pObject->readObject(*data);
 }
 
 }  // namespace trx

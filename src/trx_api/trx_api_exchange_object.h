@@ -3,10 +3,12 @@
 // Exchange objects: the top-level records that travel on their own between the two
 // processes, and the registry that turns an object name into a fresh object.
 
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "../mp/serializable.h"
 #include "json/json_object.h"
 
 namespace trx {
@@ -29,7 +31,10 @@ public:
     // The binary form is gzip-compressed.
     virtual bool compress() const { return false; }
     virtual bool isLoaded() const { return m_loaded; }
-    // Fills a binary object from the buffer named by source and removes the buffer.
+    // Fills a binary object from the buffer named by source and removes the buffer, so it
+    // loads once. Does nothing when loaded already, without a source, or not binary.
+    // Failures propagate (mp::SharedMemoryException, std::runtime_error from expansion,
+    // std::length_error or std::invalid_argument from binary JSON) and leave it unloaded.
     virtual void load();
 
     const std::wstring& source() const { return m_source; }
@@ -78,6 +83,36 @@ public:
     ~StaticExchangeObject() override { ExchangeObjectRegistry::instance().remove(this); }
     StaticExchangeObject(const StaticExchangeObject&) = delete;
     StaticExchangeObject& operator=(const StaticExchangeObject&) = delete;
+};
+
+// The envelope that carries one exchange object over a wide stream as one compact JSON
+// document: {"exchange_object_name": name, ["binary": true,] "exchange_object_data": data}.
+// Text-form objects put their own JSON in the data; binary ones put it, as binary JSON
+// (gzip-compressed when the class asks), into a fresh shared buffer and send its name.
+class TRX_API ExchangeObjectWrapper : public mp::ISerializable {
+public:
+    ExchangeObjectWrapper() = default;
+    explicit ExchangeObjectWrapper(const std::shared_ptr<IExchangeObject>& object) : m_pObject(object) {}
+
+    // Copies share the object.
+    void set(const std::shared_ptr<IExchangeObject>& object) { m_pObject = object; }
+    std::shared_ptr<IExchangeObject> get() const { return m_pObject; }
+    // When set, a binary object read from an envelope keeps its source and waits for load().
+    void setDelayedLoading(bool delayed) { m_delayedLoading = delayed; }
+    bool delayedLoading() const { return m_delayedLoading; }
+
+    // Throws std::invalid_argument without an object, std::runtime_error when the JSON
+    // cannot be written; shared-memory and compression failures propagate. A binary
+    // object's buffer is removed again when the envelope does not reach the stream.
+    void writeObject(std::wostream& os) const override;
+    // Throws std::invalid_argument "Invalid json document" unless the stream holds exactly
+    // one JSON object. A missing or unknown name leaves get() empty; malformed data is
+    // logged and leaves a default object.
+    void readObject(std::wistream& is) override;
+
+private:
+    std::shared_ptr<IExchangeObject> m_pObject;
+    bool m_delayedLoading = false;
 };
 
 }  // namespace trx

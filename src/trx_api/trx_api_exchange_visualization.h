@@ -11,6 +11,7 @@
 #include "json/enum_strings.h"
 #include "json/json_object.h"
 #include "trx_api_exchange_common.h"
+#include "trx_api_exchange_object.h"
 #include "trx_api_exchange_visualization_attributes.h"
 #include "trx_api_exchange_visualization_camera.h"
 #include "trx_api_exchange_visualization_primitives.h"
@@ -233,6 +234,59 @@ private:
     ELengthUnitType m_units = ELengthUnitType::unknown;
     Views m_views;
     Captures m_captures;
+};
+
+// One block's visualization; travels compressed through a shared buffer.
+class TRX_API ExcBlockVisualization : public IExchangeObject {
+    TRX_EXCHANGE_OBJECT(ExcBlockVisualization)
+    bool binary() const override { return true; }
+    bool compress() const override { return true; }
+
+    std::uint64_t blockId() const { return m_blockId; }
+    void setBlockId(std::uint64_t v) { m_blockId = v; }
+    const std::shared_ptr<ExcVisualizationData>& visualizationData() const { return m_visualizationData; }
+    void setVisualizationData(const std::shared_ptr<ExcVisualizationData>& v) { m_visualizationData = v; }
+
+    void readObject(const JsonValue& value) override;
+    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+
+    // The carried data by value; the buffer name and load state are not part of it.
+    bool operator==(const ExcBlockVisualization& o) const;
+    bool operator!=(const ExcBlockVisualization& o) const { return !(*this == o); }
+
+    // serialisation: each key once, for the reader and the writer
+    template <class Self, class F> static void fields(Self& s, F&& f) {
+        f(L"block_id", s.m_blockId);
+        f(L"visualization_data", s.m_visualizationData);
+    }
+
+private:
+    std::uint64_t m_blockId = 0;
+    std::shared_ptr<ExcVisualizationData> m_visualizationData;
+};
+
+// The visualization of the whole assembly; travels like a block's.
+class TRX_API ExcRootAssemblyVisualization : public IExchangeObject {
+    TRX_EXCHANGE_OBJECT(ExcRootAssemblyVisualization)
+    bool binary() const override { return true; }
+    bool compress() const override { return true; }
+
+    const std::shared_ptr<ExcVisualizationData>& visualizationData() const { return m_visualizationData; }
+    void setVisualizationData(const std::shared_ptr<ExcVisualizationData>& v) { m_visualizationData = v; }
+
+    void readObject(const JsonValue& value) override;
+    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+
+    bool operator==(const ExcRootAssemblyVisualization& o) const;
+    bool operator!=(const ExcRootAssemblyVisualization& o) const { return !(*this == o); }
+
+    // serialisation: each key once, for the reader and the writer
+    template <class Self, class F> static void fields(Self& s, F&& f) {
+        f(L"visualization_data", s.m_visualizationData);
+    }
+
+private:
+    std::shared_ptr<ExcVisualizationData> m_visualizationData;
 };
 
 }  // namespace trx

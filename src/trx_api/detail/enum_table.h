@@ -60,6 +60,15 @@ E enumFromString(const std::wstring& name) {
     return it != values.end() ? it->second : values.begin()->second;
 }
 
+// For names whose unknown spellings read as a fixed value rather than the first name. Use it
+// in the file that defines the enumeration's table.
+template <class E>
+E enumFromStringOr(const std::wstring& name, E fallback) {
+    const auto& values = detail::EnumMaps<E>::get().values;
+    const auto it = values.find(name);
+    return it != values.end() ? it->second : fallback;
+}
+
 }  // namespace trx
 
 // Defines the table of an enumeration and instantiates its two conversions; used inside

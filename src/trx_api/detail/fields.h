@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -58,6 +59,15 @@ JsonValue toJson(const std::vector<T>& list, JsonAllocator& a) {
     return array;
 }
 
+// A set becomes an array in ascending order.
+template <class T>
+JsonValue toJson(const std::set<T>& set, JsonAllocator& a) {
+    JsonValue array(rapidjson::kArrayType);
+    array.Reserve(static_cast<rapidjson::SizeType>(set.size()), a);
+    for (const auto& item : set) array.PushBack(toJson(item, a), a);
+    return array;
+}
+
 // Each returns whether the value was taken.
 inline bool fromJson(const JsonValue& v, bool& out) { return v.IsBool() ? (out = v.GetBool(), true) : false; }
 inline bool fromJson(const JsonValue& v, std::int32_t& out) { return v.IsInt() ? (out = v.GetInt(), true) : false; }
@@ -96,6 +106,17 @@ bool fromJson(const JsonValue& v, std::vector<T>& list) {
     for (const auto& item : v.GetArray()) {
         T value{};
         if (fromJson(item, value)) list.push_back(std::move(value));
+    }
+    return true;
+}
+
+// Items of an array are inserted; items of the wrong kind are skipped.
+template <class T>
+bool fromJson(const JsonValue& v, std::set<T>& set) {
+    if (!v.IsArray()) return false;
+    for (const auto& item : v.GetArray()) {
+        T value{};
+        if (fromJson(item, value)) set.insert(std::move(value));
     }
     return true;
 }
@@ -169,6 +190,21 @@ template <class R>
 void writeFields(const R& record, JsonValue& v, JsonAllocator& a) {
     v.SetObject();
     R::fields(record, Writer{v, a});
+}
+
+// Member-wise equality of two records over their `fields` list (shared pointers compare
+// by identity).
+template <class R>
+bool sameFields(const R& a, const R& b) {
+    std::vector<const void*> mine;
+    R::fields(a, [&](const wchar_t*, const auto& field, bool = true) { mine.push_back(&field); });
+    std::size_t i = 0;
+    bool same = true;
+    R::fields(b, [&](const wchar_t*, const auto& field, bool = true) {
+        using T = std::decay_t<decltype(field)>;
+        same = same && *static_cast<const T*>(mine[i++]) == field;
+    });
+    return same;
 }
 
 }  // namespace trx::json

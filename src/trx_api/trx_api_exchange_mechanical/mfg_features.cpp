@@ -1,13 +1,14 @@
 #include "../trx_api_exchange_mfg.h"
 
-#include "mfg_internal.h"
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
 
 namespace trx {
 
 // ---- object and feature -------------------------------------------------------------
 
 void ExcMfgObject::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_linkedElements, entity, "ExcMfgObject: attempt to add null Linked Element object.");
+    json::addOrRefuse(m_linkedElements, entity, "ExcMfgObject: attempt to add null Linked Element object.");
 }
 
 template <class Self, class F>
@@ -28,7 +29,7 @@ void ExcMfgObject::writeObject(JsonValue& value, JsonAllocator& allocator) const
 }
 
 bool ExcMfgObject::operator==(const ExcMfgObject& o) const {
-    return m_id == o.m_id && detail::sameList(m_linkedElements, o.m_linkedElements);
+    return m_id == o.m_id && detail::deepEqual(m_linkedElements, o.m_linkedElements);
 }
 
 void ExcMfgFeature::readObject(const JsonValue& value) {
@@ -49,18 +50,18 @@ void ExcMfgFeature::writeObject(JsonValue& value, JsonAllocator& allocator) cons
 }
 
 bool ExcMfgFeature::operator==(const ExcMfgFeature& o) const {
-    return ExcMfgObject::operator==(o) && m_name == o.m_name && detail::samePtr(m_pattern, o.m_pattern);
+    return ExcMfgObject::operator==(o) && m_name == o.m_name && detail::deepEqual(m_pattern, o.m_pattern);
 }
 
 // ---- holes --------------------------------------------------------------------------
 
 void ExcMfgFeatureHole::addLimitingGeometry(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_limitingGeometry, entity,
+    json::addOrRefuse(m_limitingGeometry, entity,
                       "ExcMfgFeatureHole: attempt to add null Limiting Geometry Entity object.");
 }
 
 void ExcMfgFeatureHole::addDefiningGeometry(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_definingGeometry, entity,
+    json::addOrRefuse(m_definingGeometry, entity,
                       "ExcMfgFeatureHole: attempt to add null Defining Geometry Entity object.");
 }
 
@@ -86,8 +87,8 @@ void ExcMfgFeatureHole::writeObject(JsonValue& value, JsonAllocator& allocator) 
 }
 
 bool ExcMfgFeatureHole::operator==(const ExcMfgFeatureHole& o) const {
-    return ExcMfgFeature::operator==(o) && detail::sameList(m_limitingGeometry, o.m_limitingGeometry) &&
-           detail::sameList(m_definingGeometry, o.m_definingGeometry);
+    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_limitingGeometry, o.m_limitingGeometry) &&
+           detail::deepEqual(m_definingGeometry, o.m_definingGeometry);
 }
 
 template <class T>
@@ -107,7 +108,7 @@ void ExcMfgFeatureHoleType<T>::writeObject(JsonValue& value, JsonAllocator& allo
 
 template <class T>
 bool ExcMfgFeatureHoleType<T>::operator==(const ExcMfgFeatureHoleType& o) const {
-    return ExcMfgFeatureHole::operator==(o) && detail::samePtr(m_holeData, o.m_holeData);
+    return ExcMfgFeatureHole::operator==(o) && detail::deepEqual(m_holeData, o.m_holeData);
 }
 
 template class ExcMfgFeatureHoleType<ExcMfgSimpleHole>;
@@ -119,15 +120,15 @@ template class ExcMfgFeatureHoleType<ExcMfgCounterDrillHole>;
 // ---- threads ------------------------------------------------------------------------
 
 void ExcMfgFeatureThread::addSideFace(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_sideFaces, entity, "ExcMfgFeatureThread: attempt to add null Side Face Entity object.");
+    json::addOrRefuse(m_sideFaces, entity, "ExcMfgFeatureThread: attempt to add null Side Face Entity object.");
 }
 
 void ExcMfgFeatureThread::addTopFace(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_topFaces, entity, "ExcMfgFeatureThread: attempt to add null Top Face Entity object.");
+    json::addOrRefuse(m_topFaces, entity, "ExcMfgFeatureThread: attempt to add null Top Face Entity object.");
 }
 
 void ExcMfgFeatureThread::addBottomFace(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_bottomFaces, entity,
+    json::addOrRefuse(m_bottomFaces, entity,
                       "ExcMfgFeatureThread: attempt to add null Bottom Face Entity object.");
 }
 
@@ -153,36 +154,36 @@ void ExcMfgFeatureThread::writeObject(JsonValue& value, JsonAllocator& allocator
 }
 
 bool ExcMfgFeatureThread::operator==(const ExcMfgFeatureThread& o) const {
-    return ExcMfgFeature::operator==(o) && detail::samePtr(m_thread, o.m_thread) &&
-           detail::sameList(m_sideFaces, o.m_sideFaces) && detail::sameList(m_topFaces, o.m_topFaces) &&
-           detail::sameList(m_bottomFaces, o.m_bottomFaces);
+    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_thread, o.m_thread) &&
+           detail::deepEqual(m_sideFaces, o.m_sideFaces) && detail::deepEqual(m_topFaces, o.m_topFaces) &&
+           detail::deepEqual(m_bottomFaces, o.m_bottomFaces);
 }
 
 // ---- per-block container ------------------------------------------------------------
 
 void ExcMfgData::addSimpleHole(const std::shared_ptr<ExcMfgFeatureSimpleHole>& v) {
-    detail::addOrWarn(m_simpleHoles, v, "ExcMfgData: attempt to add null Simple Hole object.");
+    json::addOrRefuse(m_simpleHoles, v, "ExcMfgData: attempt to add null Simple Hole object.");
 }
 void ExcMfgData::addTaperHole(const std::shared_ptr<ExcMfgFeatureTaperHole>& v) {
-    detail::addOrWarn(m_taperHoles, v, "ExcMfgData: attempt to add null Taper Hole object.");
+    json::addOrRefuse(m_taperHoles, v, "ExcMfgData: attempt to add null Taper Hole object.");
 }
 void ExcMfgData::addCounterBoreHole(const std::shared_ptr<ExcMfgFeatureCounterBoreHole>& v) {
-    detail::addOrWarn(m_counterBoreHoles, v, "ExcMfgData: attempt to add null Counter Bore Hole object.");
+    json::addOrRefuse(m_counterBoreHoles, v, "ExcMfgData: attempt to add null Counter Bore Hole object.");
 }
 void ExcMfgData::addCounterSinkHole(const std::shared_ptr<ExcMfgFeatureCounterSinkHole>& v) {
-    detail::addOrWarn(m_counterSinkHoles, v, "ExcMfgData: attempt to add null Counter Sink Hole object.");
+    json::addOrRefuse(m_counterSinkHoles, v, "ExcMfgData: attempt to add null Counter Sink Hole object.");
 }
 void ExcMfgData::addCounterDrillHole(const std::shared_ptr<ExcMfgFeatureCounterDrillHole>& v) {
-    detail::addOrWarn(m_counterDrillHoles, v, "ExcMfgData: attempt to add null Counter Drill Hole object.");
+    json::addOrRefuse(m_counterDrillHoles, v, "ExcMfgData: attempt to add null Counter Drill Hole object.");
 }
 void ExcMfgData::addInternalThread(const std::shared_ptr<ExcMfgFeatureInternalThread>& v) {
-    detail::addOrWarn(m_internalThreads, v, "ExcMfgData: attempt to add null Internal Thread object.");
+    json::addOrRefuse(m_internalThreads, v, "ExcMfgData: attempt to add null Internal Thread object.");
 }
 void ExcMfgData::addExternalThread(const std::shared_ptr<ExcMfgFeatureExternalThread>& v) {
-    detail::addOrWarn(m_externalThreads, v, "ExcMfgData: attempt to add null External thread object.");
+    json::addOrRefuse(m_externalThreads, v, "ExcMfgData: attempt to add null External thread object.");
 }
 void ExcMfgData::addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUnclassified>& v) {
-    detail::addOrWarn(m_unclassifiedFeatures, v, "ExcMfgData: attempt to add null Unclassified Feature object.");
+    json::addOrRefuse(m_unclassifiedFeatures, v, "ExcMfgData: attempt to add null Unclassified Feature object.");
 }
 
 template <class Self, class F>
@@ -210,14 +211,14 @@ void ExcMfgData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
 }
 
 bool ExcMfgData::operator==(const ExcMfgData& o) const {
-    return m_hasData == o.m_hasData && detail::sameList(m_simpleHoles, o.m_simpleHoles) &&
-           detail::sameList(m_taperHoles, o.m_taperHoles) &&
-           detail::sameList(m_counterBoreHoles, o.m_counterBoreHoles) &&
-           detail::sameList(m_counterSinkHoles, o.m_counterSinkHoles) &&
-           detail::sameList(m_counterDrillHoles, o.m_counterDrillHoles) &&
-           detail::sameList(m_internalThreads, o.m_internalThreads) &&
-           detail::sameList(m_externalThreads, o.m_externalThreads) &&
-           detail::sameList(m_unclassifiedFeatures, o.m_unclassifiedFeatures);
+    return m_hasData == o.m_hasData && detail::deepEqual(m_simpleHoles, o.m_simpleHoles) &&
+           detail::deepEqual(m_taperHoles, o.m_taperHoles) &&
+           detail::deepEqual(m_counterBoreHoles, o.m_counterBoreHoles) &&
+           detail::deepEqual(m_counterSinkHoles, o.m_counterSinkHoles) &&
+           detail::deepEqual(m_counterDrillHoles, o.m_counterDrillHoles) &&
+           detail::deepEqual(m_internalThreads, o.m_internalThreads) &&
+           detail::deepEqual(m_externalThreads, o.m_externalThreads) &&
+           detail::deepEqual(m_unclassifiedFeatures, o.m_unclassifiedFeatures);
 }
 
 }  // namespace trx

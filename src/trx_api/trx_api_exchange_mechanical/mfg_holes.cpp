@@ -1,34 +1,29 @@
 #include "../trx_api_exchange_mfg.h"
 
-#include "../detail/enum_table.h"
-#include "mfg_internal.h"
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
 
 namespace trx {
 
+#define N(e) TRX_NAMED(ExcMfgThreading::EOrientation, e)
 TRX_ENUM_NAMES(ExcMfgThreading::EOrientation,
-    {ExcMfgThreading::EOrientation::unknown, L"unknown"},
-    {ExcMfgThreading::EOrientation::right_handed, L"right_handed"},
-    {ExcMfgThreading::EOrientation::left_handed, L"left_handed"});
+    N(unknown), N(right_handed), N(left_handed));
+#undef N
 
+#define N(e) TRX_NAMED(ExcMfgThreading::EDesignationSystemType, e)
 TRX_ENUM_NAMES(ExcMfgThreading::EDesignationSystemType,
-    {ExcMfgThreading::EDesignationSystemType::unknown, L"unknown"},
-    {ExcMfgThreading::EDesignationSystemType::metric, L"metric"},
-    {ExcMfgThreading::EDesignationSystemType::american, L"american"},
-    {ExcMfgThreading::EDesignationSystemType::british, L"british"});
+    N(unknown), N(metric), N(american), N(british));
+#undef N
 
+#define N(e) TRX_NAMED(ExcMfgThread::EBottomType, e)
 TRX_ENUM_NAMES(ExcMfgThread::EBottomType,
-    {ExcMfgThread::EBottomType::unknown, L"unknown"},
-    {ExcMfgThread::EBottomType::dimension, L"dimension"},
-    {ExcMfgThread::EBottomType::support_depth, L"support_depth"},
-    {ExcMfgThread::EBottomType::support_up_to_plane, L"support_up_to_plane"});
+    N(unknown), N(dimension), N(support_depth), N(support_up_to_plane));
+#undef N
 
+#define N(e) TRX_NAMED(ExcMfgHole::EBottomLimitExtentType, e)
 TRX_ENUM_NAMES(ExcMfgHole::EBottomLimitExtentType,
-    {ExcMfgHole::EBottomLimitExtentType::unknown, L"unknown"},
-    {ExcMfgHole::EBottomLimitExtentType::blind, L"blind"},
-    {ExcMfgHole::EBottomLimitExtentType::up_to_last, L"up_to_last"},
-    {ExcMfgHole::EBottomLimitExtentType::up_to_plane, L"up_to_plane"},
-    {ExcMfgHole::EBottomLimitExtentType::up_to_surface, L"up_to_surface"},
-    {ExcMfgHole::EBottomLimitExtentType::up_to_next, L"up_to_next"});
+    N(unknown), N(blind), N(up_to_last), N(up_to_plane), N(up_to_surface), N(up_to_next));
+#undef N
 
 // ---- threads ------------------------------------------------------------------------
 
@@ -140,7 +135,7 @@ bool ExcMfgHole::operator==(const ExcMfgHole& o) const {
            m_primaryDiameterMinTol == o.m_primaryDiameterMinTol && m_primaryDepth == o.m_primaryDepth &&
            m_tipAngleDegrees == o.m_tipAngleDegrees &&
            m_bottomLimitExtentType == o.m_bottomLimitExtentType && m_center == o.m_center &&
-           m_direction == o.m_direction && detail::samePtr(m_holeThread, o.m_holeThread);
+           m_direction == o.m_direction && detail::deepEqual(m_holeThread, o.m_holeThread);
 }
 
 template <class Self, class F>

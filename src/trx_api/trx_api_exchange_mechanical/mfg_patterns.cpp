@@ -2,15 +2,15 @@
 
 #include "../trx_api_exchange_mfg.h"
 
-#include "../detail/enum_table.h"
-#include "mfg_internal.h"
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
 
 namespace trx {
 
+#define N(e) TRX_NAMED(ExcMfgPattern::EType, e)
 TRX_ENUM_NAMES(ExcMfgPattern::EType,
-    {ExcMfgPattern::EType::unknown, L"unknown"}, {ExcMfgPattern::EType::none, L"none"},
-    {ExcMfgPattern::EType::rectangular, L"rectangular"}, {ExcMfgPattern::EType::circular, L"circular"},
-    {ExcMfgPattern::EType::user_defined, L"user_defined"});
+    N(unknown), N(none), N(rectangular), N(circular), N(user_defined));
+#undef N
 
 namespace {
 
@@ -53,11 +53,11 @@ bool sameKind(const ExcMfgPattern& a, const ExcMfgPattern& b) {
 // ---- instance -----------------------------------------------------------------------
 
 void ExcMfgPattern::Instance::addLimiting(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_limiting, entity, "ExcMfgPattern::Instance: attempt to add null Limiting Entity object.");
+    json::addOrRefuse(m_limiting, entity, "ExcMfgPattern::Instance: attempt to add null Limiting Entity object.");
 }
 
 void ExcMfgPattern::Instance::addDefining(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_defining, entity, "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
+    json::addOrRefuse(m_defining, entity, "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
 }
 
 template <class Self, class F>
@@ -79,8 +79,8 @@ void ExcMfgPattern::Instance::writeObject(JsonValue& value, JsonAllocator& alloc
 }
 
 bool ExcMfgPattern::Instance::operator==(const Instance& o) const {
-    return m_baseInstance == o.m_baseInstance && detail::sameList(m_limiting, o.m_limiting) &&
-           detail::sameList(m_defining, o.m_defining);
+    return m_baseInstance == o.m_baseInstance && detail::deepEqual(m_limiting, o.m_limiting) &&
+           detail::deepEqual(m_defining, o.m_defining);
 }
 
 // ---- pattern base and dispatch --------------------------------------------------------
@@ -169,7 +169,7 @@ bool ExcMfgPatternRectangular::operator==(const ExcMfgPatternRectangular& o) con
            m_primaryInstanceCount == o.m_primaryInstanceCount &&
            m_secondaryInstanceCount == o.m_secondaryInstanceCount &&
            m_primarySpacing == o.m_primarySpacing && m_secondarySpacing == o.m_secondarySpacing &&
-           detail::samePtr(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
+           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
            m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
 }
 
@@ -214,7 +214,7 @@ bool ExcMfgPatternCircular::operator==(const ExcMfgPatternCircular& o) const {
            m_radialInstanceCount == o.m_radialInstanceCount &&
            m_axialDistanceDegrees == o.m_axialDistanceDegrees && m_radialDistance == o.m_radialDistance &&
            m_fixedRotationOrientation == o.m_fixedRotationOrientation &&
-           detail::samePtr(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
+           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
            m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
 }
 
@@ -241,7 +241,7 @@ void ExcMfgPatternUserDefined::writeObject(JsonValue& value, JsonAllocator& allo
 }
 
 bool ExcMfgPatternUserDefined::operator==(const ExcMfgPatternUserDefined& o) const {
-    return m_anchorPoint == o.m_anchorPoint && detail::samePtr(m_baseInstance, o.m_baseInstance) &&
+    return m_anchorPoint == o.m_anchorPoint && detail::deepEqual(m_baseInstance, o.m_baseInstance) &&
            m_instancePositions == o.m_instancePositions && m_deactivatedPositions == o.m_deactivatedPositions;
 }
 

@@ -2,38 +2,33 @@
 
 #include <stdexcept>
 
-#include "../detail/enum_table.h"
-#include "mfg_internal.h"
+#include "../trx_api_exchange_mechanical_common.h"
+#include "pmi_fields.h"
 
 namespace trx {
 
+#define N(e) TRX_NAMED(ExcMiscLayerFilter::EType, e)
 TRX_ENUM_NAMES(ExcMiscLayerFilter::EType,
-    {ExcMiscLayerFilter::EType::all, L"all"}, {ExcMiscLayerFilter::EType::laycur, L"laycur"},
-    {ExcMiscLayerFilter::EType::other, L"other"});
+    N(all), N(laycur), N(other));
+#undef N
 
+#define N(e) TRX_NAMED(EUnitSystemType, e)
 TRX_ENUM_NAMES(EUnitSystemType,
-    {EUnitSystemType::unknown, L"unknown"}, {EUnitSystemType::mks, L"mks"},
-    {EUnitSystemType::cgs, L"cgs"}, {EUnitSystemType::fps, L"fps"}, {EUnitSystemType::ips, L"ips"},
-    {EUnitSystemType::mmks, L"mmks"}, {EUnitSystemType::mmns, L"mmns"},
-    {EUnitSystemType::ipscreo, L"ipscreo"}, {EUnitSystemType::si, L"si"},
-    {EUnitSystemType::not_applicable, L"not_applicable"}, {EUnitSystemType::custom, L"custom"});
+    N(unknown), N(mks), N(cgs), N(fps), N(ips), N(mmks), N(mmns), N(ipscreo), N(si),
+    N(not_applicable), N(custom));
+#undef N
 
+#define N(e) TRX_NAMED(ExcMiscMaterial::EProperty, e)
 TRX_ENUM_NAMES(ExcMiscMaterial::EProperty,
-    {ExcMiscMaterial::EProperty::unknown, L"unknown"},
-    {ExcMiscMaterial::EProperty::density, L"density"},
-    {ExcMiscMaterial::EProperty::youngs_modulus, L"youngs_modulus"},
-    {ExcMiscMaterial::EProperty::poissons_ratio, L"poissons_ratio"},
-    {ExcMiscMaterial::EProperty::yield_strength, L"yield_strength"},
-    {ExcMiscMaterial::EProperty::tensile_strength, L"tensile_strength"},
-    {ExcMiscMaterial::EProperty::thermal_conductivity, L"thermal_conductivity"},
-    {ExcMiscMaterial::EProperty::thermal_expansion_coefficient, L"thermal_expansion_coefficient"},
-    {ExcMiscMaterial::EProperty::specific_heat, L"specific_heat"},
-    {ExcMiscMaterial::EProperty::shear_modulus, L"shear_modulus"});
+    N(unknown), N(density), N(youngs_modulus), N(poissons_ratio), N(yield_strength),
+    N(tensile_strength), N(thermal_conductivity), N(thermal_expansion_coefficient),
+    N(specific_heat), N(shear_modulus));
+#undef N
 
+#define N(e) TRX_NAMED(ExcMiscSymmetry::ETransformMode, e)
 TRX_ENUM_NAMES(ExcMiscSymmetry::ETransformMode,
-    {ExcMiscSymmetry::ETransformMode::none, L"none"},
-    {ExcMiscSymmetry::ETransformMode::opposite, L"opposite"},
-    {ExcMiscSymmetry::ETransformMode::both, L"both"});
+    N(none), N(opposite), N(both));
+#undef N
 
 // ---- coordinate systems and layers --------------------------------------------------
 
@@ -69,7 +64,7 @@ bool ExcMiscWCS::operator==(const ExcMiscWCS& o) const {
 }
 
 void ExcMiscLayer::addEntity(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_entities, entity, "ExcMiscLayer: attempt to add null Entity object.");
+    json::addOrRefuse(m_entities, entity, "ExcMiscLayer: attempt to add null Entity object.");
 }
 
 // Written id, name, current, color; the colour is read before the flag.
@@ -95,7 +90,7 @@ void ExcMiscLayer::writeObject(JsonValue& value, JsonAllocator& allocator) const
 
 bool ExcMiscLayer::operator==(const ExcMiscLayer& o) const {
     return m_id == o.m_id && m_name == o.m_name && m_current == o.m_current && m_color == o.m_color &&
-           detail::sameList(m_entities, o.m_entities);
+           detail::deepEqual(m_entities, o.m_entities);
 }
 
 template <class Self, class F>
@@ -168,9 +163,9 @@ bool ExcMiscMaterialPropertyUnit::operator==(const ExcMiscMaterialPropertyUnit& 
 }
 
 bool ExcMiscMaterialProperty::Unit::operator==(const Unit& o) const {
-    return detail::samePtr(materialUnits, o.materialUnits) && detail::samePtr(mass, o.mass) &&
-           detail::samePtr(length, o.length) && detail::samePtr(time, o.time) &&
-           detail::samePtr(temperature, o.temperature);
+    return detail::deepEqual(materialUnits, o.materialUnits) && detail::deepEqual(mass, o.mass) &&
+           detail::deepEqual(length, o.length) && detail::deepEqual(time, o.time) &&
+           detail::deepEqual(temperature, o.temperature);
 }
 
 namespace {
@@ -233,7 +228,7 @@ void ExcMiscMaterial::set(EProperty id, const std::shared_ptr<ExcMiscMaterialPro
 }
 
 void ExcMiscMaterial::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_linkedElements, entity, "ExcMiscMaterial: attempt to add null Linked Element object.");
+    json::addOrRefuse(m_linkedElements, entity, "ExcMiscMaterial: attempt to add null Linked Element object.");
 }
 
 // Each property travels under its own name; "unknown" is never one of them.
@@ -267,9 +262,9 @@ bool ExcMiscMaterial::operator==(const ExcMiscMaterial& o) const {
     return m_name == o.m_name &&
            std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin(), o.m_properties.end(),
                       [](const auto& a, const auto& b) {
-                          return a.first == b.first && detail::samePtr(a.second, b.second);
+                          return a.first == b.first && detail::deepEqual(a.second, b.second);
                       }) &&
-           detail::sameList(m_linkedElements, o.m_linkedElements) &&
+           detail::deepEqual(m_linkedElements, o.m_linkedElements) &&
            m_partLevelMaterial == o.m_partLevelMaterial;
 }
 
@@ -295,11 +290,11 @@ void ExcMiscSymmetry::writeObject(JsonValue& value, JsonAllocator& allocator) co
 
 bool ExcMiscSymmetry::operator==(const ExcMiscSymmetry& o) const {
     return m_transformMode == o.m_transformMode && m_transformation == o.m_transformation &&
-           detail::samePtr(m_linkedEntity, o.m_linkedEntity);
+           detail::deepEqual(m_linkedEntity, o.m_linkedEntity);
 }
 
 void ExcMiscDisplaySet::addEntity(const std::shared_ptr<ExcEntity>& entity) {
-    detail::addOrWarn(m_entities, entity, "ExcMiscDisplaySet: attempt to add null Entity object.");
+    json::addOrRefuse(m_entities, entity, "ExcMiscDisplaySet: attempt to add null Entity object.");
 }
 
 template <class Self, class F>
@@ -321,31 +316,31 @@ void ExcMiscDisplaySet::writeObject(JsonValue& value, JsonAllocator& allocator) 
 }
 
 bool ExcMiscDisplaySet::operator==(const ExcMiscDisplaySet& o) const {
-    return m_name == o.m_name && m_active == o.m_active && detail::sameList(m_entities, o.m_entities);
+    return m_name == o.m_name && m_active == o.m_active && detail::deepEqual(m_entities, o.m_entities);
 }
 
 // ---- per-block container ------------------------------------------------------------
 
 void ExcMechanicalMiscData::addWorldCoordinateSystem(const std::shared_ptr<ExcMiscWCS>& v) {
-    detail::addOrWarn(m_worldCoordinateSystems, v, "ExcMechanicalMiscData: attempt to add null WCS object.");
+    json::addOrRefuse(m_worldCoordinateSystems, v, "ExcMechanicalMiscData: attempt to add null WCS object.");
 }
 void ExcMechanicalMiscData::addLayer(const std::shared_ptr<ExcMiscLayer>& v) {
-    detail::addOrWarn(m_layers, v, "ExcMechanicalMiscData: attempt to add null Layer object.");
+    json::addOrRefuse(m_layers, v, "ExcMechanicalMiscData: attempt to add null Layer object.");
 }
 void ExcMechanicalMiscData::addLayerFilter(const std::shared_ptr<ExcMiscLayerFilter>& v) {
-    detail::addOrWarn(m_layerFilters, v, "ExcMechanicalMiscData: attempt to add null Layer Filter object.");
+    json::addOrRefuse(m_layerFilters, v, "ExcMechanicalMiscData: attempt to add null Layer Filter object.");
 }
 void ExcMechanicalMiscData::addMaterial(const std::shared_ptr<ExcMiscMaterial>& v) {
-    detail::addOrWarn(m_materials, v, "ExcMechanicalMiscData: attempt to add null Material object.");
+    json::addOrRefuse(m_materials, v, "ExcMechanicalMiscData: attempt to add null Material object.");
 }
 void ExcMechanicalMiscData::addNoteParameters(const std::shared_ptr<ExcMiscNoteParameters>& v) {
-    detail::addOrWarn(m_noteParameters, v, "ExcMechanicalMiscData: attempt to add null Note Parameters object.");
+    json::addOrRefuse(m_noteParameters, v, "ExcMechanicalMiscData: attempt to add null Note Parameters object.");
 }
 void ExcMechanicalMiscData::addSymmetry(const std::shared_ptr<ExcMiscSymmetry>& v) {
-    detail::addOrWarn(m_symmetries, v, "ExcMechanicalMiscData: attempt to add null Symmetry object.");
+    json::addOrRefuse(m_symmetries, v, "ExcMechanicalMiscData: attempt to add null Symmetry object.");
 }
 void ExcMechanicalMiscData::addDisplaySet(const std::shared_ptr<ExcMiscDisplaySet>& v) {
-    detail::addOrWarn(m_displaySets, v, "ExcMechanicalMiscData: attempt to add null Display Set object.");
+    json::addOrRefuse(m_displaySets, v, "ExcMechanicalMiscData: attempt to add null Display Set object.");
 }
 
 template <class Self, class F>
@@ -373,11 +368,11 @@ void ExcMechanicalMiscData::writeObject(JsonValue& value, JsonAllocator& allocat
 
 bool ExcMechanicalMiscData::operator==(const ExcMechanicalMiscData& o) const {
     return m_miscData == o.m_miscData &&
-           detail::sameList(m_worldCoordinateSystems, o.m_worldCoordinateSystems) &&
-           detail::sameList(m_layers, o.m_layers) && detail::sameList(m_layerFilters, o.m_layerFilters) &&
-           detail::sameList(m_materials, o.m_materials) &&
-           detail::sameList(m_noteParameters, o.m_noteParameters) &&
-           detail::sameList(m_symmetries, o.m_symmetries) && detail::sameList(m_displaySets, o.m_displaySets);
+           detail::deepEqual(m_worldCoordinateSystems, o.m_worldCoordinateSystems) &&
+           detail::deepEqual(m_layers, o.m_layers) && detail::deepEqual(m_layerFilters, o.m_layerFilters) &&
+           detail::deepEqual(m_materials, o.m_materials) &&
+           detail::deepEqual(m_noteParameters, o.m_noteParameters) &&
+           detail::deepEqual(m_symmetries, o.m_symmetries) && detail::deepEqual(m_displaySets, o.m_displaySets);
 }
 
 }  // namespace trx

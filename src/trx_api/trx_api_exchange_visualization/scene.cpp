@@ -25,6 +25,9 @@ TRX_ENUM_NAMES(ExcVisuNode::EType,
     N(DRAWINGSHEET), N(ACTIVEDRAWINGSHEET), N(DRAWINGSHEETS));
 #undef N
 
+TRX_REGISTER_EXCHANGE_OBJECT(ExcBlockVisualization, L"exc_block_visualization");
+TRX_REGISTER_EXCHANGE_OBJECT(ExcRootAssemblyVisualization, L"exc_root_assembly_visualization");
+
 namespace {
 
 const char kNodeNullChild[] = "ExcVisuNode: attempt to add null child Visu Node object.";
@@ -135,6 +138,36 @@ void ExcVisualizationData::writeObject(JsonValue& value, JsonAllocator& allocato
 bool ExcVisualizationData::operator==(const ExcVisualizationData& o) const {
     return m_units == o.m_units && detail::sameItems(m_sceneRootNodes, o.m_sceneRootNodes) &&
            detail::sameItems(m_views, o.m_views) && detail::sameItems(m_captures, o.m_captures);
+}
+
+// ---- exchange objects ---------------------------------------------------------------
+
+void ExcBlockVisualization::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcBlockVisualization");
+}
+
+void ExcBlockVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcBlockVisualization::operator==(const ExcBlockVisualization& o) const {
+    return m_blockId == o.m_blockId && detail::samePointee(m_visualizationData, o.m_visualizationData);
+}
+
+void ExcRootAssemblyVisualization::readObject(const JsonValue& value) {
+    TRX_TRACE();
+    json::readFields(*this, value, "ExcRootAssemblyVisualization");
+}
+
+void ExcRootAssemblyVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
+    TRX_TRACE();
+    json::writeFields(*this, value, allocator);
+}
+
+bool ExcRootAssemblyVisualization::operator==(const ExcRootAssemblyVisualization& o) const {
+    return detail::samePointee(m_visualizationData, o.m_visualizationData);
 }
 
 }  // namespace trx
