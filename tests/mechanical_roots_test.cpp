@@ -53,7 +53,8 @@ std::shared_ptr<ExcPMIData> samplePMI() {
     frame->setLabel(L"A");
     ExcPMIGDT::DatumRef ref;
     ref.setLabel(L"A");
-    ref.addModifiedDatum(ExcPMIGDT::ModifiedDatum(L"datum-A", ExcPMIGDT::EToleranceModifier::free_state_free));
+    ref.addModifiedDatum(
+        ExcPMIGDT::ModifiedDatum(L"datum-A", ExcPMIGDT::EToleranceModifier::free_state_free));
     frame->addDatumRef(std::move(ref));
     auto lowerFrame = std::make_shared<ExcPMIGDT::Frame>(*frame);
     lowerFrame->setLabel(L"A (lower)");
