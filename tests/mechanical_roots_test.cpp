@@ -112,8 +112,9 @@ TEST(MechanicalRoots, FullBlockTextRoundTripInKeyOrder) {
     const auto block = sampleBlock();
     const std::wstring text = toText(*block);
     std::size_t at = 0;
-    for (const wchar_t* key : {L"\"block_id\":18446744073709551600,", L"\"log_file\":", L"\"misc_data\":{",
-                               L"\"mapping_data\":[", L"\"mfg_data\":{", L"\"entity_data\":["}) {
+    for (const wchar_t* key :
+         {L"\"block_id\":18446744073709551600,", L"\"log_file\":", L"\"misc_data\":{",
+          L"\"mapping_data\":[", L"\"mfg_data\":{", L"\"entity_data\":["}) {
         const auto found = text.find(key, at);
         ASSERT_NE(found, std::wstring::npos) << toNarrow(key);
         at = found;

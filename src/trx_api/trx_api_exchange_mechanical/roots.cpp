@@ -55,7 +55,8 @@ void ExcBlockMechanicalData::writeObject(JsonValue& value, JsonAllocator& alloca
 
 bool ExcBlockMechanicalData::operator==(const ExcBlockMechanicalData& o) const {
     return m_blockId == o.m_blockId && m_logFile == o.m_logFile &&
-           detail::deepEqual(m_miscData, o.m_miscData) && detail::deepEqual(m_mappingData, o.m_mappingData) &&
+           detail::deepEqual(m_miscData, o.m_miscData) &&
+           detail::deepEqual(m_mappingData, o.m_mappingData) &&
            detail::deepEqual(m_manufacturingData, o.m_manufacturingData) &&
            detail::deepEqual(m_entityData, o.m_entityData);
 }
