@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "trx_api/json/json_object.h"
@@ -27,12 +26,16 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
-        const auto nul = m_pending.find('\0');
+        // Only bytes not yet looked at are searched, so a long frame costs linear time.
+        const auto nul = m_pending.find('\0', m_scanned);
         if (nul != std::string::npos) {
             text = toWide(m_pending.substr(0, nul).c_str());
             m_pending.erase(0, nul + 1);
+            m_scanned = 0;
             return Status::frame;
         }
+        m_scanned = m_pending.size();
+        if (m_pending.size() > m_maxFrame) return Status::tooLarge;
         int wait = -1;
         if (timeoutMs >= 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
