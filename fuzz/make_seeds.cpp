@@ -31,8 +31,7 @@ void put(const std::string& target, const std::string& bytes) {
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-template <class S>
-std::string text(const S& object) {
+std::string text(const mp::ISerializable& object) {
     std::wostringstream os;
     object.writeObject(os);
     return toNarrow(os.str());
@@ -78,10 +77,7 @@ int main(int argc, char** argv) {
     Command exportCommand;
     exportCommand.setType(Command::Export);
     exportCommand.setExportOptions(Command::newExportOptions());
-    Command legacy;
-    legacy.setType(Command::Import);
-    legacy.setLegacyImportOptions(Command::newLegacyImportOptions());
-    for (const Command* c : {&import, &exportCommand, &legacy}) put("stream_readers", '\0' + text(*c));
+    for (const Command* c : {&import, &exportCommand}) put("stream_readers", '\0' + text(*c));
     Result result;
     result.setMessage(L"done");
     put("stream_readers", '\1' + text(result));
@@ -101,16 +97,15 @@ int main(int argc, char** argv) {
         document(bare);
     }
     // Every option group, made from its classification.
-    for (int op = 0; op <= 2; ++op) {
-        for (int format = 0; format <= 31; ++format) {
+    for (const wchar_t* op : {L"options", L"import", L"export"}) {
+        for (const wchar_t* format :
+             {L"general", L"graphical", L"mechanical", L"modeler", L"ACIS", L"parasolid",
+              L"CatiaV5", L"CatiaV5Drawing", L"CatiaV4", L"IGES", L"STEP", L"STL", L"Creo", L"NX",
+              L"SolidWorks", L"SolidWorksDrawing", L"SolidEdge", L"JT", L"Inventor", L"PDF_3D",
+              L"XML_3D", L"XCGM"}) {
             JsonDocument doc;
-            doc.SetObject();
-            doc.AddMember(L"operation_type",
-                          JsonValue(enumToString(EOperationType(op)).c_str(), doc.GetAllocator()),
-                          doc.GetAllocator());
-            doc.AddMember(L"format_type",
-                          JsonValue(enumToString(EFormatType(format)).c_str(), doc.GetAllocator()),
-                          doc.GetAllocator());
+            doc.Parse((std::wstring(L"{\"operation_type\":\"") + op + L"\",\"format_type\":\"" +
+                       format + L"\"}").c_str());
             if (auto group = IFormatOptions::readOptions(doc))
                 put("exchange_objects", std::string(1, char(count)) + text(*group));
         }
