@@ -5,7 +5,7 @@
 #
 #   scripts/run-sample.sh [host arguments...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
 
-scripts/build.sh build
-exec build/tools/trx-host "$@"
+"$root/scripts/build.sh" build
+exec "$root/build/tools/trx-host" "$@"   # from the caller's directory: paths stay as given

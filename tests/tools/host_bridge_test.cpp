@@ -247,10 +247,11 @@ TEST(HostFailures, BridgeCrashPartWayIsReportedAndCleanedUp) {
     for (const bool delayed : {false, true}) {
         SCOPED_TRACE(delayed ? "delayed" : "at once");
         // Objects 1-3: log, progress, message; 4 structure, 5 stage, 6 progress, 7 geometry,
-        // 8 visualization of the first block: it crashes with three segments announced.
+        // 8 progress, 9 visualization of the first block: it crashes with three segments
+        // announced.
         std::vector<std::string> args{sample("assembly.stl")};
         if (delayed) args.push_back("--delayed");
-        const HostRun run = runHost(scratch, args, {"TRX_BRIDGE_CRASH_AFTER=8"});
+        const HostRun run = runHost(scratch, args, {"TRX_BRIDGE_CRASH_AFTER=9"});
         EXPECT_EQ(run.process.exitCode(), 3) << run.process.out;
         EXPECT_EQ(run.status(), "bridge_died");
         EXPECT_NE(run.message().find("killed by signal 11"), std::string::npos) << run.message();
@@ -264,7 +265,7 @@ TEST(HostFailures, BridgeCrashPartWayIsReportedAndCleanedUp) {
 
 TEST(HostFailures, SilentBridgeTimesOutAndIsStopped) {
     Scratch scratch;
-    for (const char* after : {"0", "9"}) {
+    for (const char* after : {"0", "11"}) {
         SCOPED_TRACE(std::string("hang after ") + after);
         const HostRun run = runHost(scratch, {sample("assembly.stl"), "--timeout", "0.5", "--delayed"},
                                     {std::string("TRX_BRIDGE_HANG_AFTER=") + after}, 20000);
@@ -293,7 +294,9 @@ TEST(HostFailures, MissingAndMalformedFilesAreErrorsSayingWhatAndWhere) {
         {scratch.write("open.stl", asciiFile(1, "")), {"open.stl", "has no 'endsolid'"}},
         {scratch.write("short.stl", header), {"short.stl", "announces 10 triangles"}},
         {scratch.write("empty.stl", ""), {"empty.stl", "0 bytes"}},
+        {scratch.path("folder.stl").string(), {"folder.stl", "it is a directory"}},
     };
+    fs::create_directory(scratch.path("folder.stl"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const HostRun run = runHost(scratch, {c.file});
@@ -324,7 +327,7 @@ TEST(HostFailures, WrongBridgesNeverHangTheHost) {
 // ---- other people's files, read where they lie ----
 
 TEST(HostImport, SharedTestFilesImport) {
-    const fs::path dir = fs::path(TRX_TESTDATA_DIR) / "stl";
+    const fs::path dir = testdataDir() / "stl";
     if (!fs::exists(dir)) GTEST_SKIP() << dir << " is not there";
     Scratch scratch;
     for (const char* name : {"stl_ascii_HalfDonut.stl", "stl_binary_rear_case.stl"}) {

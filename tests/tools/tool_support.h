@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -74,6 +75,13 @@ inline JsonDocument parseJson(const std::string& text) {
     std::wistringstream in(toWide(text));
     JsonTextIO::read(in, doc);
     return doc;
+}
+
+// The shared test files, when they are there; TRX_TESTDATA_DIR in the environment names
+// another place (a worktree sits deeper than the checkout the default assumes).
+inline fs::path testdataDir() {
+    if (const char* dir = std::getenv("TRX_TESTDATA_DIR")) return dir;
+    return TRX_TESTDATA_DIR;
 }
 
 inline std::string str(const JsonValue& v) { return v.IsString() ? toNarrow(v.GetString()) : std::string(); }

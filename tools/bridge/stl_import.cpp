@@ -262,19 +262,22 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
         for (int i = 0; i < total; ++i) {
             const Solid& solid = file.solids[static_cast<std::size_t>(i)];
             const auto& block = structure->blocks()[static_cast<std::size_t>(i)];
-            progress(sender, i, total, L"block " + block->name());
-
+            // Large blocks take a while at each step; saying which keeps the host informed.
+            const std::wstring stage = L"block " + block->name();
+            progress(sender, 3 * i, 3 * total, stage + L": geometry");
             const auto geometry = blockGeometry(solid, block->id(), block->name(), sender);
             sender.send(geometry);
             geometry->own(false);  // announced: the host removes it once loaded
 
             if (settings.visualization) {
+                progress(sender, 3 * i + 1, 3 * total, stage + L": visualization");
                 auto visu = std::make_shared<ExcBlockVisualization>();
                 visu->setBlockId(block->id());
                 visu->setVisualizationData(blockVisualization(solid, block->id(), block->name(), settings.units));
                 sender.send(visu);
             }
             if (settings.mechanical) {
+                progress(sender, 3 * i + 2, 3 * total, stage + L": measures");
                 auto mech = std::make_shared<ExcBlockMechanicalData>();
                 mech->setBlockId(block->id());
                 mech->setMiscData(measures(tools::measure(solid)));

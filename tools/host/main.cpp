@@ -29,7 +29,7 @@ const char* kUsage =
     "  --delayed          delayed loading: load binary objects after the result\n"
     "  --json PATH        also write the summary as JSON to PATH ('-': standard output,\n"
     "                     the text then goes to standard error)\n"
-    "  --timeout SECONDS  longest silence of the bridge before it counts as hung (default 30)\n"
+    "  --timeout SECONDS  longest silence of the bridge before it counts as hung (default 60)\n"
     "  --units UNIT       length unit to ask for (millimeter, inch, meter, ...)\n"
     "  --no-visualization ask for no visualization\n"
     "  --no-mechanical    ask for no mechanical data\n"

@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -239,17 +240,22 @@ void Report::writeText(std::ostream& os) const {
         tree(m_structure->rootBlockReferences(), "", 0);
     }
     if (!m_blocks.empty()) {
-        os << "\nBlocks\n  " << pad("id", 4, true) << "  " << pad("name", 14) << pad("bodies", 7, true)
-           << pad("bridge id", 10, true) << pad("triangles", 11, true) << pad("area", 14, true)
+        std::size_t nameWidth = 4;
+        for (const auto& [id, b] : m_blocks) nameWidth = std::max(nameWidth, toNarrow(b.name).size());
+        os << "\nBlocks (area and volume as the bridge measured them, the rest from the restored bodies)\n  "
+           << pad("id", 4, true) << "  " << pad("name", nameWidth) << pad("bodies", 8, true)
+           << pad("bridge id", 11, true) << pad("triangles", 11, true) << pad("area", 14, true)
            << pad("volume", 14, true) << "  bounding box\n";
         for (const auto& [id, b] : m_blocks) {
             std::string ids;
             for (long i : b.bridgeIds) ids += (ids.empty() ? "" : ",") + std::to_string(i);
             const tools::MeshStats& s = b.geometry.stats;
-            os << "  " << pad(std::to_string(id), 4, true) << "  " << pad(toNarrow(b.name), 14)
-               << pad(std::to_string(b.bodies), 7, true) << pad(ids.empty() ? "-" : ids, 10, true)
-               << pad(std::to_string(s.triangles), 11, true) << pad(fixed(b.mechanical.stats.area), 14, true)
-               << pad(fixed(b.mechanical.stats.volume), 14, true) << "  "
+            const tools::MeshStats& m = b.mechanical.stats;
+            os << "  " << pad(std::to_string(id), 4, true) << "  " << pad(toNarrow(b.name), nameWidth)
+               << pad(std::to_string(b.bodies), 8, true) << pad(ids.empty() ? "-" : ids, 11, true)
+               << pad(std::to_string(s.triangles), 11, true)
+               << pad(b.mechanical.present ? fixed(m.area) : "-", 14, true)
+               << pad(b.mechanical.present ? fixed(m.volume) : "-", 14, true) << "  "
                << (b.geometry.present ? point(s.min) + " .. " + point(s.max) : "-") << '\n';
         }
         tools::MeshStats total;
@@ -286,7 +292,7 @@ void Report::writeJson(std::ostream& os) const {
     root.AddMember(L"interface", j.str(interfaceName), a);
     root.AddMember(L"delayed_loading", delayed, a);
     root.AddMember(L"seconds", Json::num(seconds), a);
-    root.AddMember(L"where", j.str(whereText()), a);
+    if (status != "ok") root.AddMember(L"where", j.str(whereText()), a);
     if (m_structure) {
         root.AddMember(L"product", j.str(m_structure->productName()), a);
         root.AddMember(L"units", j.str(enumToString(m_structure->units())), a);

@@ -17,7 +17,7 @@ struct HostOptions {
     std::vector<std::string> bridgeArgs;
     bool legacy = false;
     bool delayed = false;  // binary objects are loaded after the result, not on arrival
-    int timeoutMs = 30000;  // longest silence of the bridge
+    int timeoutMs = 60000;  // longest silence of the bridge
     ELengthUnitType units = ELengthUnitType::unknown;  // unknown: the bridge's default
     bool visualization = true;
     bool mechanical = true;
