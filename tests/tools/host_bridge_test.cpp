@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <map>
+#include <sys/wait.h>
+#include <thread>
 
 #include "common/process.h"
 #include "tool_support.h"
@@ -267,16 +270,38 @@ TEST(HostFailures, SilentBridgeTimesOutAndIsStopped) {
     Scratch scratch;
     for (const char* after : {"0", "11"}) {
         SCOPED_TRACE(std::string("hang after ") + after);
-        const HostRun run = runHost(scratch, {sample("assembly.stl"), "--timeout", "0.5", "--delayed"},
+        // Long enough for a busy machine to start the bridge, short enough for a quick test.
+        const HostRun run = runHost(scratch, {sample("assembly.stl"), "--timeout", "2", "--delayed"},
                                     {std::string("TRX_BRIDGE_HANG_AFTER=") + after}, 20000);
         EXPECT_FALSE(run.process.timedOut);
-        EXPECT_LT(run.seconds, 10);
+        EXPECT_LT(run.seconds, 15);
         EXPECT_EQ(run.process.exitCode(), 3) << run.process.out;
         EXPECT_EQ(run.status(), "timeout");
-        EXPECT_NE(run.message().find("sent nothing for 0.5 s"), std::string::npos) << run.message();
+        EXPECT_NE(run.message().find("sent nothing for 2 s"), std::string::npos) << run.message();
         EXPECT_EQ(run.toldSegments.size(), std::string(after) == "0" ? 0u : 4u);
         expectNoSegmentLeft(run);
     }
+}
+
+TEST(HostFailures, InterruptedHostStopsTheBridgeAndCleansUp) {
+    Scratch scratch;
+    const std::string json = scratch.path("summary.json").string();
+    const std::string segmentLog = scratch.path("segments.log").string();
+    tools::ChildProcess host;
+    host.start(TRX_HOST_EXE, {"--bridge", TRX_BRIDGE_EXE, "--json", json, "--delayed", sample("assembly.stl")},
+               {"TRX_BRIDGE_HANG_AFTER=11", "TRX_BRIDGE_SEGMENT_LOG=" + segmentLog}, true);
+    // The bridge hangs once it has announced its fourth segment.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (lines(readFile(segmentLog)).size() < 4 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(lines(readFile(segmentLog)).size(), 4u);
+    ::kill(host.pid(), SIGTERM);
+    ASSERT_TRUE(host.wait(20000));
+    EXPECT_TRUE(WIFEXITED(host.status()) && WEXITSTATUS(host.status()) == 130) << host.describe();
+    const JsonDocument summary = parseJson(readFile(json));
+    ASSERT_TRUE(summary.IsObject());
+    EXPECT_EQ(str(summary[L"status"]), "interrupted");
+    EXPECT_EQ(leftSegments(lines(readFile(segmentLog))), std::vector<std::string>{});
 }
 
 TEST(HostFailures, MissingAndMalformedFilesAreErrorsSayingWhatAndWhere) {

@@ -47,9 +47,9 @@ bool parseCount(const char* text, long& out) {
 BridgeInfo info() {
     BridgeInfo info;
     info.setName(L"trx reference bridge");
-    info.setVersion(L"1.0.0");
+    info.setVersion(TRX_TOOLS_VERSION);
     info.setRequestedInterface(EBridgeInterface::Connect);
-    info.newThirdpartyCore().setName(L"trx STL reader").setVersion(L"1.0.0");
+    info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
     info.newImportFormat()
         .setDescription(L"STL files (ASCII and binary)")
         .addExtension(L"stl")

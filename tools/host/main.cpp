@@ -17,6 +17,9 @@ using namespace trx;
 
 namespace {
 
+volatile std::sig_atomic_t g_stop = 0;
+void requestStop(int) { g_stop = 1; }
+
 const char* kUsage =
     "usage: trx-host [options] [FILE]\n"
     "\n"
@@ -35,7 +38,7 @@ const char* kUsage =
     "  --no-mechanical    ask for no mechanical data\n"
     "\n"
     "Exit status: 0 imported; 1 the import failed; 2 bad usage; 3 the bridge died, hung\n"
-    "or broke the protocol.\n";
+    "or broke the protocol; 130 interrupted.\n";
 
 // Progress as a bar on a terminal, as plain lines anywhere else.
 class Display : public host::Listener {
@@ -93,8 +96,15 @@ int usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);  // a dead bridge shows as a failed write, not our death
+    // Interrupted, the host still stops the bridge and removes the segments it was told of.
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
 
     host::HostOptions options;
+    options.stop = &g_stop;
     options.file = TRX_DEFAULT_SAMPLE;
     options.bridge = defaultBridge();
     std::string json;

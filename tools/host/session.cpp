@@ -74,6 +74,7 @@ int Session::run() {
             throw Failure{kBridgeFailed, "error", toWide(e.what())};
         }
         m_reader = std::make_unique<tools::FrameReader>(m_child.output());
+        m_reader->setStopFlag(m_o.stop);
         askInfo();
         import();
         if (m_o.delayed) loadPending();
@@ -89,6 +90,12 @@ int Session::run() {
         m_r.status = f.status;
         m_r.message = f.message;
         code = f.code;
+    } catch (const std::exception& e) {
+        // Ours, not the bridge's; still nothing may be left behind.
+        m_child.kill();
+        m_r.status = "error";
+        m_r.message = L"The host failed: " + toWide(e.what());
+        code = kImportFailed;
     }
     m_pending.clear();
     removeUnloaded();
@@ -119,6 +126,11 @@ std::wstring Session::next(const wchar_t* waitingFor) {
                           L"The bridge sent nothing for " + seconds(m_o.timeoutMs) +
                               L" while the host waited for " + waitingFor + L", " + m_r.whereText() +
                               L"; it was stopped. Arrived: " + m_r.arrivedText() + L"."};
+        case tools::FrameReader::Status::interrupted:
+            m_child.kill();
+            throw Failure{kInterrupted, "interrupted",
+                          std::wstring(L"Interrupted while the host waited for ") + waitingFor + L", " +
+                              m_r.whereText() + L". Arrived: " + m_r.arrivedText() + L"."};
         case tools::FrameReader::Status::tooLarge:
         case tools::FrameReader::Status::error: break;
     }

@@ -3,6 +3,7 @@
 // One run of the host: start the bridge, ask for its capabilities, import one file and
 // collect what arrives, and leave no shared segment behind, whatever the bridge does.
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct HostOptions {
     ELengthUnitType units = ELengthUnitType::unknown;  // unknown: the bridge's default
     bool visualization = true;
     bool mechanical = true;
+    // Set by a signal handler to end the run early (the bridge is stopped, segments removed).
+    const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // Exit codes of the host.
@@ -29,6 +32,7 @@ enum ExitCode {
     kImportFailed = 1,  // the bridge answered with an error, or what arrived was damaged
     kUsage = 2,
     kBridgeFailed = 3,  // the bridge died, fell silent or broke the protocol
+    kInterrupted = 130,  // stopped by SIGINT or SIGTERM
 };
 
 // Runs the import; fills the report and answers the exit code.

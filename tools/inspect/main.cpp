@@ -150,7 +150,8 @@ std::string binaryJson(std::string bytes, std::string& kind) {
 }
 
 bool looksLikeText(const std::string& bytes) {
-    for (unsigned char c : bytes) {
+    const std::size_t bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    for (unsigned char c : bytes.substr(bom)) {
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
         return std::strchr("{[\"-0123456789tfn", c) != nullptr && c != 0;
     }
@@ -160,6 +161,7 @@ bool looksLikeText(const std::string& bytes) {
 std::string inspect(std::string bytes, bool load, bool binary, std::string& kind) {
     if (binary || Compressor::isCompressed(bytes.data(), bytes.size()) || !looksLikeText(bytes))
         return binaryJson(std::move(bytes), kind);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);  // an editor's byte order mark
     if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();  // one frame
     if (bytes.find('\0') != std::string::npos) throw BadInput("the text holds a NUL byte: more than one document?");
     const std::wstring text = toWide(bytes);
