@@ -72,7 +72,7 @@ std::wstring segmentOf(const std::wstring& envelope) {
 
 const std::wstring kAstral = L"\u00e9\u4e2d\U0001F600\U00010348";
 
-// A binary object carrying every value type, so all of them cross binary JSON as well.
+// A binary object carrying the value types that the product structure does not.
 class Carrier : public IExchangeObject {
     TRX_EXCHANGE_OBJECT(Carrier)
     bool binary() const override { return true; }
@@ -82,11 +82,6 @@ class Carrier : public IExchangeObject {
     static void fields(Self& s, F&& f) {
         f(L"v2", s.v2);
         f(L"v3", s.v3);
-        f(L"m", s.m);
-        f(L"t", s.t);
-        f(L"c", s.c);
-        f(L"no_colour", s.noColour);
-        f(L"misc", s.misc);
         f(L"entities", s.entities);
     }
     void readObject(const JsonValue& v) override { json::readFields(*this, v, "Carrier"); }
@@ -95,11 +90,6 @@ class Carrier : public IExchangeObject {
     bool m_compress = true;
     ExcVector2d v2;
     ExcVector3d v3;
-    ExcMatrix3d m;
-    ExcTransformation t;
-    ExcColor c;
-    ExcColor noColour;
-    ExcMiscData misc;
     ExcEntities entities;
 };
 const std::wstring Carrier::s_objectName = L"test_value_carrier";
@@ -109,16 +99,6 @@ std::shared_ptr<Carrier> sampleCarrier() {
     auto c = std::make_shared<Carrier>();
     c->v2.set(1.0, -0.0);
     c->v3.set(1e300, 3.0, std::numeric_limits<double>::denorm_min());
-    c->m[1].set(0.5, 2.0, -7.0);
-    c->t.translation().set(10, 20, 30);
-    c->c = ExcColor(65535, 0, 7, 1);
-    c->noColour = ExcColor(1, 2, 3);
-    c->noColour.setHasRGB(false);
-    auto g = std::make_shared<ExcMiscPropertiesGroup>();
-    g->setName(kAstral);
-    g->setBim(true);
-    g->addProperty(ExcMiscProperty(L"p", ExcMiscProperty::EType::date_time, kAstral));
-    c->misc.addGroup(g);
     auto path = std::make_shared<ExcFullSubentPath>(18446744073709551615ull);
     path->refs() = {L"a", kAstral};
     path->setSubentType(ExcFullSubentPath::ESubentType::vertex);
@@ -132,19 +112,6 @@ std::shared_ptr<Carrier> sampleCarrier() {
     o->setDescription(kAstral);
     c->entities = {e, o};
     return c;
-}
-
-void expectSameCarrier(const Carrier& a, const Carrier& b) {
-    EXPECT_EQ(a.v2, b.v2);
-    EXPECT_TRUE(std::signbit(b.v2.y()));
-    EXPECT_EQ(a.v3, b.v3);
-    EXPECT_EQ(a.m, b.m);
-    EXPECT_EQ(a.t, b.t);
-    EXPECT_EQ(a.c, b.c);
-    EXPECT_FALSE(b.noColour.hasRGB() || b.noColour.hasAlpha());
-    EXPECT_EQ(a.misc, b.misc);
-    ASSERT_EQ(a.entities.size(), b.entities.size());
-    for (std::size_t i = 0; i < a.entities.size(); ++i) EXPECT_EQ(*a.entities[i], *b.entities[i]);
 }
 
 }  // namespace
@@ -221,18 +188,17 @@ TEST(Envelope, BinaryFormThroughSharedBuffer) {
     EXPECT_EQ(back->getBlockById(2)->name(), L"bolt");
     EXPECT_FALSE(segmentExists(segment));  // read once
 
-    // Uncompressed binary JSON loads too: the content decides, not the flag.
+    // Uncompressed binary JSON loads too: the content decides, not the flag. Equal text
+    // means every number, sign and character survived.
     auto carrier = sampleCarrier();
-    carrier->m_compress = false;
-    const std::wstring ctext = send(carrier);
-    guard.names.insert(segmentOf(ctext));
-    auto cback = receiveAs<Carrier>(ctext);
-    ASSERT_TRUE(cback);
-    expectSameCarrier(*carrier, *cback);
-    carrier->m_compress = true;
-    cback = receiveAs<Carrier>(send(carrier));
-    ASSERT_TRUE(cback);
-    expectSameCarrier(*carrier, *cback);
+    for (bool compress : {false, true}) {
+        carrier->m_compress = compress;
+        const std::wstring ctext = send(carrier);
+        guard.names.insert(segmentOf(ctext));
+        auto cback = receiveAs<Carrier>(ctext);
+        ASSERT_TRUE(cback);
+        EXPECT_EQ(toText(*cback), toText(*carrier));
+    }
 }
 
 TEST(Envelope, DelayedLoading) {

@@ -58,17 +58,3 @@ TEST(ExchangeObject, GeneratedUuids) {
     }
     EXPECT_EQ(seen.size(), 64u);
 }
-
-TEST(ExchangeObject, CopiesCarrySourceAndLoadWithoutSourceDoesNothing) {
-    Probe p;
-    p.setSource(L"abc");
-    Probe copy(p);
-    EXPECT_EQ(copy.source(), L"abc");
-    Probe moved(std::move(copy));
-    EXPECT_EQ(moved.source(), L"abc");
-    Probe empty;
-    empty.load();  // not binary, no source
-    EXPECT_FALSE(empty.isLoaded());
-    p.load();      // a source but not binary
-    EXPECT_FALSE(p.isLoaded());
-}

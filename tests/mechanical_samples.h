@@ -147,7 +147,8 @@ inline std::shared_ptr<ExcMfgData> sampleMfgData() {
                                 std::make_shared<ExcMfgSimpleHole>(), L"h1", sampleRectangular()));
     auto taper = std::make_shared<ExcMfgTaperHole>();
     taper->setAngle(3.5);
-    data->addTaperHole(addHole(std::make_shared<ExcMfgFeatureTaperHole>(), taper, L"h2", sampleCircular()));
+    data->addTaperHole(
+        addHole(std::make_shared<ExcMfgFeatureTaperHole>(), taper, L"h2", sampleCircular()));
     auto bore = std::make_shared<ExcMfgCounterBoreHole>();
     bore->setDiameter(9.0);
     bore->setMaximumTolerance(0.1);

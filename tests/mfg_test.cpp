@@ -44,8 +44,10 @@ TEST(MfgHoles, KeyOrderSharedAngleKeyAndRoundTrips) {
     drill.setSinkDiameter(9);
     drill.setTaperAngle(82);
     const std::wstring text = toText(drill);
-    EXPECT_NE(text.find(L"\"direction\":[0.0,0.0,-1.0],\"hole_thread\":{\"diameter\":6.0,"), std::wstring::npos);
-    EXPECT_NE(text.find(L"\"standart\":\"ISO 261\",\"min_tol\":-0.05,\"max_tol\":0.1}"), std::wstring::npos);
+    EXPECT_NE(text.find(L"\"direction\":[0.0,0.0,-1.0],\"hole_thread\":{\"diameter\":6.0,"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"\"standart\":\"ISO 261\",\"min_tol\":-0.05,\"max_tol\":0.1}"),
+              std::wstring::npos);
     EXPECT_NE(text.find(L"\"depth\":2.0,\"sink_diameter\":9.0,\"angle\":82.0}"), std::wstring::npos);
     const auto back = roundTrip(drill);
     EXPECT_EQ(back, drill);
@@ -54,8 +56,9 @@ TEST(MfgHoles, KeyOrderSharedAngleKeyAndRoundTrips) {
 
     auto thread = trx::test::sampleThread(6.0);
     EXPECT_EQ(roundTrip(*thread), *thread);
-    EXPECT_NE(toText(*thread).find(L"\"designation_system_type\":\"american\",\"support_diameter\":4.5,"),
-              std::wstring::npos);
+    EXPECT_NE(
+        toText(*thread).find(L"\"designation_system_type\":\"american\",\"support_diameter\":4.5,"),
+        std::wstring::npos);
 }
 
 TEST(MfgHoles, LenientReadingFallbacksAndErrors) {
@@ -157,8 +160,10 @@ TEST(MfgPatterns, InstancePairsAreCheckedItemByItem) {
     EXPECT_EQ(r.visibleInstances(), (std::vector<P>{{1, 2}, {4, -1}, {6, 7}}));
     EXPECT_EQ(r.deactivatedInstances(), (std::vector<P>{{9, -1}}));
     EXPECT_TRUE(log.contains("[WARNING] "));
-    EXPECT_TRUE(log.contains("ExcMfgPatternRectangular: invalid size of visible_instances array item (pair)."));
-    EXPECT_TRUE(log.contains("ExcMfgPatternRectangular: invalid size of deactivated instances array item (pair)."));
+    EXPECT_TRUE(
+        log.contains("ExcMfgPatternRectangular: invalid size of visible_instances array item (pair)."));
+    EXPECT_TRUE(log.contains(
+        "ExcMfgPatternRectangular: invalid size of deactivated instances array item (pair)."));
     EXPECT_EQ(log.records(), 2);
 
     ExcMfgPatternCircular c;
@@ -167,8 +172,10 @@ TEST(MfgPatterns, InstancePairsAreCheckedItemByItem) {
     EXPECT_TRUE(c.visibleInstances().empty());
     EXPECT_EQ(c.radialDistance(), 0.0);
     EXPECT_EQ(c.axialDistanceDegrees(), 45.0);
-    EXPECT_TRUE(log.contains("ExcMfgPatternCircular: invalid size of visible_instances array item (pair)."));
-    EXPECT_TRUE(log.contains("ExcMfgPatternCircular: invalid size of deactivated_instances array item (pair)."));
+    EXPECT_TRUE(
+        log.contains("ExcMfgPatternCircular: invalid size of visible_instances array item (pair)."));
+    EXPECT_TRUE(
+        log.contains("ExcMfgPatternCircular: invalid size of deactivated_instances array item (pair)."));
 }
 
 TEST(MfgFeatures, HoleFeaturesCarryIdNameLinksAndPattern) {
@@ -221,7 +228,8 @@ TEST(MfgFeatures, NullRefusalsAndNonObjects) {
     ExcMfgData d;
     d.addExternalThread(nullptr);
     d.addCounterDrillHole(nullptr);
-    EXPECT_EQ(toText(t), L"{\"id\":\"\",\"name\":\"\",\"side_faces\":[],\"top_faces\":[],\"bottom_faces\":[]}");
+    EXPECT_EQ(toText(t),
+              L"{\"id\":\"\",\"name\":\"\",\"side_faces\":[],\"top_faces\":[],\"bottom_faces\":[]}");
     EXPECT_TRUE(h.limitingGeometry().empty() && i.limitng().empty() && d.externalThreads().empty());
     for (const char* text : {"ExcMfgFeatureThread: attempt to add null Side Face Entity object.",
                              "ExcMfgFeatureThread: attempt to add null Top Face Entity object.",
@@ -257,7 +265,8 @@ TEST(MfgData, EmptyFormAndFullRoundTrip) {
     ASSERT_EQ(back.counterDrillHoles().size(), 1u);
     EXPECT_EQ(back.counterDrillHoles()[0]->holeData()->sinkDiameter(), 11.0);
     ASSERT_EQ(back.externalThreads().size(), 1u);
-    EXPECT_EQ(back.externalThreads()[0]->thread()->bottomType(), ExcMfgThread::EBottomType::support_up_to_plane);
+    EXPECT_EQ(back.externalThreads()[0]->thread()->bottomType(),
+              ExcMfgThread::EBottomType::support_up_to_plane);
     EXPECT_EQ(back.taperHoles()[0]->pattern()->type(), ExcMfgPattern::EType::circular);
 
     // Equality is deep: one value changed far down tells two records apart.

@@ -17,9 +17,10 @@ TEST(MiscMechanical, FormsAndFullRoundTrip) {
     EXPECT_EQ(toText(ExcMechanicalMiscData()),
               L"{\"misc_data\":[],\"wcs\":[],\"layers\":[],\"layer_filters\":[],\"materials\":[],"
               L"\"note_parameters\":[],\"symmetries\":[],\"display_sets\":[]}");
-    EXPECT_EQ(toText(ExcMiscWCS()),
-              L"{\"origin\":[0.0,0.0,0.0],\"x\":[0.0,0.0,0.0],\"y\":[0.0,0.0,0.0],\"z\":[0.0,0.0,0.0],"
-              L"\"color\":null,\"active\":false,\"id\":\"\",\"name\":\"\",\"shown\":false,\"layer_id\":0}");
+    EXPECT_EQ(
+        toText(ExcMiscWCS()),
+        L"{\"origin\":[0.0,0.0,0.0],\"x\":[0.0,0.0,0.0],\"y\":[0.0,0.0,0.0],\"z\":[0.0,0.0,0.0],"
+        L"\"color\":null,\"active\":false,\"id\":\"\",\"name\":\"\",\"shown\":false,\"layer_id\":0}");
     ExcMiscLayer layer;
     layer.setColor(ExcColor(1, 2, 3));
     EXPECT_EQ(toText(layer),
@@ -73,15 +74,17 @@ TEST(MiscMechanical, MaterialsPropertiesAndUnits) {
     density->setValue(2.5);
     m.set(EProperty::density, density);  // replaces
     EXPECT_EQ(m.get(EProperty::density), density);
-    EXPECT_EQ(toText(m), L"{\"name\":\"\",\"density\":{\"value\":2.5},\"shear_modulus\":{\"value\":80.0},"
-                         L"\"linked_elements\":[],\"is_part_level_material\":false}");
+    EXPECT_EQ(toText(m),
+              L"{\"name\":\"\",\"density\":{\"value\":2.5},\"shear_modulus\":{\"value\":80.0},"
+              L"\"linked_elements\":[],\"is_part_level_material\":false}");
 
     LogCapture log;
     ExcMiscMaterial r;
-    parseInto(r, L"{\"name\":\"Al\",\"unknown\":{\"value\":1.0},\"specific_heat\":{\"value\":900,"
-                 L"\"unit\":{\"material_units\":{\"units\":\"J/kgK\",\"unit_system\":\"imperial\"},"
-                 L"\"time\":{\"dimension\":-2,\"units\":\"second\"}}},\"yield_strength\":{\"value\":2.75e8,"
-                 L"\"unit\":[1]},\"is_part_level_material\":true}");
+    parseInto(r,
+              L"{\"name\":\"Al\",\"unknown\":{\"value\":1.0},\"specific_heat\":{\"value\":900,"
+              L"\"unit\":{\"material_units\":{\"units\":\"J/kgK\",\"unit_system\":\"imperial\"},"
+              L"\"time\":{\"dimension\":-2,\"units\":\"second\"}}},\"yield_strength\":{\"value\":2.75e8,"
+              L"\"unit\":[1]},\"is_part_level_material\":true}");
     EXPECT_EQ(r.name(), L"Al");
     EXPECT_EQ(r.properties().size(), 2u);
     const auto heat = r.get(EProperty::specific_heat);

@@ -374,7 +374,8 @@ class TRX_API OptionsCatiaV4 : public FormatOptions {
 
 private:
     EImportEntities m_importEntities = EImportEntities::unknown;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     std::wstring m_layerFilter;
 };
 
@@ -434,7 +435,8 @@ private:
     ENameProcessingModeType m_nameProcessingMode = ENameProcessingModeType::unknown;
     EAssemblyUnfoldedViewMode m_assemblyUnfoldedViewMode = EAssemblyUnfoldedViewMode::unknown;
     EImportMfgProcessingModeType m_mfgProcessingMode = EImportMfgProcessingModeType::unknown;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ETranslateSuppressedEntitiesModeType m_suppressedEntitiesMode =
         ETranslateSuppressedEntitiesModeType::unknown;
     EVisuPMIProcessingMode m_visuPMIMode = EVisuPMIProcessingMode::unknown;
@@ -457,7 +459,8 @@ class TRX_API OptionsCatiaV5Drawing : public FormatOptions {
     }
 
 private:
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     EVisuPMIProcessingMode m_visuPMIMode = EVisuPMIProcessingMode::unknown;
 };
 
@@ -507,7 +510,8 @@ private:
     bool m_importPreviewGraphics = false;
     std::wstring m_configurationName;
     EImportMfgHolesOnSheetsMode m_holesOnSheetsMode = EImportMfgHolesOnSheetsMode::unknown;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ETranslateSuppressedEntitiesModeType m_suppressedEntitiesMode =
         ETranslateSuppressedEntitiesModeType::unknown;
     EVisuPMIProcessingMode m_visuPMIMode = EVisuPMIProcessingMode::unknown;
@@ -537,7 +541,8 @@ class TRX_API OptionsIGES : public FormatOptions {
 
 private:
     EImportEntities m_importEntities = EImportEntities::unknown;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ECopiousDataModeType m_copiousDataMode = ECopiousDataModeType::single_b_spline;
     ETrimCurveImportPreferenceModeType m_trimCurveImportPrefMode =
         ETrimCurveImportPreferenceModeType::from_source;
@@ -580,7 +585,8 @@ private:
     bool m_importVisualization = false;
     bool m_importRootVisualization = false;
     bool m_importPreviewGraphics = false;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ETranslateSuppressedEntitiesModeType m_suppressedEntitiesMode =
         ETranslateSuppressedEntitiesModeType::unknown;
     EActiveStateProcessingModeType m_activeStateMode = EActiveStateProcessingModeType::unknown;
@@ -663,7 +669,8 @@ private:
     std::wstring m_searchPaths;
     EAssemblyPathPrefType m_assemblyPathPref = EAssemblyPathPrefType::unknown;
     std::wstring m_configurationName;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ETranslateSuppressedEntitiesModeType m_suppressedEntitiesMode =
         ETranslateSuppressedEntitiesModeType::unknown;
     ETranslateFreeCurvesModeType m_freeCurvesMode = ETranslateFreeCurvesModeType::unknown;
@@ -682,7 +689,8 @@ class TRX_API OptionsParasolid : public FormatOptions {
     }
 
 private:
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
 };
 
 class TRX_API OptionsSolidEdge : public FormatOptions {
@@ -716,7 +724,8 @@ private:
     bool m_importVisualization = false;
     bool m_importRootVisualization = false;
     bool m_importPreviewGraphics = false;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     EVisuPMIProcessingMode m_visuPMIMode = EVisuPMIProcessingMode::unknown;
     PersistentNameModes m_pnameModes;
 };
@@ -761,7 +770,8 @@ private:
     std::wstring m_searchPaths;
     EAssemblyPathPrefType m_assemblyPathPref = EAssemblyPathPrefType::unknown;
     std::wstring m_configurationName;
-    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode = ETranslateHiddenEntitiesModeType::unknown;
+    ETranslateHiddenEntitiesModeType m_hiddenEntitiesMode =
+        ETranslateHiddenEntitiesModeType::unknown;
     ETranslateSuppressedEntitiesModeType m_suppressedEntitiesMode =
         ETranslateSuppressedEntitiesModeType::unknown;
     EImportProductStructureRepresentationMode m_productStructureMode =

@@ -73,6 +73,7 @@ void ExcMatrix3d::readObject(const JsonValue& value) {
 void ExcMatrix3d::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
     value.SetArray();
+    value.Reserve(3, allocator);
     for (const auto& r : m_rows) value.PushBack(json::toJson(r, allocator), allocator);
 }
 
@@ -116,6 +117,7 @@ void ExcColor::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     value.SetObject();
     if (m_hasRGB) {
         JsonValue rgb(rapidjson::kArrayType);
+        rgb.Reserve(3, allocator);
         for (int c : {red, green, blue}) rgb.PushBack(unsigned(m_channels[c]), allocator);
         value.AddMember(L"rgb", rgb, allocator);
     }
@@ -169,6 +171,7 @@ void ExcMiscPropertiesGroup::writeObject(JsonValue& value, JsonAllocator& alloca
     json::put(value, allocator, L"name", m_name);
     json::put(value, allocator, L"is_bim", m_bim);
     JsonValue props(rapidjson::kArrayType);
+    props.Reserve(static_cast<rapidjson::SizeType>(m_properties.size()), allocator);
     for (const auto& p : m_properties) props.PushBack(json::toJson(p, allocator), allocator);
     value.AddMember(L"properties", props, allocator);
 }
@@ -212,6 +215,7 @@ void ExcMiscData::readObject(const JsonValue& value) {
 void ExcMiscData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
     value.SetArray();
+    value.Reserve(static_cast<rapidjson::SizeType>(m_groups.size()), allocator);
     for (const auto& g : m_groups) value.PushBack(json::toJson(*g, allocator), allocator);
 }
 

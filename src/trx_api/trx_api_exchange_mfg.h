@@ -55,7 +55,12 @@ private:
 
 class TRX_API ExcMfgThread : public ExcMfgThreading {
 public:
-    enum class EBottomType : int { unknown = 0, dimension = 1, support_depth = 2, support_up_to_plane = 3 };
+    enum class EBottomType : int {
+        unknown = 0,
+        dimension = 1,
+        support_depth = 2,
+        support_up_to_plane = 3
+    };
 
     double supportDiameter() const { return m_supportDiameter; }
     void setSupportDiameter(double v) { m_supportDiameter = v; }
@@ -601,7 +606,9 @@ public:
     void addInternalThread(const std::shared_ptr<ExcMfgFeatureInternalThread>& v);
     const List<ExcMfgFeatureExternalThread>& externalThreads() const { return m_externalThreads; }
     void addExternalThread(const std::shared_ptr<ExcMfgFeatureExternalThread>& v);
-    const List<ExcMfgFeatureUnclassified>& unclassifiedFeatures() const { return m_unclassifiedFeatures; }
+    const List<ExcMfgFeatureUnclassified>& unclassifiedFeatures() const {
+        return m_unclassifiedFeatures;
+    }
     void addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUnclassified>& v);
 
     void readObject(const JsonValue& value) override;

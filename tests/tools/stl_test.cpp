@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/stl.h"
+#include "tool_support.h"
 
 using namespace trx::tools;
 
@@ -107,7 +108,7 @@ TEST(Stl, MeasuresOfAClosedMesh) {
 }
 
 TEST(Stl, SharedSamplesParse) {
-    const std::string dir = TRX_TESTDATA_DIR "/stl/";
+    const std::string dir = (trx::test::testdataDir() / "stl").string() + "/";
     if (!std::ifstream(dir + "stl_ascii_Cube.stl")) GTEST_SKIP() << "no shared test data";
     for (const char* name : {"stl_ascii_Cube.stl", "stl_ascii_HalfDonut.stl", "stl_ascii_Moon_Chinese.stl",
                              "stl_binary_CubeInvalidUnicode.stl", "stl_binary_HalfDonut.stl",

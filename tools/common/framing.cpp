@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "trx_api/json/json_object.h"
@@ -27,12 +26,17 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
-        const auto nul = m_pending.find('\0');
+        // Only bytes not yet looked at are searched, so a long frame costs linear time.
+        const auto nul = m_pending.find('\0', m_scanned);
         if (nul != std::string::npos) {
             text = toWide(m_pending.substr(0, nul).c_str());
             m_pending.erase(0, nul + 1);
+            m_scanned = 0;
             return Status::frame;
         }
+        m_scanned = m_pending.size();
+        if (m_pending.size() > m_maxFrame) return Status::tooLarge;
+        if (m_stop && *m_stop) return Status::interrupted;
         int wait = -1;
         if (timeoutMs >= 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -41,6 +45,7 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         }
         pollfd p{m_fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, wait);
+        if (m_stop && *m_stop) return Status::interrupted;
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Status::error;
         if (ready == 0) return Status::timeout;

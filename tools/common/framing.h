@@ -2,6 +2,8 @@
 
 // One document on a byte pipe: the UTF-8 form of its wide text, ended by one NUL byte.
 
+#include <csignal>
+#include <cstddef>
 #include <string>
 
 namespace trx::tools {
@@ -11,14 +13,24 @@ bool writeFrame(int fd, const std::wstring& text);
 
 class FrameReader {
 public:
-    enum class Status { frame, end, timeout, error };
-    explicit FrameReader(int fd) : m_fd(fd) {}
+    // tooLarge: the peer sent more than the limit without ending a frame (it is not
+    // talking this protocol); the reader is then of no further use.
+    // interrupted: a signal arrived while waiting and the stop flag is set.
+    enum class Status { frame, end, timeout, error, tooLarge, interrupted };
+    static constexpr std::size_t kDefaultMaxFrame = std::size_t(64) << 20;
+    explicit FrameReader(int fd, std::size_t maxFrame = kDefaultMaxFrame)
+        : m_fd(fd), m_maxFrame(maxFrame) {}
     // Waits at most timeoutMs (negative: forever) for a whole frame.
     Status read(std::wstring& text, int timeoutMs = -1);
+    // A flag that a signal handler sets to end a wait early.
+    void setStopFlag(const volatile std::sig_atomic_t* flag) { m_stop = flag; }
 
 private:
     int m_fd;
+    std::size_t m_maxFrame;
+    const volatile std::sig_atomic_t* m_stop = nullptr;
     std::string m_pending;
+    std::size_t m_scanned = 0;  // bytes of m_pending known to hold no NUL
 };
 
 }  // namespace trx::tools

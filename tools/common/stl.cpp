@@ -1,10 +1,12 @@
 #include "stl.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <stdexcept>
 
 namespace trx::tools {
@@ -166,13 +168,26 @@ StlFile parseStl(const std::string& bytes) {
 }
 
 StlFile readStl(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path + ": cannot open the file: " + std::strerror(errno));
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) fail(path + ": cannot read the file");
+    // One read into one buffer: files may hold millions of triangles.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail(path + ": cannot open the file: " + std::strerror(errno));
+    std::string bytes;
+    struct stat st {};
+    std::string problem;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) problem = "it is a directory, not a file";
+    if (problem.empty() && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[1 << 16];
+    while (problem.empty()) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) problem = std::string("cannot read the file: ") + std::strerror(errno);
+        if (n <= 0) break;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (!problem.empty()) fail(path + ": " + problem);
     try {
-        return parseStl(bytes.str());
+        return parseStl(bytes);
     } catch (const std::runtime_error& e) {
         fail(path + ": " + e.what());
     }

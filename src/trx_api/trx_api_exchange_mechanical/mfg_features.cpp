@@ -8,7 +8,8 @@ namespace trx {
 // ---- object and feature -------------------------------------------------------------
 
 void ExcMfgObject::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_linkedElements, entity, "ExcMfgObject: attempt to add null Linked Element object.");
+    json::addOrRefuse(m_linkedElements, entity,
+                      "ExcMfgObject: attempt to add null Linked Element object.");
 }
 
 template <class Self, class F>
@@ -50,7 +51,8 @@ void ExcMfgFeature::writeObject(JsonValue& value, JsonAllocator& allocator) cons
 }
 
 bool ExcMfgFeature::operator==(const ExcMfgFeature& o) const {
-    return ExcMfgObject::operator==(o) && m_name == o.m_name && detail::deepEqual(m_pattern, o.m_pattern);
+    return ExcMfgObject::operator==(o) && m_name == o.m_name &&
+           detail::deepEqual(m_pattern, o.m_pattern);
 }
 
 // ---- holes --------------------------------------------------------------------------
@@ -120,11 +122,13 @@ template class ExcMfgFeatureHoleType<ExcMfgCounterDrillHole>;
 // ---- threads ------------------------------------------------------------------------
 
 void ExcMfgFeatureThread::addSideFace(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_sideFaces, entity, "ExcMfgFeatureThread: attempt to add null Side Face Entity object.");
+    json::addOrRefuse(m_sideFaces, entity,
+                      "ExcMfgFeatureThread: attempt to add null Side Face Entity object.");
 }
 
 void ExcMfgFeatureThread::addTopFace(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_topFaces, entity, "ExcMfgFeatureThread: attempt to add null Top Face Entity object.");
+    json::addOrRefuse(m_topFaces, entity,
+                      "ExcMfgFeatureThread: attempt to add null Top Face Entity object.");
 }
 
 void ExcMfgFeatureThread::addBottomFace(const std::shared_ptr<ExcEntity>& entity) {
@@ -155,7 +159,8 @@ void ExcMfgFeatureThread::writeObject(JsonValue& value, JsonAllocator& allocator
 
 bool ExcMfgFeatureThread::operator==(const ExcMfgFeatureThread& o) const {
     return ExcMfgFeature::operator==(o) && detail::deepEqual(m_thread, o.m_thread) &&
-           detail::deepEqual(m_sideFaces, o.m_sideFaces) && detail::deepEqual(m_topFaces, o.m_topFaces) &&
+           detail::deepEqual(m_sideFaces, o.m_sideFaces) &&
+           detail::deepEqual(m_topFaces, o.m_topFaces) &&
            detail::deepEqual(m_bottomFaces, o.m_bottomFaces);
 }
 
@@ -168,13 +173,16 @@ void ExcMfgData::addTaperHole(const std::shared_ptr<ExcMfgFeatureTaperHole>& v) 
     json::addOrRefuse(m_taperHoles, v, "ExcMfgData: attempt to add null Taper Hole object.");
 }
 void ExcMfgData::addCounterBoreHole(const std::shared_ptr<ExcMfgFeatureCounterBoreHole>& v) {
-    json::addOrRefuse(m_counterBoreHoles, v, "ExcMfgData: attempt to add null Counter Bore Hole object.");
+    json::addOrRefuse(m_counterBoreHoles, v,
+                      "ExcMfgData: attempt to add null Counter Bore Hole object.");
 }
 void ExcMfgData::addCounterSinkHole(const std::shared_ptr<ExcMfgFeatureCounterSinkHole>& v) {
-    json::addOrRefuse(m_counterSinkHoles, v, "ExcMfgData: attempt to add null Counter Sink Hole object.");
+    json::addOrRefuse(m_counterSinkHoles, v,
+                      "ExcMfgData: attempt to add null Counter Sink Hole object.");
 }
 void ExcMfgData::addCounterDrillHole(const std::shared_ptr<ExcMfgFeatureCounterDrillHole>& v) {
-    json::addOrRefuse(m_counterDrillHoles, v, "ExcMfgData: attempt to add null Counter Drill Hole object.");
+    json::addOrRefuse(m_counterDrillHoles, v,
+                      "ExcMfgData: attempt to add null Counter Drill Hole object.");
 }
 void ExcMfgData::addInternalThread(const std::shared_ptr<ExcMfgFeatureInternalThread>& v) {
     json::addOrRefuse(m_internalThreads, v, "ExcMfgData: attempt to add null Internal Thread object.");
@@ -183,7 +191,8 @@ void ExcMfgData::addExternalThread(const std::shared_ptr<ExcMfgFeatureExternalTh
     json::addOrRefuse(m_externalThreads, v, "ExcMfgData: attempt to add null External thread object.");
 }
 void ExcMfgData::addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUnclassified>& v) {
-    json::addOrRefuse(m_unclassifiedFeatures, v, "ExcMfgData: attempt to add null Unclassified Feature object.");
+    json::addOrRefuse(m_unclassifiedFeatures, v,
+                      "ExcMfgData: attempt to add null Unclassified Feature object.");
 }
 
 template <class Self, class F>

@@ -53,11 +53,13 @@ bool sameKind(const ExcMfgPattern& a, const ExcMfgPattern& b) {
 // ---- instance -----------------------------------------------------------------------
 
 void ExcMfgPattern::Instance::addLimiting(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_limiting, entity, "ExcMfgPattern::Instance: attempt to add null Limiting Entity object.");
+    json::addOrRefuse(m_limiting, entity,
+                      "ExcMfgPattern::Instance: attempt to add null Limiting Entity object.");
 }
 
 void ExcMfgPattern::Instance::addDefining(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_defining, entity, "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
+    json::addOrRefuse(m_defining, entity,
+                      "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
 }
 
 template <class Self, class F>
@@ -170,7 +172,8 @@ bool ExcMfgPatternRectangular::operator==(const ExcMfgPatternRectangular& o) con
            m_secondaryInstanceCount == o.m_secondaryInstanceCount &&
            m_primarySpacing == o.m_primarySpacing && m_secondarySpacing == o.m_secondarySpacing &&
            detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
-           m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
+           m_visibleInstances == o.m_visibleInstances &&
+           m_deactivatedInstances == o.m_deactivatedInstances;
 }
 
 // ---- circular -----------------------------------------------------------------------
@@ -212,10 +215,12 @@ bool ExcMfgPatternCircular::operator==(const ExcMfgPatternCircular& o) const {
     return m_anchorPoint == o.m_anchorPoint && m_centerOfRotation == o.m_centerOfRotation &&
            m_axisOfRotation == o.m_axisOfRotation && m_axialInstanceCount == o.m_axialInstanceCount &&
            m_radialInstanceCount == o.m_radialInstanceCount &&
-           m_axialDistanceDegrees == o.m_axialDistanceDegrees && m_radialDistance == o.m_radialDistance &&
+           m_axialDistanceDegrees == o.m_axialDistanceDegrees &&
+           m_radialDistance == o.m_radialDistance &&
            m_fixedRotationOrientation == o.m_fixedRotationOrientation &&
            detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
-           m_visibleInstances == o.m_visibleInstances && m_deactivatedInstances == o.m_deactivatedInstances;
+           m_visibleInstances == o.m_visibleInstances &&
+           m_deactivatedInstances == o.m_deactivatedInstances;
 }
 
 // ---- user defined -------------------------------------------------------------------
@@ -242,7 +247,8 @@ void ExcMfgPatternUserDefined::writeObject(JsonValue& value, JsonAllocator& allo
 
 bool ExcMfgPatternUserDefined::operator==(const ExcMfgPatternUserDefined& o) const {
     return m_anchorPoint == o.m_anchorPoint && detail::deepEqual(m_baseInstance, o.m_baseInstance) &&
-           m_instancePositions == o.m_instancePositions && m_deactivatedPositions == o.m_deactivatedPositions;
+           m_instancePositions == o.m_instancePositions &&
+           m_deactivatedPositions == o.m_deactivatedPositions;
 }
 
 }  // namespace trx

@@ -113,7 +113,8 @@ void ExcMiscLayerFilter::writeObject(JsonValue& value, JsonAllocator& allocator)
 }
 
 bool ExcMiscLayerFilter::operator==(const ExcMiscLayerFilter& o) const {
-    return m_name == o.m_name && m_type == o.m_type && m_current == o.m_current && m_layerIds == o.m_layerIds;
+    return m_name == o.m_name && m_type == o.m_type && m_current == o.m_current &&
+           m_layerIds == o.m_layerIds;
 }
 
 // ---- note parameters ----------------------------------------------------------------
@@ -210,7 +211,8 @@ constexpr ExcMiscMaterial::EProperty kFirstProperty = ExcMiscMaterial::EProperty
 constexpr ExcMiscMaterial::EProperty kLastProperty = ExcMiscMaterial::EProperty::shear_modulus;
 
 void checkPropertyId(ExcMiscMaterial::EProperty id) {
-    if (id == ExcMiscMaterial::EProperty::unknown) throw std::invalid_argument("Invalid material property id.");
+    if (id == ExcMiscMaterial::EProperty::unknown)
+        throw std::invalid_argument("Invalid material property id.");
 }
 
 }  // namespace
@@ -228,7 +230,8 @@ void ExcMiscMaterial::set(EProperty id, const std::shared_ptr<ExcMiscMaterialPro
 }
 
 void ExcMiscMaterial::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
-    json::addOrRefuse(m_linkedElements, entity, "ExcMiscMaterial: attempt to add null Linked Element object.");
+    json::addOrRefuse(m_linkedElements, entity,
+                      "ExcMiscMaterial: attempt to add null Linked Element object.");
 }
 
 // Each property travels under its own name; "unknown" is never one of them.
@@ -253,14 +256,16 @@ void ExcMiscMaterial::writeObject(JsonValue& value, JsonAllocator& allocator) co
     value.SetObject();
     json::put(value, allocator, L"name", m_name);
     for (const auto& [id, property] : m_properties)  // ascending id
-        if (property && id != EProperty::unknown) json::put(value, allocator, enumToString(id).c_str(), property);
+        if (property && id != EProperty::unknown)
+            json::put(value, allocator, enumToString(id).c_str(), property);
     json::put(value, allocator, L"linked_elements", m_linkedElements);
     json::put(value, allocator, L"is_part_level_material", m_partLevelMaterial);
 }
 
 bool ExcMiscMaterial::operator==(const ExcMiscMaterial& o) const {
     return m_name == o.m_name &&
-           std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin(), o.m_properties.end(),
+           std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin(),
+                      o.m_properties.end(),
                       [](const auto& a, const auto& b) {
                           return a.first == b.first && detail::deepEqual(a.second, b.second);
                       }) &&
@@ -322,25 +327,29 @@ bool ExcMiscDisplaySet::operator==(const ExcMiscDisplaySet& o) const {
 // ---- per-block container ------------------------------------------------------------
 
 void ExcMechanicalMiscData::addWorldCoordinateSystem(const std::shared_ptr<ExcMiscWCS>& v) {
-    json::addOrRefuse(m_worldCoordinateSystems, v, "ExcMechanicalMiscData: attempt to add null WCS object.");
+    json::addOrRefuse(m_worldCoordinateSystems, v,
+                      "ExcMechanicalMiscData: attempt to add null WCS object.");
 }
 void ExcMechanicalMiscData::addLayer(const std::shared_ptr<ExcMiscLayer>& v) {
     json::addOrRefuse(m_layers, v, "ExcMechanicalMiscData: attempt to add null Layer object.");
 }
 void ExcMechanicalMiscData::addLayerFilter(const std::shared_ptr<ExcMiscLayerFilter>& v) {
-    json::addOrRefuse(m_layerFilters, v, "ExcMechanicalMiscData: attempt to add null Layer Filter object.");
+    json::addOrRefuse(m_layerFilters, v,
+                      "ExcMechanicalMiscData: attempt to add null Layer Filter object.");
 }
 void ExcMechanicalMiscData::addMaterial(const std::shared_ptr<ExcMiscMaterial>& v) {
     json::addOrRefuse(m_materials, v, "ExcMechanicalMiscData: attempt to add null Material object.");
 }
 void ExcMechanicalMiscData::addNoteParameters(const std::shared_ptr<ExcMiscNoteParameters>& v) {
-    json::addOrRefuse(m_noteParameters, v, "ExcMechanicalMiscData: attempt to add null Note Parameters object.");
+    json::addOrRefuse(m_noteParameters, v,
+                      "ExcMechanicalMiscData: attempt to add null Note Parameters object.");
 }
 void ExcMechanicalMiscData::addSymmetry(const std::shared_ptr<ExcMiscSymmetry>& v) {
     json::addOrRefuse(m_symmetries, v, "ExcMechanicalMiscData: attempt to add null Symmetry object.");
 }
 void ExcMechanicalMiscData::addDisplaySet(const std::shared_ptr<ExcMiscDisplaySet>& v) {
-    json::addOrRefuse(m_displaySets, v, "ExcMechanicalMiscData: attempt to add null Display Set object.");
+    json::addOrRefuse(m_displaySets, v,
+                      "ExcMechanicalMiscData: attempt to add null Display Set object.");
 }
 
 template <class Self, class F>
@@ -369,10 +378,12 @@ void ExcMechanicalMiscData::writeObject(JsonValue& value, JsonAllocator& allocat
 bool ExcMechanicalMiscData::operator==(const ExcMechanicalMiscData& o) const {
     return m_miscData == o.m_miscData &&
            detail::deepEqual(m_worldCoordinateSystems, o.m_worldCoordinateSystems) &&
-           detail::deepEqual(m_layers, o.m_layers) && detail::deepEqual(m_layerFilters, o.m_layerFilters) &&
+           detail::deepEqual(m_layers, o.m_layers) &&
+           detail::deepEqual(m_layerFilters, o.m_layerFilters) &&
            detail::deepEqual(m_materials, o.m_materials) &&
            detail::deepEqual(m_noteParameters, o.m_noteParameters) &&
-           detail::deepEqual(m_symmetries, o.m_symmetries) && detail::deepEqual(m_displaySets, o.m_displaySets);
+           detail::deepEqual(m_symmetries, o.m_symmetries) &&
+           detail::deepEqual(m_displaySets, o.m_displaySets);
 }
 
 }  // namespace trx

@@ -1,0 +1,481 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "acis/acis.h"
+#include "mp/shared_buffer.h"
+#include "test_support.h"
+#include "trx_api/trx_api_acis_attrib_id.h"
+#include "trx_api/trx_api_compression.h"
+#include "trx_api/trx_api_exchange_geometry.h"
+
+using trx::ExcBlockGeometry;
+using trx::test::LogCapture;
+using Segment = mp::SharedBuffer<char>;
+
+namespace {
+
+bool segmentExists(const std::wstring& name) {
+    const int fd = shm_open(Segment::nativeName(name).c_str(), O_RDONLY, 0);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+}
+
+std::size_t segmentSize(const std::wstring& name) {
+    Segment s(name, false);
+    return s.size();
+}
+
+// Two bodies with real content; the second carries the bridge id 42.
+ENTITY_LIST makeBodies() {
+    BODY* a = ACIS_NEW BODY("housing");
+    for (int i = 0; i < 50; ++i)
+        a->add_triangle({i * 0.5, 0, 1e-9 * i}, {1, i * -2.25, 0}, {0, 1, 1e300 / (i + 1)});
+    BODY* b = ACIS_NEW BODY("shaft");
+    b->add_triangle({0, 0, 0}, {3, 0, 0}, {0, 0, -4});
+    ACIS_NEW ATTRIB_BRIDGE_ID(b, 42);
+    ENTITY_LIST list;
+    list.add(a);
+    list.add(b);
+    return list;
+}
+
+// Everything a restored body must match: name, vertices, bridge attributes and ids.
+std::vector<std::string> describe(const ENTITY_LIST& list) {
+    std::vector<std::string> out;
+    for (ENTITY* e : list) {
+        std::ostringstream os;
+        os.precision(17);
+        if (!is_BODY(e)) {
+            os << "not a body: " << e->type_name();
+        } else {
+            const BODY* b = static_cast<const BODY*>(e);
+            os << b->name();
+            for (const SPAposition& p : b->vertices()) os << " " << p.x() << "," << p.y() << "," << p.z();
+        }
+        for (const ATTRIB* a = e->attrib(); a; a = a->next()) {
+            os << " [" << a->type_name();
+            if (is_ATTRIB_BRIDGE_ID(a)) os << " " << static_cast<const ATTRIB_BRIDGE_ID*>(a)->id();
+            os << "]";
+        }
+        out.push_back(os.str());
+    }
+    return out;
+}
+
+// A damaged list may hold an attribute beside its owner: lose only what has no owner.
+void loseRestored(ENTITY_LIST& list) {
+    std::vector<ENTITY*> roots;
+    for (ENTITY* e : list)
+        if (!is_ATTRIB(e) || !static_cast<ATTRIB*>(e)->owner()) roots.push_back(e);
+    for (ENTITY* e : roots) e->lose();
+    list.clear();
+}
+
+void loseAll(ENTITY_LIST& list) {
+    for (ENTITY* e : list) e->lose();
+    list.clear();
+}
+
+std::string savedBytes(const ENTITY_LIST& list) {
+    trx::ExcSharedAcisBuffer file(L"unused", false);
+    const outcome o = api_save_entity_list_file(&file, list);
+    EXPECT_TRUE(o.ok());
+    return file.data();
+}
+
+// Segments made by a test are removed afterwards, whatever the test left.
+class BlockGeometryTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_bodies = makeBodies(); }
+    void TearDown() override {
+        loseAll(m_bodies);
+        for (const auto& name : m_names) Segment::remove(name);
+    }
+    const std::wstring& track(const ExcBlockGeometry& g) {
+        m_names.push_back(g.buffer() ? g.buffer()->name() : g.source());
+        return m_names.back();
+    }
+    const std::wstring& track(const std::wstring& name) {
+        m_names.push_back(name);
+        return m_names.back();
+    }
+    // A receiver made from the sender's JSON, as the envelope makes it.
+    static std::shared_ptr<ExcBlockGeometry> receiverOf(const ExcBlockGeometry& sender) {
+        auto receiver = std::dynamic_pointer_cast<ExcBlockGeometry>(
+            trx::ExchangeObjectRegistry::instance().get(L"exc_block_geometry"));
+        if (receiver) trx::test::parseInto(*receiver, trx::test::toText(sender));
+        return receiver;
+    }
+
+    ENTITY_LIST m_bodies;
+
+private:
+    std::vector<std::wstring> m_names;
+};
+
+}  // namespace
+
+TEST_F(BlockGeometryTest, BodiesTravelThroughASegmentCompressedOrNot) {
+    const std::vector<std::string> expected = describe(m_bodies);
+    std::string stagedBytes[2];
+    for (const bool compress : {false, true}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        ExcBlockGeometry sender;
+        sender.setBlockId(0xFFFFFFFFFFFFFFF0ull);
+        ASSERT_TRUE(sender.setGeometry(m_bodies, compress));
+        const std::wstring& name = track(sender);
+        EXPECT_EQ(name.size(), 36u);
+        {
+            Segment raw(name, false);
+            std::vector<char> bytes;
+            raw.read(bytes);
+            EXPECT_EQ(trx::Compressor::isCompressed(bytes.data(), bytes.size()), compress);
+        }
+        EXPECT_EQ(trx::test::toText(sender), L"{\"block_id\":18446744073709551600,"
+                                             L"\"shared_acis_buffer_name\":\"" + name + L"\"}");
+        {
+            auto receiver = receiverOf(sender);
+            ASSERT_TRUE(receiver);
+            EXPECT_EQ(receiver->blockId(), sender.blockId());
+            EXPECT_EQ(receiver->source(), name);
+            EXPECT_FALSE(receiver->isLoaded());
+            receiver->load();
+            ASSERT_TRUE(receiver->isLoaded());
+            stagedBytes[compress] = receiver->buffer()->data();
+
+            FileInfo reset;
+            reset.set_units(25.4);
+            api_set_file_info(FileIdent | FileUnits, reset);
+            ENTITY_LIST restored;
+            ASSERT_TRUE(receiver->getGeometry(restored));
+            EXPECT_EQ(describe(restored), expected);
+            FileInfo stamped;
+            api_get_file_info(stamped);
+            EXPECT_STREQ(stamped.product_id(), "Tarnix Bridge");
+            EXPECT_EQ(stamped.units(), 1.0);
+            // Each call restores the whole set again.
+            ENTITY_LIST again;
+            ASSERT_TRUE(receiver->getGeometry(again));
+            EXPECT_EQ(describe(again), expected);
+            EXPECT_NE(again[0], restored[0]);
+            loseAll(restored);
+            loseAll(again);
+
+            // Loaded once: new content in the segment is not read again.
+            Segment(name, false).write("x", 1);
+            receiver->load();
+            EXPECT_EQ(receiver->buffer()->data(), stagedBytes[compress]);
+            EXPECT_TRUE(segmentExists(name));
+        }
+        EXPECT_FALSE(segmentExists(name)) << "the receiver removes the segment";
+    }
+    EXPECT_EQ(stagedBytes[0], stagedBytes[1]);
+    EXPECT_NE(stagedBytes[0].find("Tarnix Bridge"), std::string::npos);
+}
+
+TEST_F(BlockGeometryTest, OwnDecidesWhoRemovesTheSegment) {
+    // Without own, the segment outlives the sender and goes with the receiver.
+    std::shared_ptr<ExcBlockGeometry> receiver;
+    std::wstring name;
+    {
+        ExcBlockGeometry sender;
+        ASSERT_TRUE(sender.setGeometry(m_bodies, false));
+        name = track(sender);
+        receiver = receiverOf(sender);
+    }
+    EXPECT_TRUE(segmentExists(name));
+    receiver->load();
+    ENTITY_LIST restored;
+    EXPECT_TRUE(receiver->getGeometry(restored));
+    EXPECT_EQ(describe(restored), describe(m_bodies));
+    loseAll(restored);
+    receiver.reset();
+    EXPECT_FALSE(segmentExists(name));
+
+    // With own, the segment lasts as long as the last copy of the sender.
+    LogCapture log;
+    {
+        ExcBlockGeometry sender;
+        sender.own(true);
+        ASSERT_TRUE(sender.setGeometry(m_bodies, true));
+        name = track(sender);
+        EXPECT_TRUE(sender.buffer()->removeOnDestroy());
+        receiver = receiverOf(sender);
+        {
+            ExcBlockGeometry copy = sender;
+            EXPECT_EQ(copy.buffer(), sender.buffer());
+        }
+        EXPECT_TRUE(segmentExists(name));
+    }
+    EXPECT_FALSE(segmentExists(name));
+    // Too late: the receiver finds nothing to restore.
+    receiver->load();
+    EXPECT_TRUE(receiver->isLoaded());
+    EXPECT_TRUE(receiver->buffer()->data().empty());
+    EXPECT_FALSE(receiver->getGeometry(restored));
+    EXPECT_EQ(restored.count(), 0);
+    EXPECT_TRUE(log.contains("[ERROR]"));
+    EXPECT_TRUE(log.contains("Failed to get geometry from shared memory buffer: the saved data"));
+    receiver.reset();
+    EXPECT_FALSE(segmentExists(name));
+
+    // Changing one's mind after sending applies to the buffer already made.
+    ExcBlockGeometry sender;
+    ASSERT_TRUE(sender.setGeometry(m_bodies, false));
+    track(sender);
+    EXPECT_FALSE(sender.buffer()->removeOnDestroy());
+    sender.own(true);
+    EXPECT_TRUE(sender.buffer()->removeOnDestroy());
+}
+
+TEST_F(BlockGeometryTest, EmptyAndLookalikeAndReadyMadeData) {
+    LogCapture log;
+    // An empty stream leaves an empty segment and loads as an empty stream.
+    ExcBlockGeometry empty;
+    ASSERT_TRUE(empty.setBinaryData(nullptr, 0, true));
+    const std::wstring emptyName = track(empty);
+    EXPECT_TRUE(segmentExists(emptyName));
+    EXPECT_EQ(segmentSize(emptyName), 0u);
+    auto receiver = receiverOf(empty);
+    receiver->load();
+    EXPECT_TRUE(receiver->isLoaded());
+    EXPECT_TRUE(receiver->buffer()->data().empty());
+    EXPECT_FALSE(empty.setBinaryData(nullptr, 5, false));
+    EXPECT_TRUE(log.contains("Work with shared ACIS buffer failed with message: no data given"));
+
+    // Bytes that merely begin like zlib data fail to expand, and the load says so.
+    const char lookalike[] = "\x78\x9c not zlib at all";
+    ExcBlockGeometry fake;
+    ASSERT_TRUE(fake.setBinaryData(lookalike, sizeof lookalike - 1, false));
+    track(fake);
+    receiver = receiverOf(fake);
+    EXPECT_THROW(receiver->load(), std::runtime_error);
+    EXPECT_FALSE(receiver->isLoaded());
+    ENTITY_LIST restored;
+    EXPECT_FALSE(receiver->getGeometry(restored));
+    EXPECT_EQ(restored.count(), 0);
+
+    // Ready-made saved data, compressed on the way, restores like saved geometry.
+    const std::string bytes = savedBytes(m_bodies);
+    ExcBlockGeometry ready;
+    ASSERT_TRUE(ready.setBinaryData(bytes.data(), bytes.size(), true));
+    track(ready);
+    receiver = receiverOf(ready);
+    receiver->load();
+    EXPECT_EQ(receiver->buffer()->data(), bytes);
+    ASSERT_TRUE(receiver->getGeometry(restored));
+    EXPECT_EQ(describe(restored), describe(m_bodies));
+    loseAll(restored);
+
+    // The sender can restore what it staged, before anything was read.
+    ASSERT_TRUE(ready.getGeometry(restored));
+    EXPECT_EQ(describe(restored), describe(m_bodies));
+    loseAll(restored);
+}
+
+TEST_F(BlockGeometryTest, CorruptOrTruncatedSegmentsRestoreNothing) {
+    const std::string bytes = savedBytes(m_bodies);
+    ASSERT_GT(bytes.size(), 100u);
+    LogCapture log;
+    const std::size_t live = acis_live_objects();
+    // Every cut, and a spread of flipped bytes, is an error with nothing restored.
+    std::vector<std::string> bad;
+    for (std::size_t n = 0; n < bytes.size(); n += n < 64 ? 1 : 7) bad.push_back(bytes.substr(0, n));
+    bad.push_back(bytes.substr(0, bytes.size() - 1));
+    for (std::size_t i = 0; i < bytes.size(); i += 5) {
+        std::string flipped = bytes;
+        flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
+        bad.push_back(flipped);
+    }
+    const std::size_t cuts = bad.size() - (bytes.size() + 4) / 5;
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        ExcBlockGeometry sender;
+        ASSERT_TRUE(sender.setBinaryData(bad[i].data(), bad[i].size(), false));
+        track(sender);
+        ENTITY_LIST restored;
+        if (!sender.getGeometry(restored)) {
+            EXPECT_EQ(restored.count(), 0);
+            continue;
+        }
+        // Only a flip can leave valid data (inside a coordinate, a name, a count).
+        EXPECT_GE(i, cuts) << "a cut after " << bad[i].size() << " bytes restored";
+        loseRestored(restored);
+    }
+    EXPECT_EQ(acis_live_objects(), live) << "nothing restored is left behind";
+    EXPECT_TRUE(log.contains("Failed to get geometry from shared memory buffer: the saved data ends early"));
+    EXPECT_TRUE(log.contains("Failed to get geometry from shared memory buffer: the saved data is corrupt"));
+
+    // A truncated compressed segment does not expand to part of the data.
+    std::string packed;
+    trx::Compressor::compress(packed, bytes.data(), bytes.size());
+    const std::wstring name = track(ExcBlockGeometry::generateUUID());
+    Segment(name, false).write(packed.data(), packed.size() - 9);
+    ExcBlockGeometry receiver;
+    trx::test::parseInto(receiver, L"{\"block_id\":1,\"shared_acis_buffer_name\":\"" + name + L"\"}");
+    EXPECT_THROW(receiver.load(), std::runtime_error);
+    EXPECT_FALSE(receiver.isLoaded());
+}
+
+TEST_F(BlockGeometryTest, JsonFormsAndTheirRecords) {
+    EXPECT_EQ(ExcBlockGeometry::objName(), L"exc_block_geometry");
+    ExcBlockGeometry geometry;
+    EXPECT_FALSE(geometry.binary());
+    EXPECT_FALSE(geometry.compress());
+    {
+        LogCapture log;
+        EXPECT_EQ(trx::test::toText(geometry), L"{\"block_id\":0,\"shared_acis_buffer_name\":null}");
+        EXPECT_TRUE(log.contains("[ERROR]"));
+        EXPECT_TRUE(log.contains("ExcBlockGeometry: ACIS buffer was not initialized in shared memory."));
+    }
+    {
+        LogCapture log;
+        geometry.setBlockId(9);
+        trx::test::parseInto(geometry, L"{\"shared_acis_buffer_name\":\"abc\"}");
+        EXPECT_EQ(geometry.blockId(), 9u);
+        EXPECT_EQ(geometry.source(), L"abc");
+        EXPECT_TRUE(log.contains("ExcBlockGeometry: Failed to read block Id from JSON object."));
+        EXPECT_FALSE(log.contains("buffer name"));
+        EXPECT_EQ(log.records(), 1);
+    }
+    {
+        LogCapture log;
+        trx::test::parseInto(geometry, L"{\"block_id\":-3,\"shared_acis_buffer_name\":null}");
+        EXPECT_EQ(geometry.blockId(), 9u);
+        EXPECT_EQ(geometry.source(), L"abc");
+        EXPECT_TRUE(log.contains("ExcBlockGeometry: Failed to read block Id from JSON object."));
+        EXPECT_TRUE(log.contains("ExcBlockGeometry: Failed to read shared memory buffer name."));
+        trx::test::parseInto(geometry, L"[1]");
+        EXPECT_TRUE(log.contains("ExcBlockGeometry object should have a JSON object type."));
+        EXPECT_EQ(log.records(), 3);
+    }
+    {
+        LogCapture log;
+        trx::test::parseInto(geometry, L"{\"block_id\":12,\"shared_acis_buffer_name\":\"def\"}");
+        EXPECT_EQ(geometry.blockId(), 12u);
+        EXPECT_EQ(geometry.source(), L"def");
+        EXPECT_EQ(log.records(), 0);
+    }
+    // A fresh clone, not a copy.
+    EXPECT_EQ(std::dynamic_pointer_cast<ExcBlockGeometry>(geometry.clone())->blockId(), 0u);
+}
+
+TEST_F(BlockGeometryTest, ReceiverFailuresAreLoggedNotThrown) {
+    LogCapture log;
+    ExcBlockGeometry receiver;
+    ENTITY_LIST restored;
+    EXPECT_FALSE(receiver.getGeometry(restored));
+    EXPECT_TRUE(log.contains("Failed to get geometry from shared memory buffer: Invalid buffer object."));
+
+    // A name no segment can have.
+    trx::test::parseInto(receiver, L"{\"block_id\":1,\"shared_acis_buffer_name\":\"../etc\"}");
+    receiver.load();
+    EXPECT_FALSE(receiver.isLoaded());
+    EXPECT_TRUE(log.contains("Failed to load ACIS buffer: Shared variable name is not valid"));
+    EXPECT_FALSE(receiver.getGeometry(restored));
+    EXPECT_EQ(restored.count(), 0);
+
+    ExcBlockGeometry unnamed;
+    unnamed.load();
+    EXPECT_TRUE(log.contains("Failed to load ACIS buffer: Shared variable name mustn't be empty"));
+    EXPECT_FALSE(unnamed.isLoaded());
+
+    // A save the modeller refuses is reported, not sent as good data.
+    ENTITY_LIST withNull = m_bodies;
+    ExcBlockGeometry sender;
+    struct Broken : ENTITY {
+        void save(ENTITY_LIST&) const override { sys_error(VALUE_TOO_LARGE, "broken on purpose"); }
+        ENTITY* copy_data(ENTITY_LIST&, pointer_map*, logical, SCAN_TYPE) const override { return nullptr; }
+        ENTITY* make_copy() const override { return nullptr; }
+    };
+    ENTITY* broken = ACIS_NEW Broken;
+    withNull.add(broken);
+    EXPECT_FALSE(sender.setGeometry(withNull, false));
+    track(sender);
+    EXPECT_TRUE(log.contains("Failed to write geometry into shared ACIS buffer: a value is out of the "
+                             "range that can be saved: broken on purpose"));
+    EXPECT_FALSE(segmentExists(sender.buffer()->name())) << "nothing was published";
+    broken->lose();
+}
+
+TEST_F(BlockGeometryTest, AnotherProcessRestoresWhatOneSent) {
+    // The child builds the bodies, tags one with id 42, sends them plain and compressed in
+    // two envelopes (one per line) down a pipe, and exits.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        int code = 0;
+        {
+            ENTITY_LIST bodies = makeBodies();
+            std::string lines;
+            for (const bool compress : {false, true}) {
+                auto geometry = std::make_shared<ExcBlockGeometry>();
+                geometry->setBlockId(compress ? 2 : 1);
+                if (!geometry->setGeometry(bodies, compress)) code = 2;
+                std::wostringstream os;
+                try {
+                    trx::ExchangeObjectWrapper(geometry).writeObject(os);
+                } catch (...) {
+                    code = 3;
+                }
+                lines += trx::toNarrow(os.str()) + "\n";
+            }
+            loseAll(bodies);
+            if (write(fds[1], lines.data(), lines.size()) != static_cast<ssize_t>(lines.size())) code = 4;
+        }
+        close(fds[1]);
+        _exit(code);
+    }
+    close(fds[1]);
+    std::string received;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) received.append(chunk, n);
+    close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    std::istringstream lines(received);
+    std::string line;
+    std::uint64_t expectedId = 1;
+    for (; std::getline(lines, line); ++expectedId) {
+        SCOPED_TRACE(line);
+        std::wstring name;
+        {
+            trx::ExchangeObjectWrapper envelope;
+            std::wistringstream is(trx::toWide(line));
+            envelope.readObject(is);
+            auto geometry = std::dynamic_pointer_cast<ExcBlockGeometry>(envelope.get());
+            ASSERT_TRUE(geometry);
+            name = track(*geometry);
+            EXPECT_EQ(geometry->blockId(), expectedId);
+            EXPECT_TRUE(segmentExists(name)) << "the sender left the segment for us";
+            EXPECT_FALSE(geometry->isLoaded());
+            geometry->load();
+            ASSERT_TRUE(geometry->isLoaded());
+            ENTITY_LIST restored;
+            ASSERT_TRUE(geometry->getGeometry(restored));
+            EXPECT_EQ(describe(restored), describe(m_bodies));
+            ASSERT_EQ(restored.count(), 2);
+            const ATTRIB* tag = restored[1]->attrib();
+            ASSERT_TRUE(is_ATTRIB_BRIDGE_ID(tag));
+            EXPECT_EQ(static_cast<const ATTRIB_BRIDGE_ID*>(tag)->id(), 42);
+            loseAll(restored);
+        }
+        EXPECT_FALSE(segmentExists(name)) << "the receiver removed the segment";
+    }
+    EXPECT_EQ(expectedId, 3u) << "two envelopes";
+}

@@ -1,0 +1,203 @@
+// The inspector shows each kind of document as the library reads and writes it: what it
+// prints reads back into an equal document.
+
+#include <gtest/gtest.h>
+
+#include "tool_support.h"
+#include "trx_api/trx_api.h"
+
+using namespace trx;
+using namespace trx::test;
+
+namespace {
+
+struct Shown {
+    int code = -1;
+    std::string kind;
+    std::string json;  // everything after the kind line
+    std::string all;
+};
+
+Shown inspect(const std::vector<std::string>& args) {
+    const tools::RunResult r = tools::runProgram(TRX_INSPECT_EXE, args, {}, 20000);
+    Shown shown;
+    shown.code = r.exitCode();
+    shown.all = r.out;
+    const auto eol = r.out.find('\n');
+    if (r.out.rfind("kind: ", 0) == 0 && eol != std::string::npos) {
+        shown.kind = r.out.substr(6, eol - 6);
+        shown.json = r.out.substr(eol + 1);
+    }
+    return shown;
+}
+
+std::string text(const mp::ISerializable& document) {
+    std::wostringstream out;
+    document.writeObject(out);
+    return toNarrow(out.str());
+}
+
+template <class T>
+T readBack(const std::string& json) {
+    T document;
+    std::wistringstream in(toWide(json));
+    document.readObject(in);
+    return document;
+}
+
+Command importCommand() {
+    Command command;
+    command.setType(Command::Import);
+    command.setInternalInterface(EBridgeInterface::Connect);
+    auto options = Command::newImportOptions();
+    options->setFile(L"/models/bracket \u00e9t\u00e9.stl");
+    options->setTranslateMiscData(true);
+    auto modeler = std::make_shared<OptionsModeler>();
+    modeler->setModelerUnits(ELengthUnitType::inch);
+    options->setFormatOptions(modeler);
+    command.setImportOptions(options);
+    return command;
+}
+
+std::shared_ptr<ExcProductStructure> structure() {
+    auto ps = std::make_shared<ExcProductStructure>();
+    ps->setProductName(L"assembly");
+    ps->setUnits(ELengthUnitType::meter);
+    auto block = std::make_shared<ExcBlock>();
+    block->setId(7);
+    block->setName(L"cube");
+    ps->addBlock(block);
+    auto ref = std::make_shared<ExcBlockReference>();
+    ref->setBlockId(7);
+    ref->setName(L"cube:1");
+    ps->addRootBlockReference(ref);
+    return ps;
+}
+
+}  // namespace
+
+TEST(Inspect, CommandsResultsAndBridgeInfoRoundTrip) {
+    Scratch scratch;
+    Command legacy;
+    legacy.setType(Command::Import);
+    legacy.setInternalInterface(EBridgeInterface::Legacy);
+    auto legacyOptions = Command::newLegacyImportOptions();
+    legacyOptions->setFile(L"a.stl");
+    legacyOptions->setTemporaryDwg(L"/tmp/a.dwg");
+    legacyOptions->setInsUnitsDefSource(1);
+    legacy.setLegacyImportOptions(legacyOptions);
+    Result result;
+    result.setCode(Result::Warning);
+    result.setMessage(L"two solids had no name");
+    result.setFinished(true);
+    BridgeInfo info;
+    info.setName(L"bridge");
+    info.setRequestedInterface(EBridgeInterface::Legacy);
+    info.newImportFormat().setDescription(L"STL files").addExtension(L"stl").addFilterExtensions(L"*.stl");
+    info.newThirdpartyCore().setName(L"core").setVersion(L"2");
+
+    const std::string commandText = text(importCommand());
+    // As it comes off the pipe: one frame, NUL included, read from standard input.
+    const std::string framed = scratch.write("framed", commandText + std::string(1, '\0'));
+    Shown shown = inspect({framed});
+    ASSERT_EQ(shown.code, 0) << shown.all;
+    EXPECT_EQ(shown.kind, "command");
+    EXPECT_EQ(text(readBack<Command>(shown.json)), commandText);
+
+    shown = inspect({scratch.write("legacy.json", text(legacy))});
+    EXPECT_EQ(shown.kind, "command");
+    EXPECT_EQ(text(readBack<Command>(shown.json)), text(legacy));
+
+    shown = inspect({scratch.write("result.json", text(result))});
+    EXPECT_EQ(shown.kind, "result");
+    EXPECT_EQ(text(readBack<Result>(shown.json)), text(result));
+
+    shown = inspect({scratch.write("info.json", text(info))});
+    EXPECT_EQ(shown.kind, "bridge info");
+    EXPECT_EQ(text(readBack<BridgeInfo>(shown.json)), text(info));
+}
+
+TEST(Inspect, EnvelopesInTextFormAndThroughSegments) {
+    Scratch scratch;
+    ExchangeObjectWrapper message(std::make_shared<ExcMessage>(L"ring \u00f8 25 \U0001F600"));
+    Shown shown = inspect({scratch.write("message", text(message))});
+    ASSERT_EQ(shown.code, 0) << shown.all;
+    EXPECT_EQ(shown.kind, "envelope, exc_message, text form");
+    ExchangeObjectWrapper back = readBack<ExchangeObjectWrapper>(shown.json);
+    ASSERT_TRUE(std::dynamic_pointer_cast<ExcMessage>(back.get()));
+    EXPECT_EQ(std::dynamic_pointer_cast<ExcMessage>(back.get())->get(), L"ring \u00f8 25 \U0001F600");
+
+    const auto original = structure();
+    const std::string envelope = scratch.write("structure", text(ExchangeObjectWrapper(original)));
+    JsonDocument doc = parseJson(readFile(envelope));
+    const std::string segment = str(doc[L"exchange_object_data"]);
+
+    // Without --load the segment stays for its reader.
+    shown = inspect({envelope});
+    ASSERT_EQ(shown.code, 0) << shown.all;
+    EXPECT_EQ(shown.kind, "envelope, exc_product_structure, segment " + segment +
+                              " (not loaded; --load reads and removes it)");
+    EXPECT_EQ(leftSegments({segment}).size(), 1u);
+
+    shown = inspect({"--load", envelope});
+    ASSERT_EQ(shown.code, 0) << shown.all;
+    EXPECT_EQ(shown.kind, "envelope, exc_product_structure, segment " + segment + ", loaded");
+    ExcProductStructure loaded;
+    loaded.readObject(parseJson(shown.json));
+    EXPECT_EQ(loaded.productName(), L"assembly");
+    EXPECT_EQ(loaded.units(), ELengthUnitType::meter);
+    ASSERT_TRUE(loaded.getBlockById(7));
+    EXPECT_EQ(loaded.getBlockById(7)->name(), L"cube");
+    EXPECT_EQ(leftSegments({segment}), std::vector<std::string>{});
+
+    // Loading twice: the segment is gone, which is an error, not an empty success.
+    shown = inspect({"--load", envelope});
+    EXPECT_EQ(shown.code, 1);
+    EXPECT_NE(shown.all.find("cannot be loaded"), std::string::npos) << shown.all;
+    EXPECT_EQ(leftSegments({segment}), std::vector<std::string>{});
+}
+
+TEST(Inspect, RawBinaryJsonPlainAndCompressed) {
+    Scratch scratch;
+    JsonDocument doc = parseJson(R"({"name": "plate", "ids": [1, 2, 3], "area": 1840.5, "part": true, "none": null})");
+    std::string bytes;
+    JsonBinaryIO::write(bytes, doc);
+    std::string packed;
+    Compressor::compress(packed, bytes.data(), bytes.size());
+    for (const auto& [file, kind] : {std::pair{scratch.write("plain.bin", bytes), std::string("binary JSON")},
+                                     std::pair{scratch.write("packed.bin", packed), std::string("binary JSON, gzip-compressed")}}) {
+        const Shown shown = inspect({file});
+        ASSERT_EQ(shown.code, 0) << shown.all;
+        EXPECT_EQ(shown.kind, kind);
+        EXPECT_TRUE(parseJson(shown.json) == doc) << shown.json;
+    }
+}
+
+TEST(Inspect, BadInputIsAClearErrorWithStatusOne) {
+    Scratch scratch;
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    std::string truncated;
+    JsonBinaryIO::write(truncated, parseJson(R"(["a long enough string", 1, 2])"));
+    truncated.resize(truncated.size() / 2);
+    const std::vector<Case> cases{
+        {{scratch.write("broken.json", "{\"command\": \"info\",")}, "not a JSON document"},
+        {{scratch.write("other.json", "{\"hello\": 1}")}, "no envelope, command, result or bridge info"},
+        {{scratch.write("two.json", std::string("{\"code\": \"ok\"}\0{\"code\": \"ok\"}", 29))}, "NUL byte"},
+        {{scratch.write("nocode.json", "{\"code\": 1}")}, "Json document has no result code."},
+        {{scratch.write("truncated.bin", truncated)}, "not binary JSON"},
+        {{"--binary", scratch.write("text.json", "{\"code\": \"ok\"}")}, "not binary JSON"},
+        {{scratch.write("unknown.json", "{\"exchange_object_name\": \"exc_nothing\", \"exchange_object_data\": {}}")},
+         "no known exchange object (exc_nothing)"},
+        {{scratch.path("absent.json").string()}, "No such file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const Shown shown = inspect(c.args);
+        EXPECT_EQ(shown.code, 1) << shown.all;
+        EXPECT_NE(shown.all.find("trx-inspect: "), std::string::npos) << shown.all;
+        EXPECT_NE(shown.all.find(c.expected), std::string::npos) << shown.all;
+    }
+}

@@ -1,0 +1,65 @@
+#include "sender.h"
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "common/framing.h"
+#include "common/protocol.h"
+#include "mp/shared_buffer.h"
+#include "trx_api/trx_api_exchange_object.h"
+
+namespace trx::bridge {
+namespace {
+
+[[noreturn]] void crash() {
+    // A real crash, without a core file; the default action also beats a sanitizer's handler.
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    std::signal(SIGSEGV, SIG_DFL);
+    std::raise(SIGSEGV);
+    ::_exit(128 + SIGSEGV);
+}
+
+[[noreturn]] void hang() {
+    for (;;) ::pause();
+}
+
+}  // namespace
+
+void Sender::answer(const mp::ISerializable& document) {
+    if (!tools::sendDocument(m_fd, document)) throw HostGone();
+}
+
+void Sender::noteSegment(const std::wstring& name) {
+    if (m_switches.segmentLog.empty() || name.empty()) return;
+    std::ofstream log(m_switches.segmentLog, std::ios::app);
+    log << toNarrow(name) << '\n';
+}
+
+void Sender::send(const std::shared_ptr<IExchangeObject>& object) {
+    ExchangeObjectWrapper envelope(object);
+    std::wostringstream text;
+    envelope.writeObject(text);
+    JsonDocument doc;
+    std::wstring segment;
+    if (tools::parseDocument(text.str(), doc)) segment = tools::segmentOf(doc);
+    if (object->binary()) noteSegment(segment);
+    if (!tools::writeFrame(m_fd, text.str())) {
+        // Nobody will load it: the segment would outlive us.
+        if (object->binary() && !segment.empty()) mp::SharedBuffer<char>::remove(segment);
+        throw HostGone();
+    }
+    ++m_sent;
+    checkpoint();
+}
+
+void Sender::checkpoint() {
+    const auto sent = static_cast<long>(m_sent);
+    if (sent == m_switches.crashAfter) crash();
+    if (sent == m_switches.hangAfter) hang();
+}
+
+}  // namespace trx::bridge

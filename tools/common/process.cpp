@@ -1,0 +1,169 @@
+#include "process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace trx::tools {
+namespace {
+
+void closeFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+// Both ends close on exec, so a child never inherits the other pipes of its parent.
+void makePipe(int fds[2]) {
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+    kill();
+    closeFd(m_in);
+    closeFd(m_out);
+}
+
+void ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& extraEnv, bool mergeError) {
+    int toChild[2];
+    int fromChild[2];
+    makePipe(toChild);
+    try {
+        makePipe(fromChild);
+    } catch (...) {
+        ::close(toChild[0]);
+        ::close(toChild[1]);
+        throw;
+    }
+
+    std::vector<std::string> envStrings;
+    for (char** e = environ; e && *e; ++e) envStrings.emplace_back(*e);
+    for (const auto& e : extraEnv) envStrings.push_back(e);
+    std::vector<char*> env;
+    for (auto& e : envStrings) env.push_back(e.data());
+    env.push_back(nullptr);
+
+    std::vector<std::string> argStrings{program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStrings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // dup2 onto 0 and 1 clears close-on-exec for those two only.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    if (mergeError) posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDERR_FILENO);
+    // The child starts with default signal dispositions, whatever this process ignores.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    if (rc != 0) {
+        ::close(toChild[1]);
+        ::close(fromChild[0]);
+        throw std::runtime_error("cannot start " + program + ": " + std::strerror(rc));
+    }
+    m_pid = pid;
+    m_in = toChild[1];
+    m_out = fromChild[0];
+    m_ended = false;
+    m_status = 0;
+}
+
+void ChildProcess::closeInput() { closeFd(m_in); }
+
+bool ChildProcess::wait(int timeoutMs) {
+    if (m_pid <= 0 || m_ended) return true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t r = ::waitpid(m_pid, &status, timeoutMs < 0 ? 0 : WNOHANG);
+        if (r == m_pid) {
+            m_ended = true;
+            m_status = status;
+            return true;
+        }
+        if (r < 0 && errno != EINTR) {  // not our child any more: nothing left to wait for
+            m_ended = true;
+            return true;
+        }
+        if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= deadline) return false;
+        if (r == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void ChildProcess::kill() {
+    if (!running()) return;
+    ::kill(m_pid, SIGKILL);
+    wait(-1);
+}
+
+std::string ChildProcess::describe() const {
+    if (running()) return "still running";
+    if (WIFEXITED(m_status)) return "exited with status " + std::to_string(WEXITSTATUS(m_status));
+    if (WIFSIGNALED(m_status)) {
+        const int sig = WTERMSIG(m_status);
+        return "killed by signal " + std::to_string(sig) + " (" + strsignal(sig) + ")";
+    }
+    return "ended with wait status " + std::to_string(m_status);
+}
+
+int RunResult::exitCode() const { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& extraEnv, int timeoutMs) {
+    ChildProcess child;
+    child.start(program, args, extraEnv, true);
+    child.closeInput();
+    RunResult result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buf[65536];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            result.timedOut = true;
+            break;
+        }
+        pollfd p{child.output(), POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue;
+        const ssize_t n = ::read(child.output(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        result.out.append(buf, static_cast<std::size_t>(n));
+    }
+    if (result.timedOut || !child.wait(timeoutMs)) {
+        result.timedOut = true;
+        child.kill();
+    }
+    result.status = child.status();
+    return result;
+}
+
+}  // namespace trx::tools

@@ -1,0 +1,61 @@
+#pragma once
+
+// A child process on two pipes: its standard input and output belong to the parent, its
+// standard error is shared.
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace trx::tools {
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();  // kills a child still running, closes the pipes
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts `program` (a path) with `args` through posix_spawn. The environment is this
+    // process's, plus `extraEnv` entries of the form NAME=value. With mergeError the
+    // child's standard error goes into the output pipe too. Throws std::runtime_error with
+    // the system's reason when the program cannot be started.
+    void start(const std::string& program, const std::vector<std::string>& args,
+               const std::vector<std::string>& extraEnv = {}, bool mergeError = false);
+
+    int input() const { return m_in; }    // write end: the child's standard input
+    int output() const { return m_out; }  // read end: the child's standard output
+    void closeInput();
+    pid_t pid() const { return m_pid; }
+
+    // Waits at most timeoutMs (negative: forever) for the child to end; true once it has.
+    bool wait(int timeoutMs);
+    // SIGKILL and reap; nothing happens when the child has ended already.
+    void kill();
+    bool running() const { return m_pid > 0 && !m_ended; }
+    // The raw wait status, valid once the child has ended.
+    int status() const { return m_status; }
+    // "exited with status 0", "killed by signal 11 (Segmentation fault)", "still running".
+    std::string describe() const;
+
+private:
+    pid_t m_pid = -1;
+    int m_in = -1;
+    int m_out = -1;
+    bool m_ended = false;
+    int m_status = 0;
+};
+
+// A finished run of a program whose standard input is empty: what it wrote (standard
+// output and error together) and how it ended.
+struct RunResult {
+    std::string out;
+    int status = 0;  // raw wait status
+    bool timedOut = false;
+    int exitCode() const;  // -1 unless it exited normally
+};
+// Runs a program to its end, killing it after timeoutMs.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& extraEnv, int timeoutMs);
+
+}  // namespace trx::tools

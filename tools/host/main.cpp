@@ -1,0 +1,170 @@
+// trx-host: the reference host. Starts the bridge, imports one file through it and shows
+// what arrives: progress, messages and logs while it runs, then a summary.
+
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+#include "report.h"
+#include "session.h"
+
+using namespace trx;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void requestStop(int) { g_stop = 1; }
+
+const char* kUsage =
+    "usage: trx-host [options] [FILE]\n"
+    "\n"
+    "Imports FILE (default: the shipped sample " TRX_DEFAULT_SAMPLE ") through the bridge\n"
+    "and prints a summary.\n"
+    "\n"
+    "  --bridge PROGRAM   the bridge to start (default: trx-bridge next to trx-host)\n"
+    "  --bridge-arg ARG   pass ARG to the bridge (repeatable)\n"
+    "  --legacy           use the legacy interface instead of the one the bridge asks for\n"
+    "  --delayed          delayed loading: load binary objects after the result\n"
+    "  --json PATH        also write the summary as JSON to PATH ('-': standard output,\n"
+    "                     the text then goes to standard error)\n"
+    "  --timeout SECONDS  longest silence of the bridge before it counts as hung (default 60)\n"
+    "  --units UNIT       length unit to ask for (millimeter, inch, meter, ...)\n"
+    "  --no-visualization ask for no visualization\n"
+    "  --no-mechanical    ask for no mechanical data\n"
+    "\n"
+    "Exit status: 0 imported; 1 the import failed; 2 bad usage; 3 the bridge died, hung\n"
+    "or broke the protocol; 130 interrupted.\n";
+
+// Progress as a bar on a terminal, as plain lines anywhere else.
+class Display : public host::Listener {
+public:
+    Display(std::ostream& out, bool terminal) : m_out(out), m_terminal(terminal) {}
+    ~Display() override { endBar(); }
+
+    void progress(int value, int max, const std::wstring& stage) override {
+        const int percent = max > 0 ? static_cast<int>(std::lround(100.0 * std::min(std::max(value, 0), max) / max)) : 0;
+        if (!m_terminal) {
+            m_out << "progress " << percent << "% " << toNarrow(stage) << '\n';
+            return;
+        }
+        const int filled = percent * kWidth / 100;
+        m_out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent << "% "
+              << toNarrow(stage).substr(0, 40) << "\033[K" << std::flush;
+        m_bar = true;
+    }
+    void message(const std::wstring& text) override { line("message: " + toNarrow(text)); }
+    void log(const std::wstring& text) override { line("log: " + toNarrow(text)); }
+    void stage(const std::wstring& name, double seconds) override {
+        line("stage finished: " + toNarrow(name) + " (" + std::to_string(seconds) + " s)");
+    }
+    void endBar() {
+        if (m_bar) m_out << "\r\033[K" << std::flush;
+        m_bar = false;
+    }
+
+private:
+    static constexpr int kWidth = 30;
+    void line(const std::string& text) {
+        endBar();
+        m_out << text << '\n';
+    }
+    std::ostream& m_out;
+    bool m_terminal;
+    bool m_bar = false;
+};
+
+std::string defaultBridge() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return "trx-bridge";
+    std::string self(path, static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/') + 1) + "trx-bridge";
+}
+
+int usage(const std::string& problem) {
+    std::cerr << "trx-host: " << problem << "\n" << kUsage;
+    return host::kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);  // a dead bridge shows as a failed write, not our death
+    // Interrupted, the host still stops the bridge and removes the segments it was told of.
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+
+    host::HostOptions options;
+    options.stop = &g_stop;
+    options.file = TRX_DEFAULT_SAMPLE;
+    options.bridge = defaultBridge();
+    std::string json;
+    bool fileGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--bridge" && hasValue) {
+            options.bridge = argv[++i];
+        } else if (arg == "--bridge-arg" && hasValue) {
+            options.bridgeArgs.push_back(argv[++i]);
+        } else if (arg == "--legacy") {
+            options.legacy = true;
+        } else if (arg == "--delayed") {
+            options.delayed = true;
+        } else if (arg == "--json" && hasValue) {
+            json = argv[++i];
+        } else if (arg == "--timeout" && hasValue) {
+            char* end = nullptr;
+            const double s = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != 0 || !(s > 0) || s > 86400) return usage("bad timeout '" + std::string(argv[i]) + "'");
+            options.timeoutMs = static_cast<int>(std::lround(s * 1000));
+        } else if (arg == "--units" && hasValue) {
+            const std::wstring name = toWide(argv[++i]);
+            options.units = enumFromString<ELengthUnitType>(name);
+            if (enumToString(options.units) != name || options.units == ELengthUnitType::unknown)
+                return usage("unknown length unit '" + std::string(argv[i]) + "'");
+        } else if (arg == "--no-visualization") {
+            options.visualization = false;
+        } else if (arg == "--no-mechanical") {
+            options.mechanical = false;
+        } else if (!arg.empty() && arg[0] != '-' && !fileGiven) {
+            options.file = arg;
+            fileGiven = true;
+        } else {
+            return usage("bad argument '" + arg + "'");
+        }
+    }
+
+    std::ostream& text = json == "-" ? std::cerr : std::cout;
+    host::Report report;
+    int code;
+    {
+        Display display(text, ::isatty(json == "-" ? STDERR_FILENO : STDOUT_FILENO) == 1);
+        code = host::runSession(options, report, display);
+    }
+    text << '\n';
+    report.writeText(text);
+    if (json == "-") {
+        report.writeJson(std::cout);
+    } else if (!json.empty()) {
+        std::ofstream out(json, std::ios::trunc);
+        report.writeJson(out);
+        if (!out) {
+            std::cerr << "trx-host: cannot write " << json << '\n';
+            if (code == host::kOk) code = host::kImportFailed;
+        }
+    }
+    return code;
+}

@@ -1,0 +1,373 @@
+#include "report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <ostream>
+#include <sstream>
+
+#include "acis/acis.h"
+#include "common/protocol.h"
+#include "trx_api/trx_api_acis_attrib_id.h"
+#include "trx_api/trx_api_exchange_geometry.h"
+#include "trx_api/trx_api_exchange_mechanical.h"
+#include "trx_api/trx_api_exchange_messages.h"
+#include "trx_api/trx_api_exchange_misc_mechanical.h"
+#include "trx_api/trx_api_exchange_structure.h"
+#include "trx_api/trx_api_exchange_visualization.h"
+
+namespace trx::host {
+namespace {
+
+// Trees from the other process are not trusted: references may loop.
+constexpr int kMaxTreeDepth = 64;
+
+void measureBody(const BODY& body, tools::MeshStats& stats) {
+    const auto& v = body.vertices();
+    for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
+        tools::Triangle t{};
+        for (int k = 0; k < 3; ++k) t.vertices[k] = {v[i + k].x(), v[i + k].y(), v[i + k].z()};
+        stats.add(t);
+    }
+}
+
+void countNodes(const ExcVisuNode& node, int depth, const std::function<void(const ExcVisuNode&)>& visit) {
+    if (depth > kMaxTreeDepth) return;
+    visit(node);
+    for (const auto& child : node.childNodes())
+        if (child) countNodes(*child, depth + 1, visit);
+}
+
+bool propertyValue(const ExcMiscPropertiesGroup& group, const wchar_t* name, double& out) {
+    for (const auto& p : group.properties()) {
+        if (p.name() != name) continue;
+        wchar_t* end = nullptr;
+        const double v = std::wcstod(p.value().c_str(), &end);
+        if (end == p.value().c_str() || *end != 0 || !std::isfinite(v)) return false;
+        out = v;
+        return true;
+    }
+    return false;
+}
+
+Measures measuresOf(const ExcMechanicalMiscData& misc) {
+    namespace p = tools::mesh_props;
+    Measures m;
+    for (const auto& group : misc.miscData().groups()) {
+        if (!group || group->name() != p::kGroup) continue;
+        double triangles = 0;
+        bool ok = propertyValue(*group, p::kTriangles, triangles) && triangles >= 0;
+        ok = ok && propertyValue(*group, p::kArea, m.stats.area);
+        ok = ok && propertyValue(*group, p::kVolume, m.stats.volume);
+        for (int c = 0; c < 3 && ok; ++c)
+            ok = propertyValue(*group, p::kBoxMin[c], m.stats.min[c]) &&
+                 propertyValue(*group, p::kBoxMax[c], m.stats.max[c]);
+        m.stats.triangles = static_cast<std::size_t>(triangles);
+        m.present = ok;
+    }
+    return m;
+}
+
+std::string fixed(double v, int decimals = 3) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, v);
+    return text;
+}
+
+std::string point(const tools::Point& p) {
+    return "(" + fixed(p[0]) + ", " + fixed(p[1]) + ", " + fixed(p[2]) + ")";
+}
+
+std::string pad(const std::string& text, std::size_t width, bool right = false) {
+    if (text.size() >= width) return text;
+    const std::string fill(width - text.size(), ' ');
+    return right ? fill + text : text + fill;
+}
+
+// ---- JSON ----
+
+class Json {
+public:
+    JsonDocument doc;
+    JsonAllocator& a() { return doc.GetAllocator(); }
+    JsonValue str(const std::wstring& s) { return JsonValue(s.c_str(), static_cast<rapidjson::SizeType>(s.size()), a()); }
+    JsonValue str(const std::string& s) { return str(toWide(s)); }
+    static JsonValue num(double v) { return std::isfinite(v) ? JsonValue(v) : JsonValue(); }
+    JsonValue point(const tools::Point& p) {
+        JsonValue v(rapidjson::kArrayType);
+        for (double c : p) v.PushBack(num(c), a());
+        return v;
+    }
+    JsonValue measures(const tools::MeshStats& s) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"triangles", JsonValue(static_cast<std::uint64_t>(s.triangles)), a());
+        v.AddMember(L"area", num(s.area), a());
+        v.AddMember(L"volume", num(s.volume), a());
+        JsonValue box(rapidjson::kObjectType);
+        box.AddMember(L"min", point(s.min), a());
+        box.AddMember(L"max", point(s.max), a());
+        v.AddMember(L"bounding_box", box, a());
+        return v;
+    }
+};
+
+}  // namespace
+
+void Report::start() { m_mark = Clock::now(); }
+
+BlockReport& Report::block(std::uint64_t id) {
+    BlockReport& b = m_blocks[id];
+    b.id = id;
+    return b;
+}
+
+void Report::mark(const std::wstring& stage, Listener& listener) {
+    const auto now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_mark).count();
+    m_mark = now;
+    m_stages.push_back({stage, seconds});
+    m_lastStage = stage;
+    listener.stage(stage, seconds);
+}
+
+void Report::takeStructure(const ExcProductStructure& structure) {
+    for (const auto& b : structure.blocks()) {
+        if (!b) continue;
+        BlockReport& r = block(b->id());
+        r.name = b->name();
+        r.part = b->isPart();
+    }
+}
+
+void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& listener) {
+    if (auto p = std::dynamic_pointer_cast<ExcProgress>(object)) {
+        m_lastProgress = p->stage();
+        listener.progress(p->progress(), p->progressMax(), p->stage());
+    } else if (auto m = std::dynamic_pointer_cast<ExcMessage>(object)) {
+        listener.message(m->get());
+    } else if (auto l = std::dynamic_pointer_cast<ExcLog>(object)) {
+        listener.log(l->get());
+    } else if (auto s = std::dynamic_pointer_cast<ExcStageFinished>(object)) {
+        mark(enumToString(s->stage()), listener);
+    } else if (auto ps = std::dynamic_pointer_cast<ExcProductStructure>(object)) {
+        m_structure = ps;
+        takeStructure(*ps);
+    } else if (auto g = std::dynamic_pointer_cast<ExcBlockGeometry>(object)) {
+        BlockReport& r = block(g->blockId());
+        ENTITY_LIST entities;
+        if (!g->getGeometry(entities)) {
+            error(L"block " + std::to_wstring(g->blockId()) + L": its geometry cannot be restored");
+            return;
+        }
+        for (ENTITY* e : entities) {
+            if (is_BODY(e)) {
+                ++r.bodies;
+                measureBody(*static_cast<BODY*>(e), r.geometry.stats);
+                r.geometry.present = true;
+                for (ATTRIB* a = e->attrib(); a; a = a->next())
+                    if (is_ATTRIB_BRIDGE_ID(a)) r.bridgeIds.push_back(static_cast<ATTRIB_BRIDGE_ID*>(a)->id());
+            }
+        }
+        for (ENTITY* e : entities) e->lose();
+        r.geometry.stats.volume = std::abs(r.geometry.stats.volume);
+    } else if (auto v = std::dynamic_pointer_cast<ExcBlockVisualization>(object)) {
+        BlockReport& r = block(v->blockId());
+        r.hasVisualization = true;
+        if (!v->visualizationData()) return;
+        for (const auto& root : v->visualizationData()->sceneRootNodes()) {
+            if (!root) continue;
+            countNodes(*root, 0, [&](const ExcVisuNode& node) {
+                if (!node.mesh()) return;
+                for (const auto& face : node.mesh()->faces()) {
+                    if (!face) continue;
+                    r.visuVertices += face->vertices().size() / 3;
+                    for (const auto& polygon : face->polygons()) {
+                        if (polygon.type == tools::kTriangleListPolygon) r.visuTriangles += polygon.indices.size() / 3;
+                        else if (polygon.indices.size() >= 3) r.visuTriangles += polygon.indices.size() - 2;
+                    }
+                }
+            });
+        }
+    } else if (auto mech = std::dynamic_pointer_cast<ExcBlockMechanicalData>(object)) {
+        if (mech->miscData()) block(mech->blockId()).mechanical = measuresOf(*mech->miscData());
+    } else if (auto av = std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(object)) {
+        if (!av->visualizationData()) return;
+        for (const auto& root : av->visualizationData()->sceneRootNodes())
+            if (root) countNodes(*root, 0, [&](const ExcVisuNode&) { ++m_assemblyNodes; });
+    } else if (std::dynamic_pointer_cast<ExcRootMechanicalData>(object)) {
+        m_rootMechanical = true;
+    } else if (auto names = std::dynamic_pointer_cast<LegacyComponentInstanceNames>(object)) {
+        legacyNames += names->map().size();
+    }
+}
+
+std::wstring Report::whereText() const {
+    std::wstring text = m_lastProgress.empty() ? L"before any progress" : L"in stage \"" + m_lastProgress + L"\"";
+    text += m_lastStage.empty() ? L", no stage finished yet" : L", after \"" + m_lastStage + L"\" finished";
+    return text;
+}
+
+std::wstring Report::arrivedText() const {
+    std::wstring text;
+    for (const auto& [name, count] : m_arrived) {
+        if (!text.empty()) text += L", ";
+        text += std::to_wstring(count) + L" " + name;
+    }
+    return text.empty() ? L"nothing" : text;
+}
+
+void Report::writeText(std::ostream& os) const {
+    os << "Bridge: " << toNarrow(bridgeName) << ' ' << toNarrow(bridgeVersion) << " (interface "
+       << toNarrow(interfaceName) << (delayed ? ", delayed loading" : "") << ")\n";
+    os << "File: " << toNarrow(file) << '\n';
+    if (m_structure) {
+        os << "Product \"" << toNarrow(m_structure->productName()) << "\", units "
+           << toNarrow(enumToString(m_structure->units())) << "\n\nAssembly tree\n  "
+           << toNarrow(m_structure->productName()) << '\n';
+        std::function<void(const std::vector<std::shared_ptr<ExcBlockReference>>&, const std::string&, int)> tree;
+        tree = [&](const auto& refs, const std::string& indent, int depth) {
+            for (std::size_t i = 0; i < refs.size(); ++i) {
+                if (!refs[i]) continue;
+                const bool last = i + 1 == refs.size();
+                os << "  " << indent << (last ? "`- " : "|- ") << toNarrow(refs[i]->name()) << "  [block "
+                   << refs[i]->blockId() << "]\n";
+                const auto b = m_structure->getBlockById(refs[i]->blockId());
+                if (b && depth < kMaxTreeDepth) tree(b->blockReferences(), indent + (last ? "   " : "|  "), depth + 1);
+            }
+        };
+        tree(m_structure->rootBlockReferences(), "", 0);
+    }
+    if (!m_blocks.empty()) {
+        std::size_t nameWidth = 4;
+        for (const auto& [id, b] : m_blocks) nameWidth = std::max(nameWidth, toNarrow(b.name).size());
+        os << "\nBlocks (area and volume as the bridge measured them, the rest from the restored bodies)\n  "
+           << pad("id", 4, true) << "  " << pad("name", nameWidth) << pad("bodies", 8, true)
+           << pad("bridge id", 11, true) << pad("triangles", 11, true) << pad("area", 14, true)
+           << pad("volume", 14, true) << "  bounding box\n";
+        for (const auto& [id, b] : m_blocks) {
+            std::string ids;
+            for (long i : b.bridgeIds) ids += (ids.empty() ? "" : ",") + std::to_string(i);
+            const tools::MeshStats& s = b.geometry.stats;
+            const tools::MeshStats& m = b.mechanical.stats;
+            os << "  " << pad(std::to_string(id), 4, true) << "  " << pad(toNarrow(b.name), nameWidth)
+               << pad(std::to_string(b.bodies), 8, true) << pad(ids.empty() ? "-" : ids, 11, true)
+               << pad(std::to_string(s.triangles), 11, true)
+               << pad(b.mechanical.present ? fixed(m.area) : "-", 14, true)
+               << pad(b.mechanical.present ? fixed(m.volume) : "-", 14, true) << "  "
+               << (b.geometry.present ? point(s.min) + " .. " + point(s.max) : "-") << '\n';
+        }
+        tools::MeshStats total;
+        std::size_t bodies = 0;
+        for (const auto& [id, b] : m_blocks) {
+            total.add(b.geometry.stats);
+            bodies += b.bodies;
+        }
+        os << "  total: " << m_blocks.size() << " blocks, " << bodies << " bodies, " << total.triangles
+           << " triangles, bounding box " << point(total.min) << " .. " << point(total.max);
+        if (m_structure) os << ' ' << toNarrow(enumToString(m_structure->units()));
+        os << '\n';
+    }
+    if (!m_stages.empty()) {
+        os << "\nStages\n";
+        for (const auto& s : m_stages) os << "  " << pad(toNarrow(s.stage), 20) << fixed(s.seconds, 4) << " s\n";
+    }
+    os << "\nObjects: " << toNarrow(arrivedText()) << '\n';
+    for (const auto& e : m_errors) os << "Error: " << toNarrow(e) << '\n';
+    os << (status == "ok" ? "Done" : "Failed") << " in " << fixed(seconds, 3) << " s: " << toNarrow(message) << '\n';
+}
+
+void Report::writeJson(std::ostream& os) const {
+    Json j;
+    auto& a = j.a();
+    JsonValue& root = j.doc.SetObject();
+    root.AddMember(L"status", j.str(status), a);
+    root.AddMember(L"message", j.str(message), a);
+    root.AddMember(L"file", j.str(file), a);
+    JsonValue bridge(rapidjson::kObjectType);
+    bridge.AddMember(L"name", j.str(bridgeName), a);
+    bridge.AddMember(L"version", j.str(bridgeVersion), a);
+    root.AddMember(L"bridge", bridge, a);
+    root.AddMember(L"interface", j.str(interfaceName), a);
+    root.AddMember(L"delayed_loading", delayed, a);
+    root.AddMember(L"seconds", Json::num(seconds), a);
+    if (status != "ok") root.AddMember(L"where", j.str(whereText()), a);
+    if (m_structure) {
+        root.AddMember(L"product", j.str(m_structure->productName()), a);
+        root.AddMember(L"units", j.str(enumToString(m_structure->units())), a);
+        std::function<JsonValue(const std::vector<std::shared_ptr<ExcBlockReference>>&, int)> tree;
+        tree = [&](const auto& refs, int depth) {
+            JsonValue list(rapidjson::kArrayType);
+            for (const auto& ref : refs) {
+                if (!ref) continue;
+                JsonValue node(rapidjson::kObjectType);
+                node.AddMember(L"name", j.str(ref->name()), a);
+                node.AddMember(L"block_id", JsonValue(ref->blockId()), a);
+                const auto b = m_structure->getBlockById(ref->blockId());
+                if (b && depth < kMaxTreeDepth) node.AddMember(L"children", tree(b->blockReferences(), depth + 1), a);
+                list.PushBack(node, a);
+            }
+            return list;
+        };
+        root.AddMember(L"tree", tree(m_structure->rootBlockReferences(), 0), a);
+    }
+    JsonValue blocks(rapidjson::kArrayType);
+    tools::MeshStats total;
+    std::size_t bodies = 0;
+    for (const auto& [id, b] : m_blocks) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"id", JsonValue(id), a);
+        v.AddMember(L"name", j.str(b.name), a);
+        v.AddMember(L"part", b.part, a);
+        v.AddMember(L"bodies", JsonValue(static_cast<std::uint64_t>(b.bodies)), a);
+        JsonValue ids(rapidjson::kArrayType);
+        for (long i : b.bridgeIds) ids.PushBack(JsonValue(static_cast<std::int64_t>(i)), a);
+        v.AddMember(L"bridge_ids", ids, a);
+        v.AddMember(L"geometry", b.geometry.present ? j.measures(b.geometry.stats) : JsonValue(), a);
+        if (b.hasVisualization) {
+            JsonValue visu(rapidjson::kObjectType);
+            visu.AddMember(L"triangles", JsonValue(static_cast<std::uint64_t>(b.visuTriangles)), a);
+            visu.AddMember(L"vertices", JsonValue(static_cast<std::uint64_t>(b.visuVertices)), a);
+            v.AddMember(L"visualization", visu, a);
+        } else {
+            v.AddMember(L"visualization", JsonValue(), a);
+        }
+        v.AddMember(L"mechanical", b.mechanical.present ? j.measures(b.mechanical.stats) : JsonValue(), a);
+        blocks.PushBack(v, a);
+        total.add(b.geometry.stats);
+        bodies += b.bodies;
+    }
+    root.AddMember(L"blocks", blocks, a);
+    JsonValue totals = j.measures(total);
+    totals.AddMember(L"blocks", JsonValue(static_cast<std::uint64_t>(m_blocks.size())), a);
+    totals.AddMember(L"bodies", JsonValue(static_cast<std::uint64_t>(bodies)), a);
+    root.AddMember(L"totals", totals, a);
+    root.AddMember(L"assembly_nodes", JsonValue(static_cast<std::uint64_t>(m_assemblyNodes)), a);
+    root.AddMember(L"root_mechanical_data", m_rootMechanical, a);
+    root.AddMember(L"legacy_component_names", JsonValue(static_cast<std::uint64_t>(legacyNames)), a);
+    JsonValue stages(rapidjson::kArrayType);
+    for (const auto& s : m_stages) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"stage", j.str(s.stage), a);
+        v.AddMember(L"seconds", Json::num(s.seconds), a);
+        stages.PushBack(v, a);
+    }
+    root.AddMember(L"stages", stages, a);
+    JsonValue arrived(rapidjson::kObjectType);
+    for (const auto& [name, count] : m_arrived)
+        arrived.AddMember(j.str(name), JsonValue(static_cast<std::uint64_t>(count)), a);
+    root.AddMember(L"objects", arrived, a);
+    JsonValue segments(rapidjson::kArrayType);
+    for (const auto& s : this->segments) segments.PushBack(j.str(s), a);
+    root.AddMember(L"segments", segments, a);
+    JsonValue errors(rapidjson::kArrayType);
+    for (const auto& e : m_errors) errors.PushBack(j.str(e), a);
+    root.AddMember(L"errors", errors, a);
+
+    std::wostringstream text;
+    JsonTextIO::write(text, j.doc, true);
+    os << toNarrow(text.str()) << '\n';
+}
+
+}  // namespace trx::host

@@ -1,0 +1,113 @@
+#pragma once
+
+// What the host learns from one import: the objects that arrived, turned into numbers,
+// and the two forms of the summary (text for people, JSON for programs).
+
+#include <chrono>
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/stl.h"
+#include "trx_api/json/enum_strings.h"
+
+namespace trx {
+class IExchangeObject;
+class ExcProductStructure;
+}  // namespace trx
+
+namespace trx::host {
+
+// Measures of a mesh: triangles, area, volume, bounding box.
+struct Measures {
+    bool present = false;
+    tools::MeshStats stats;
+};
+
+struct BlockReport {
+    std::uint64_t id = 0;
+    std::wstring name;
+    bool part = false;
+    std::size_t bodies = 0;
+    std::vector<long> bridgeIds;      // of the bodies' ATTRIB_BRIDGE_ID, in body order
+    Measures geometry;                 // measured here from the restored bodies
+    std::size_t visuTriangles = 0;     // in the block's visualization
+    std::size_t visuVertices = 0;
+    bool hasVisualization = false;
+    Measures mechanical;               // as the bridge reported them
+};
+
+struct StageTime {
+    std::wstring stage;
+    double seconds = 0;
+};
+
+// Told to whoever shows the import while it runs.
+class Listener {
+public:
+    virtual ~Listener() = default;
+    virtual void progress(int value, int max, const std::wstring& stage) = 0;
+    virtual void message(const std::wstring& text) = 0;
+    virtual void log(const std::wstring& text) = 0;
+    virtual void stage(const std::wstring& name, double seconds) = 0;
+};
+
+class Report {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // The time from which stage times count.
+    void start();
+    // Takes one object that arrived (loaded, when it is binary) and notes what it says.
+    // Block geometry is restored, measured and let go.
+    void take(const std::shared_ptr<IExchangeObject>& object, Listener& listener);
+    // One object of this name arrived (also for names the host does not know).
+    void arrived(const std::wstring& objectName) { ++m_arrived[objectName]; }
+    // A time that is not an ExcStageFinished of the bridge ("result", "loading").
+    void mark(const std::wstring& stage, Listener& listener);
+    void error(const std::wstring& text) { m_errors.push_back(text); }
+
+    // Where the import stood: the last progress stage and the last finished stage.
+    std::wstring whereText() const;
+    // "1 exc_product_structure, 3 exc_block_geometry, ..." or "nothing".
+    std::wstring arrivedText() const;
+
+    // Filled by the session.
+    std::wstring file;
+    std::wstring bridgeName;
+    std::wstring bridgeVersion;
+    std::wstring interfaceName;
+    bool delayed = false;
+    std::string status = "ok";  // ok, error, bridge_died, timeout, protocol_error
+    std::wstring message;
+    std::vector<std::wstring> segments;  // every segment the bridge named, in order
+    double seconds = 0;
+    std::size_t legacyNames = 0;
+
+    const std::vector<std::wstring>& errors() const { return m_errors; }
+    const std::map<std::uint64_t, BlockReport>& blocks() const { return m_blocks; }
+
+    void writeText(std::ostream& os) const;
+    void writeJson(std::ostream& os) const;
+
+private:
+    BlockReport& block(std::uint64_t id);
+    void takeStructure(const ExcProductStructure& structure);
+
+    std::shared_ptr<ExcProductStructure> m_structure;
+    std::map<std::uint64_t, BlockReport> m_blocks;
+    std::map<std::wstring, std::size_t> m_arrived;
+    std::vector<StageTime> m_stages;
+    std::vector<std::wstring> m_errors;
+    std::wstring m_lastProgress;
+    std::wstring m_lastStage;
+    std::size_t m_assemblyNodes = 0;
+    bool m_rootMechanical = false;
+    Clock::time_point m_mark{};
+};
+
+}  // namespace trx::host

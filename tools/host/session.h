@@ -1,0 +1,41 @@
+#pragma once
+
+// One run of the host: start the bridge, ask for its capabilities, import one file and
+// collect what arrives, and leave no shared segment behind, whatever the bridge does.
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "report.h"
+#include "trx_api/json/enum_strings.h"
+
+namespace trx::host {
+
+struct HostOptions {
+    std::string file;
+    std::string bridge;
+    std::vector<std::string> bridgeArgs;
+    bool legacy = false;
+    bool delayed = false;  // binary objects are loaded after the result, not on arrival
+    int timeoutMs = 60000;  // longest silence of the bridge
+    ELengthUnitType units = ELengthUnitType::unknown;  // unknown: the bridge's default
+    bool visualization = true;
+    bool mechanical = true;
+    // Set by a signal handler to end the run early (the bridge is stopped, segments removed).
+    const volatile std::sig_atomic_t* stop = nullptr;
+};
+
+// Exit codes of the host.
+enum ExitCode {
+    kOk = 0,
+    kImportFailed = 1,  // the bridge answered with an error, or what arrived was damaged
+    kUsage = 2,
+    kBridgeFailed = 3,  // the bridge died, fell silent or broke the protocol
+    kInterrupted = 130,  // stopped by SIGINT or SIGTERM
+};
+
+// Runs the import; fills the report and answers the exit code.
+int runSession(const HostOptions& options, Report& report, Listener& listener);
+
+}  // namespace trx::host
