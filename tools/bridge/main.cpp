@@ -50,10 +50,9 @@ BridgeInfo info() {
     info.setVersion(TRX_TOOLS_VERSION);
     info.setRequestedInterface(EBridgeInterface::Connect);
     info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
-    info.newImportFormat()
-        .setDescription(L"STL files (ASCII and binary)")
-        .addExtension(L"stl")
-        .addFilterExtensions(L"*.stl");
+    // One reader serves both; a host lists them as the two kinds of STL it may meet.
+    for (const wchar_t* kind : {L"STL files, ASCII", L"STL files, binary"})
+        info.newImportFormat().setDescription(kind).addExtension(L"stl").addFilterExtensions(L"*.stl");
     return info;
 }
 
