@@ -406,3 +406,76 @@ TEST_F(BlockGeometryTest, ReceiverFailuresAreLoggedNotThrown) {
     EXPECT_FALSE(segmentExists(sender.buffer()->name())) << "nothing was published";
     broken->lose();
 }
+
+TEST_F(BlockGeometryTest, AnotherProcessRestoresWhatOneSent) {
+    // The child builds the bodies, tags one with id 42, sends them plain and compressed in
+    // two envelopes (one per line) down a pipe, and exits.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        int code = 0;
+        {
+            ENTITY_LIST bodies = makeBodies();
+            std::string lines;
+            for (const bool compress : {false, true}) {
+                auto geometry = std::make_shared<ExcBlockGeometry>();
+                geometry->setBlockId(compress ? 2 : 1);
+                if (!geometry->setGeometry(bodies, compress)) code = 2;
+                std::wostringstream os;
+                try {
+                    trx::ExchangeObjectWrapper(geometry).writeObject(os);
+                } catch (...) {
+                    code = 3;
+                }
+                lines += trx::toNarrow(os.str()) + "\n";
+            }
+            loseAll(bodies);
+            if (write(fds[1], lines.data(), lines.size()) != static_cast<ssize_t>(lines.size())) code = 4;
+        }
+        close(fds[1]);
+        _exit(code);
+    }
+    close(fds[1]);
+    std::string received;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) received.append(chunk, n);
+    close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    std::istringstream lines(received);
+    std::string line;
+    std::uint64_t expectedId = 1;
+    for (; std::getline(lines, line); ++expectedId) {
+        SCOPED_TRACE(line);
+        std::wstring name;
+        {
+            trx::ExchangeObjectWrapper envelope;
+            std::wistringstream is(trx::toWide(line));
+            envelope.readObject(is);
+            auto geometry = std::dynamic_pointer_cast<ExcBlockGeometry>(envelope.get());
+            ASSERT_TRUE(geometry);
+            name = track(*geometry);
+            EXPECT_EQ(geometry->blockId(), expectedId);
+            EXPECT_TRUE(segmentExists(name)) << "the sender left the segment for us";
+            EXPECT_FALSE(geometry->isLoaded());
+            geometry->load();
+            ASSERT_TRUE(geometry->isLoaded());
+            ENTITY_LIST restored;
+            ASSERT_TRUE(geometry->getGeometry(restored));
+            EXPECT_EQ(describe(restored), describe(m_bodies));
+            ASSERT_EQ(restored.count(), 2);
+            const ATTRIB* tag = restored[1]->attrib();
+            ASSERT_TRUE(is_ATTRIB_BRIDGE_ID(tag));
+            EXPECT_EQ(static_cast<const ATTRIB_BRIDGE_ID*>(tag)->id(), 42);
+            loseAll(restored);
+        }
+        EXPECT_FALSE(segmentExists(name)) << "the receiver removed the segment";
+    }
+    EXPECT_EQ(expectedId, 3u) << "two envelopes";
+}

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <sstream>
+
 #include "mechanical_samples.h"
 #include "trx_api/trx_api_exchange_mechanical.h"
 
@@ -10,6 +12,113 @@ using trx::test::roundTrip;
 using trx::test::toText;
 
 namespace {
+
+using trx::test::faceEntity;
+
+std::shared_ptr<ExcPMILeader> leader(double x0, double y0, double x1, double y1) {
+    auto l = std::make_shared<ExcPMILeader>();
+    l->addPoint(ExcVector2d(x0, y0));
+    l->addPoint(ExcVector2d(x1, y1));
+    return l;
+}
+
+// One annotation of every kind in a view, a capture with camera and clipping plane, and an
+// empty view and capture beside them.
+std::shared_ptr<ExcPMIData> samplePMI() {
+    auto note = std::make_shared<ExcPMINote>();
+    note->setId(L"note-1");
+    note->setName(L"General note");
+    note->setPosition(ExcVector2d(10.5, 20.25));
+    note->addLinkedElement(faceEntity(3));
+    note->addLeaders({leader(0, 0, 5, 5), leader(1, 1, 2, 3)});
+    for (const wchar_t* label : {L"ALL FILLETS R2", L"\u00b1 0.1"}) {
+        auto t = std::make_shared<ExcPMINote::Text>();
+        t->setLabel(label);
+        t->setFontName(L"Arial");
+        t->setHeight(3.5);
+        t->setRGBA(0.25, 0.5, 0.75, 0.875);
+        note->addText(t);
+    }
+
+    auto datum = std::make_shared<ExcPMIDatum>();
+    datum->setId(L"datum-A");
+    datum->setLabel(L"A");
+    datum->addTargetId(L"target-A1");
+    auto target = std::make_shared<ExcPMIDatumTarget>();
+    target->setId(L"target-A1");
+    target->setTargetType(ExcPMIDatumTarget::EType::area_rectangular);
+    target->setZonePoint2(ExcVector3d(10, 5, 0));
+
+    auto frame = std::make_shared<ExcPMIGDT::Frame>();
+    frame->setLabel(L"A");
+    ExcPMIGDT::DatumRef ref;
+    ref.setLabel(L"A");
+    ref.addModifiedDatum(
+        ExcPMIGDT::ModifiedDatum(L"datum-A", ExcPMIGDT::EToleranceModifier::free_state_free));
+    frame->addDatumRef(std::move(ref));
+    auto lowerFrame = std::make_shared<ExcPMIGDT::Frame>(*frame);
+    lowerFrame->setLabel(L"A (lower)");
+    auto gdt = std::make_shared<ExcPMIGDT>();
+    gdt->setId(L"gdt-1");
+    gdt->setToleranceType(ExcPMIGDT::EToleranceType::Location_position_of_a_surface);
+    gdt->setToleranceValue(0.2);
+    gdt->setReferenceFrame(frame);
+    gdt->setComposite(true);
+    gdt->setCompositeToleranceValue(0.05);
+    gdt->setCompositeReferenceFrame(lowerFrame);
+
+    auto dim = std::make_shared<ExcPMIDimension>();
+    dim->setId(L"dim-1");
+    dim->setMainType(ExcPMIDimension::EMainType::tolerance);
+    dim->setValue(12.0);
+    dim->setNumericalToleranceLower(-0.1);
+    dim->setNumericalToleranceUpper(0.2);
+    dim->setAlphanumericalToleranceUpper(L"H7");
+    dim->setFakeNumericalValue(12.5);
+    dim->setHasFakeNumericalValue(true);
+    dim->setFakeAlphanumericalValue(L"approx. 12");
+    dim->setHasFakeAlphanumericalValue(true);
+    dim->addLinkedElements({faceEntity(5), faceEntity(6)});
+
+    auto rough = std::make_shared<ExcPMIRoughness>();
+    rough->setId(L"rough-1");
+    rough->setFields({L"Ra 0.8", L"", L"milled"});
+
+    auto view = std::make_shared<ExcPMIAnnotationView>();
+    view->setId(L"view-1");
+    view->setOrigin(ExcVector3d(0, 0, 5));
+    view->addNote(note);
+    view->addDatum(datum);
+    view->addDatumTarget(target);
+    view->addGdt(gdt);
+    view->addDimension(dim);
+    view->addRoughness(rough);
+
+    auto camera = std::make_shared<ExcCamera>();
+    camera->setType(ExcCamera::EType::orthographic);
+    camera->setEye(ExcVector3d(0, 0, 100));
+    auto plane = std::make_shared<ExcClippingPlane>();
+    plane->setHasPlane(true);
+    plane->setOrigin(ExcVector3d(0, 0, 1));
+    auto capture = std::make_shared<ExcPMICapture>();
+    capture->setId(L"capture-1");
+    capture->setCamera(camera);
+    capture->setClippingPlane(plane);
+    capture->addAnnotationId(L"note-1");
+    capture->addBody(faceEntity(8));
+
+    auto set = std::make_shared<ExcPMIAnnotationSet>();
+    set->setBlockId(7);
+    set->setStandart(L"ASME");
+    set->addView(view);
+    set->addView(std::make_shared<ExcPMIAnnotationView>());
+    set->addCapture(capture);
+    set->addCapture(std::make_shared<ExcPMICapture>());
+    set->addConstructedGeometry(faceEntity(9));
+    auto pmi = std::make_shared<ExcPMIData>();
+    pmi->addAnnotationSet(set);
+    return pmi;
+}
 
 std::shared_ptr<ExcEntityData> sampleEntityData() {
     auto data = std::make_shared<ExcEntityData>();
@@ -38,6 +147,7 @@ std::shared_ptr<ExcBlockMechanicalData> sampleBlock() {
     auto block = std::make_shared<ExcBlockMechanicalData>();
     block->setBlockId(0xFFFFFFFFFFFFFFF0ull);
     block->setLogFile(L"/tmp/mechanical \u00e9.log");
+    block->setPMIData(samplePMI());
     block->setMiscData(trx::test::sampleMiscData());
     block->setMappingData(sampleMapping());
     block->setManufacturingData(trx::test::sampleMfgData());
@@ -120,4 +230,74 @@ TEST(MechanicalRoots, FullBlockTextRoundTripInKeyOrder) {
         at = found;
     }
     EXPECT_EQ(roundTrip(*block), *block);
+}
+
+namespace {
+
+// Writes one envelope and reads it back on the other side.
+template <class T>
+std::shared_ptr<T> throughEnvelope(const std::shared_ptr<T>& object, std::wstring* text = nullptr) {
+    std::wstringstream stream;
+    ExchangeObjectWrapper(object).writeObject(stream);
+    if (text) *text = stream.str();
+    ExchangeObjectWrapper received;
+    received.readObject(stream);
+    return std::dynamic_pointer_cast<T>(received.get());
+}
+
+}  // namespace
+
+TEST(MechanicalRoots, EveryKindOfContentThroughABinaryEnvelope) {
+    const auto block = sampleBlock();
+    std::wstring text;
+    const auto back = throughEnvelope(block, &text);
+    EXPECT_EQ(text.rfind(L"{\"exchange_object_name\":\"exc_block_mechanical_data\",\"binary\":true,"
+                         L"\"exchange_object_data\":\"", 0), 0u);
+    EXPECT_LT(text.size(), 140u);  // only the buffer name travels in the text
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->isLoaded());
+    EXPECT_EQ(*back, *block);
+    ASSERT_TRUE(back->manufacturingData() && back->pmiData());
+    const auto& hole = *back->manufacturingData()->counterSinkHoles()[0];
+    EXPECT_EQ(hole.id(), L"h4");  // hole features keep their feature keys across the boundary
+    ASSERT_TRUE(hole.pattern());
+    EXPECT_EQ(hole.pattern()->type(), ExcMfgPattern::EType::rectangular);
+    const auto& view = *back->pmiData()->annotationSets()[0]->views()[0];
+    EXPECT_EQ(view.getAnnotationById(L"gdt-1")->id(), L"gdt-1");
+
+    // One value changed deep inside is seen.
+    auto changed = sampleBlock();
+    changed->manufacturingData()->internalThreads()[0]->thread()->setSupportDepth(1.0);
+    EXPECT_NE(*back, *changed);
+
+    auto root = std::make_shared<ExcRootMechanicalData>();
+    root->setPMIData(samplePMI());
+    root->setLogFile(L"root.log");
+    const auto rootBack = throughEnvelope(root);
+    ASSERT_TRUE(rootBack);
+    EXPECT_EQ(*rootBack, *root);
+
+    // Reading a second PMI record replaces the first.
+    ExcRootMechanicalData twice;
+    parseInto(twice, L"{\"pmi_data\":[{},{}]}");
+    parseInto(twice, L"{\"pmi_data\":[{}]}");
+    ASSERT_TRUE(twice.pmiData());
+    EXPECT_EQ(twice.pmiData()->annotationSets().size(), 1u);
+}
+
+TEST(MechanicalRoots, DelayedLoadingOfABlock) {
+    const auto block = sampleBlock();
+    std::wstringstream stream;
+    ExchangeObjectWrapper(block).writeObject(stream);
+    ExchangeObjectWrapper received;
+    received.setDelayedLoading(true);
+    received.readObject(stream);
+    const auto object = std::dynamic_pointer_cast<ExcBlockMechanicalData>(received.get());
+    ASSERT_TRUE(object);
+    EXPECT_FALSE(object->isLoaded());
+    EXPECT_EQ(object->source().size(), 36u);
+    EXPECT_EQ(object->blockId(), 0u);
+    object->load();
+    EXPECT_TRUE(object->isLoaded());
+    EXPECT_EQ(*object, *block);
 }

@@ -4,6 +4,7 @@
 #include <set>
 #include <typeinfo>
 
+#include "mp/shared_buffer.h"
 #include "trx_api/trx_api_binary_json.h"
 #include "trx_api/trx_api_compression.h"
 #include "trx_api/trx_api_exchange_visualization.h"
@@ -725,4 +726,46 @@ TEST(VisuEnumerations, EveryTableNamesEachValueOnceAndFallsBack) {
     EXPECT_EQ(enumToString(ExcVisuNode::EType::GEOMTOL_UNKNOWN), L"GEOMTOL_UNKNOWN");
     EXPECT_EQ(static_cast<int>(ExcVisuNode::EType::DRAWINGSHEETS), 60);
     EXPECT_EQ(enumToString(ExcVisuMaterial::ETextureType::emissive_coefficient), L"emissive_coefficient");
+}
+
+TEST(VisuExchange, VisualizationThroughABinaryEnvelopeReadsBackEqual) {
+    auto sent = std::make_shared<ExcBlockVisualization>();
+    sent->setBlockId(77);
+    sent->setVisualizationData(sampleVisualization());
+    std::wostringstream os;
+    ExchangeObjectWrapper(sent).writeObject(os);
+    // Only the buffer's name travels in the text.
+    const std::wstring envelope = os.str();
+    EXPECT_EQ(envelope.rfind(L"{\"exchange_object_name\":\"exc_block_visualization\",\"binary\":true,"
+                             L"\"exchange_object_data\":\"", 0), 0u) << envelope;
+    EXPECT_LT(envelope.size(), 150u);
+
+    ExchangeObjectWrapper in;
+    std::wistringstream is(envelope);
+    in.readObject(is);
+    const auto got = std::dynamic_pointer_cast<ExcBlockVisualization>(in.get());
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(got->isLoaded());
+    EXPECT_EQ(*got, *sent);
+    const ExcVisuNode& root = *got->visualizationData()->sceneRootNodes()[0];
+    EXPECT_EQ(childNames(*root.childNodes()[0]->childNodes()[0]),
+              (std::vector<std::wstring>{L"mesh 0", L"mesh 1", L"mesh 2"}));
+    EXPECT_EQ(mp::SharedBuffer<char>(got->source(), true).size(), 0u);  // loading removed the buffer
+
+    // The assembly's, loaded later on demand.
+    auto assembly = std::make_shared<ExcRootAssemblyVisualization>();
+    assembly->setVisualizationData(sampleVisualization());
+    std::wostringstream os2;
+    ExchangeObjectWrapper(assembly).writeObject(os2);
+    ExchangeObjectWrapper later;
+    later.setDelayedLoading(true);
+    std::wistringstream is2(os2.str());
+    later.readObject(is2);
+    auto pending = std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(later.get());
+    ASSERT_TRUE(pending);
+    EXPECT_FALSE(pending->isLoaded());
+    EXPECT_FALSE(pending->visualizationData());
+    pending->load();
+    EXPECT_TRUE(pending->isLoaded());
+    EXPECT_EQ(*pending, *assembly);
 }

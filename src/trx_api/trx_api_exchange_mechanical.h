@@ -11,14 +11,18 @@
 #include "trx_api_exchange_mfg.h"
 #include "trx_api_exchange_misc_mechanical.h"
 #include "trx_api_exchange_object.h"
+#include "trx_api_exchange_pmi.h"
 
 namespace trx {
 
-// The model's root: its mechanical data and the path of a log file.
+// The model's root: its PMI and the path of a log file.
 class TRX_API ExcRootMechanicalData : public IExchangeObject {
     TRX_EXCHANGE_OBJECT(ExcRootMechanicalData)
     bool binary() const override { return true; }
     bool compress() const override { return true; }
+
+    const std::shared_ptr<ExcPMIData>& pmiData() const { return m_pmiData; }
+    void setPMIData(const std::shared_ptr<ExcPMIData>& v) { m_pmiData = v; }
 
     const std::wstring& logFile() const { return m_logFile; }
     void setLogFile(const std::wstring& v) { m_logFile = v; }
@@ -32,6 +36,7 @@ class TRX_API ExcRootMechanicalData : public IExchangeObject {
 
 private:
     template <class Self, class F> static void fields(Self& s, F&& f);
+    std::shared_ptr<ExcPMIData> m_pmiData;
     std::wstring m_logFile;
 };
 
@@ -45,6 +50,8 @@ class TRX_API ExcBlockMechanicalData : public IExchangeObject {
     void setBlockId(std::uint64_t v) { m_blockId = v; }
     const std::wstring& logFile() const { return m_logFile; }
     void setLogFile(const std::wstring& v) { m_logFile = v; }
+    const std::shared_ptr<ExcPMIData>& pmiData() const { return m_pmiData; }
+    void setPMIData(const std::shared_ptr<ExcPMIData>& v) { m_pmiData = v; }
     const std::shared_ptr<ExcMechanicalMiscData>& miscData() const { return m_miscData; }
     void setMiscData(const std::shared_ptr<ExcMechanicalMiscData>& v) { m_miscData = v; }
     const std::shared_ptr<ExcMappingData>& mappingData() const { return m_mappingData; }
@@ -65,6 +72,7 @@ private:
     template <class Self, class F> static void fields(Self& s, F&& f);
     std::uint64_t m_blockId = 0;
     std::wstring m_logFile;
+    std::shared_ptr<ExcPMIData> m_pmiData;
     std::shared_ptr<ExcMechanicalMiscData> m_miscData;
     std::shared_ptr<ExcMappingData> m_mappingData;
     std::shared_ptr<ExcMfgData> m_manufacturingData;

@@ -11,6 +11,7 @@ TRX_REGISTER_EXCHANGE_OBJECT(ExcBlockMechanicalData, L"exc_block_mechanical_data
 
 template <class Self, class F>
 void ExcRootMechanicalData::fields(Self& s, F&& f) {
+    f(L"pmi_data", s.m_pmiData);
     f(L"log_file", s.m_logFile, !s.m_logFile.empty());
 }
 
@@ -26,7 +27,7 @@ void ExcRootMechanicalData::writeObject(JsonValue& value, JsonAllocator& allocat
 }
 
 bool ExcRootMechanicalData::operator==(const ExcRootMechanicalData& o) const {
-    return m_logFile == o.m_logFile;
+    return detail::deepEqual(m_pmiData, o.m_pmiData) && m_logFile == o.m_logFile;
 }
 
 // ---- block --------------------------------------------------------------------------
@@ -36,6 +37,7 @@ template <class Self, class F>
 void ExcBlockMechanicalData::fields(Self& s, F&& f) {
     f(L"block_id", s.m_blockId);
     f(L"log_file", s.m_logFile, !s.m_logFile.empty());
+    f(L"pmi_data", s.m_pmiData);
     f(L"misc_data", s.m_miscData);
     f(L"mapping_data", s.m_mappingData);
     f(L"mfg_data", s.m_manufacturingData);
@@ -55,6 +57,7 @@ void ExcBlockMechanicalData::writeObject(JsonValue& value, JsonAllocator& alloca
 
 bool ExcBlockMechanicalData::operator==(const ExcBlockMechanicalData& o) const {
     return m_blockId == o.m_blockId && m_logFile == o.m_logFile &&
+           detail::deepEqual(m_pmiData, o.m_pmiData) &&
            detail::deepEqual(m_miscData, o.m_miscData) &&
            detail::deepEqual(m_mappingData, o.m_mappingData) &&
            detail::deepEqual(m_manufacturingData, o.m_manufacturingData) &&
