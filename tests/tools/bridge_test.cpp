@@ -51,7 +51,9 @@ Command command(Command::EType type) {
     return c;
 }
 
-std::string code(const JsonDocument& doc) { return doc.IsObject() && doc.HasMember(L"code") ? str(doc[L"code"]) : ""; }
+std::string code(const JsonDocument& doc) {
+    return doc.IsObject() && doc.HasMember(L"code") ? str(doc[L"code"]) : "";
+}
 
 }  // namespace
 
@@ -66,19 +68,23 @@ TEST(Bridge, AnswersEveryCommandAndSurvivesGarbage) {
     ASSERT_EQ(parsed.importFormats().size(), 2u);
     EXPECT_TRUE(parsed.importFormats()[0]->is(L"Part.STL"));
     EXPECT_FALSE(parsed.importFormats()[0]->is(L"part.step"));
-    EXPECT_EQ(parsed.importFormats()[0]->getFilters(), std::vector<std::wstring>{L"STL files, ASCII|*.stl"});
+    EXPECT_EQ(parsed.importFormats()[0]->getFilters(),
+              std::vector<std::wstring>{L"STL files, ASCII|*.stl"});
 
     EXPECT_EQ(code(bridge.ask(command(Command::Ping))), "ok");
     EXPECT_EQ(code(bridge.ask(command(Command::Export))), "error");
-    JsonDocument unknown = bridge.ask(L"{\"command\": \"Info\", \"bridge_interface\": \"connect\"}");
+    JsonDocument unknown =
+        bridge.ask(L"{\"command\": \"Info\", \"bridge_interface\": \"connect\"}");
     EXPECT_EQ(code(unknown), "error");
     // Not a command at all, or not JSON: an error answer, and the bridge goes on.
     JsonDocument garbage = bridge.ask(L"{\"command\": ");
     EXPECT_EQ(code(garbage), "error");
     EXPECT_NE(str(garbage[L"message"]).find("Invalid json document"), std::string::npos);
-    JsonDocument noOptions = bridge.ask(L"{\"command\": \"import\", \"bridge_interface\": \"connect\"}");
+    JsonDocument noOptions =
+        bridge.ask(L"{\"command\": \"import\", \"bridge_interface\": \"connect\"}");
     EXPECT_EQ(code(noOptions), "error");
-    EXPECT_NE(str(noOptions[L"message"]).find("Import command should contain options."), std::string::npos);
+    EXPECT_NE(str(noOptions[L"message"]).find("Import command should contain options."),
+              std::string::npos);
     EXPECT_EQ(code(bridge.ask(command(Command::Ping))), "ok");
 
     // The end of its input ends it, cleanly.
