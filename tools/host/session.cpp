@@ -25,6 +25,9 @@ struct Failure {
     std::wstring message;
 };
 
+// How long a stopped bridge's last frames may take to come out of the pipe.
+constexpr int kStrandedWaitMs = 500;
+
 std::wstring seconds(int ms) {
     std::wostringstream s;
     s << ms / 1000.0 << L" s";
@@ -50,6 +53,8 @@ private:
     std::wstring next(const wchar_t* waitingFor);
     [[noreturn]] void bridgeGone(const wchar_t* waitingFor);
     void send(const Command& command, const wchar_t* what);
+    void noteSegment(const std::wstring& segment);
+    void collectStranded();
     void removeUnloaded();
 
     const HostOptions& m_o;
@@ -97,6 +102,7 @@ int Session::run() {
         m_r.message = L"The host failed: " + toWide(e.what());
         code = kImportFailed;
     }
+    collectStranded();
     m_pending.clear();
     removeUnloaded();
     m_r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -261,8 +267,7 @@ void Session::import() {
 void Session::receive(const std::wstring& text, const JsonDocument& doc) {
     // The segment is known before anything can fail, so it is never forgotten.
     const std::wstring segment = tools::segmentOf(doc);
-    if (!segment.empty() && m_segments.emplace(segment, false).second)
-        m_r.segments.push_back(segment);
+    noteSegment(segment);
     const auto name = doc.FindMember(L"exchange_object_name");
     const std::wstring objectName = name->value.IsString() ? name->value.GetString() : L"(unnamed)";
     m_r.arrived(objectName);
@@ -313,6 +318,23 @@ void Session::finishBridge() {
         m_r.error(L"The bridge did not end after the import; it was stopped.");
     } else if (m_child.describe() != "exited with status 0") {
         m_r.error(L"The bridge " + toWide(m_child.describe()) + L" after the import.");
+    }
+}
+
+void Session::noteSegment(const std::wstring& segment) {
+    if (!segment.empty() && m_segments.emplace(segment, false).second)
+        m_r.segments.push_back(segment);
+}
+
+// A bridge that was stopped may have named segments the host never read: their names
+// still sit in the pipe. Drain it to its end so that those segments are removed too.
+void Session::collectStranded() {
+    if (!m_reader || m_child.running()) return;
+    m_reader->setStopFlag(nullptr);
+    std::wstring text;
+    while (m_reader->read(text, kStrandedWaitMs) == tools::FrameReader::Status::frame) {
+        JsonDocument doc;
+        if (tools::parseDocument(text, doc)) noteSegment(tools::segmentOf(doc));
     }
 }
 
