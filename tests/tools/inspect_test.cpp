@@ -93,7 +93,10 @@ TEST(Inspect, CommandsResultsAndBridgeInfoRoundTrip) {
     BridgeInfo info;
     info.setName(L"bridge");
     info.setRequestedInterface(EBridgeInterface::Legacy);
-    info.newImportFormat().setDescription(L"STL files").addExtension(L"stl").addFilterExtensions(L"*.stl");
+    info.newImportFormat()
+        .setDescription(L"STL files")
+        .addExtension(L"stl")
+        .addFilterExtensions(L"*.stl");
     info.newThirdpartyCore().setName(L"core").setVersion(L"2");
 
     const std::string commandText = text(importCommand());
@@ -125,7 +128,8 @@ TEST(Inspect, EnvelopesInTextFormAndThroughSegments) {
     EXPECT_EQ(shown.kind, "envelope, exc_message, text form");
     ExchangeObjectWrapper back = readBack<ExchangeObjectWrapper>(shown.json);
     ASSERT_TRUE(std::dynamic_pointer_cast<ExcMessage>(back.get()));
-    EXPECT_EQ(std::dynamic_pointer_cast<ExcMessage>(back.get())->get(), L"ring \u00f8 25 \U0001F600");
+    EXPECT_EQ(std::dynamic_pointer_cast<ExcMessage>(back.get())->get(),
+              L"ring \u00f8 25 \U0001F600");
 
     const auto original = structure();
     const std::string envelope = scratch.write("structure", text(ExchangeObjectWrapper(original)));
@@ -159,13 +163,16 @@ TEST(Inspect, EnvelopesInTextFormAndThroughSegments) {
 
 TEST(Inspect, RawBinaryJsonPlainAndCompressed) {
     Scratch scratch;
-    JsonDocument doc = parseJson(R"({"name": "plate", "ids": [1, 2, 3], "area": 1840.5, "part": true, "none": null})");
+    JsonDocument doc = parseJson(
+        R"({"name": "plate", "ids": [1, 2, 3], "area": 1840.5, "part": true, "none": null})");
     std::string bytes;
     JsonBinaryIO::write(bytes, doc);
     std::string packed;
     Compressor::compress(packed, bytes.data(), bytes.size());
-    for (const auto& [file, kind] : {std::pair{scratch.write("plain.bin", bytes), std::string("binary JSON")},
-                                     std::pair{scratch.write("packed.bin", packed), std::string("binary JSON, gzip-compressed")}}) {
+    for (const auto& [file, kind] :
+         {std::pair{scratch.write("plain.bin", bytes), std::string("binary JSON")},
+          std::pair{scratch.write("packed.bin", packed),
+                    std::string("binary JSON, gzip-compressed")}}) {
         const Shown shown = inspect({file});
         ASSERT_EQ(shown.code, 0) << shown.all;
         EXPECT_EQ(shown.kind, kind);
@@ -184,12 +191,16 @@ TEST(Inspect, BadInputIsAClearErrorWithStatusOne) {
     truncated.resize(truncated.size() / 2);
     const std::vector<Case> cases{
         {{scratch.write("broken.json", "{\"command\": \"info\",")}, "not a JSON document"},
-        {{scratch.write("other.json", "{\"hello\": 1}")}, "no envelope, command, result or bridge info"},
-        {{scratch.write("two.json", std::string("{\"code\": \"ok\"}\0{\"code\": \"ok\"}", 29))}, "NUL byte"},
+        {{scratch.write("other.json", "{\"hello\": 1}")},
+         "no envelope, command, result or bridge info"},
+        {{scratch.write("two.json", std::string("{\"code\": \"ok\"}\0{\"code\": \"ok\"}", 29))},
+         "NUL byte"},
         {{scratch.write("nocode.json", "{\"code\": 1}")}, "Json document has no result code."},
         {{scratch.write("truncated.bin", truncated)}, "not binary JSON"},
         {{"--binary", scratch.write("text.json", "{\"code\": \"ok\"}")}, "not binary JSON"},
-        {{scratch.write("unknown.json", "{\"exchange_object_name\": \"exc_nothing\", \"exchange_object_data\": {}}")},
+        {{scratch.write(
+             "unknown.json",
+             "{\"exchange_object_name\": \"exc_nothing\", \"exchange_object_data\": {}}")},
          "no known exchange object (exc_nothing)"},
         {{scratch.path("absent.json").string()}, "No such file"},
     };

@@ -29,7 +29,8 @@ public:
         std::string name = std::string(info->test_suite_name()) + "-" + info->name();
         for (char& c : name)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-        m_dir = fs::temp_directory_path() / ("trx-tools-" + std::to_string(::getpid()) + "-" + name);
+        m_dir =
+            fs::temp_directory_path() / ("trx-tools-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -66,7 +67,8 @@ inline std::vector<std::string> lines(const std::string& text) {
 inline std::vector<std::string> leftSegments(const std::vector<std::string>& names) {
     std::vector<std::string> left;
     for (const auto& name : names)
-        if (fs::exists("/dev/shm" + mp::SharedBuffer<char>::nativeName(toWide(name)))) left.push_back(name);
+        if (fs::exists("/dev/shm" + mp::SharedBuffer<char>::nativeName(toWide(name))))
+            left.push_back(name);
     return left;
 }
 
@@ -84,6 +86,8 @@ inline fs::path testdataDir() {
     return TRX_TESTDATA_DIR;
 }
 
-inline std::string str(const JsonValue& v) { return v.IsString() ? toNarrow(v.GetString()) : std::string(); }
+inline std::string str(const JsonValue& v) {
+    return v.IsString() ? toNarrow(v.GetString()) : std::string();
+}
 
 }  // namespace trx::test

@@ -50,10 +50,10 @@ BridgeInfo info() {
     info.setVersion(TRX_TOOLS_VERSION);
     info.setRequestedInterface(EBridgeInterface::Connect);
     info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
-    info.newImportFormat()
-        .setDescription(L"STL files (ASCII and binary)")
-        .addExtension(L"stl")
-        .addFilterExtensions(L"*.stl");
+    // One reader serves both; a host lists them as the two kinds of STL it may meet.
+    for (const wchar_t* kind : {L"STL files, ASCII", L"STL files, binary"})
+        info.newImportFormat().setDescription(kind).addExtension(L"stl").addFilterExtensions(
+            L"*.stl");
     return info;
 }
 
@@ -82,9 +82,11 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--log" && hasValue) {
             vx_bridge::LoggerHolder::initLogger(vx_bridge::kDebug, argv[++i]);
-        } else if (arg == "--crash-after" && hasValue && parseCount(argv[i + 1], switches.crashAfter)) {
+        } else if (arg == "--crash-after" && hasValue &&
+                   parseCount(argv[i + 1], switches.crashAfter)) {
             ++i;
-        } else if (arg == "--hang-after" && hasValue && parseCount(argv[i + 1], switches.hangAfter)) {
+        } else if (arg == "--hang-after" && hasValue &&
+                   parseCount(argv[i + 1], switches.hangAfter)) {
             ++i;
         } else if (arg == "--segment-log" && hasValue) {
             switches.segmentLog = argv[++i];

@@ -115,7 +115,8 @@ std::shared_ptr<ExcVisualizationData> blockVisualization(const Solid& solid, std
     ExcVisuFace::Polygon triangles;
     triangles.type = tools::kTriangleListPolygon;
     triangles.indices.resize(3 * n);
-    for (std::size_t i = 0; i < triangles.indices.size(); ++i) triangles.indices[i] = static_cast<int>(i);
+    for (std::size_t i = 0; i < triangles.indices.size(); ++i)
+        triangles.indices[i] = static_cast<int>(i);
 
     const std::wstring body = L"body-" + std::to_wstring(id);
     auto face = std::make_shared<ExcVisuFace>();
@@ -183,7 +184,9 @@ std::shared_ptr<ExcMechanicalMiscData> measures(const MeshStats& stats) {
     return misc;
 }
 
-void message(Sender& sender, const std::wstring& text) { sender.send(std::make_shared<ExcMessage>(text)); }
+void message(Sender& sender, const std::wstring& text) {
+    sender.send(std::make_shared<ExcMessage>(text));
+}
 void log(Sender& sender, const std::wstring& text) { sender.send(std::make_shared<ExcLog>(text)); }
 
 Result error(const std::string& text) {
@@ -200,8 +203,10 @@ ImportSettings settingsOf(const Command& command) {
     ImportSettings settings;
     settings.legacy = command.internalInterface() == EBridgeInterface::Legacy;
     std::shared_ptr<ImportOptions> options;
-    if (settings.legacy) options = command.legacyImportOptions();
-    else options = command.importOptions();
+    if (settings.legacy)
+        options = command.legacyImportOptions();
+    else
+        options = command.importOptions();
     if (!options) throw std::invalid_argument("the import command carries no import options");
     settings.file = options->file();
 
@@ -212,7 +217,8 @@ ImportSettings settingsOf(const Command& command) {
         // The legacy set names drawing units; they win over a modeller group.
         const int code = command.legacyImportOptions()->insUnitsDefSource();
         const ELengthUnitType unit = tools::unitOfDrawingCode(code);
-        if (unit != ELengthUnitType::unknown) settings.units = unit;
+        if (unit != ELengthUnitType::unknown)
+            settings.units = unit;
         else if (code != 0)
             settings.warnings.push_back(L"Drawing unit " + std::to_wstring(code) +
                                         L" has no length unit here; using " +
@@ -253,7 +259,8 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
         if (settings.legacy) {
             // The legacy host keys its components by handle; ours are the block ids.
             auto names = std::make_shared<LegacyComponentInstanceNames>();
-            for (const auto& block : structure->blocks()) names->addInstanceName(block->id(), block->name());
+            for (const auto& block : structure->blocks())
+                names->addInstanceName(block->id(), block->name());
             sender.send(names);
         }
         stageFinished(sender, Stage::product_structure);
@@ -273,7 +280,8 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
                 progress(sender, 3 * i + 1, 3 * total, stage + L": visualization");
                 auto visu = std::make_shared<ExcBlockVisualization>();
                 visu->setBlockId(block->id());
-                visu->setVisualizationData(blockVisualization(solid, block->id(), block->name(), settings.units));
+                visu->setVisualizationData(
+                    blockVisualization(solid, block->id(), block->name(), settings.units));
                 sender.send(visu);
             }
             if (settings.mechanical) {
@@ -285,9 +293,12 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
             }
         }
         progress(sender, total, total, L"blocks");
-        if (settings.visualization && settings.mechanical) stageFinished(sender, Stage::visu_and_mech);
-        else if (settings.visualization) stageFinished(sender, Stage::visualization);
-        else if (settings.mechanical) stageFinished(sender, Stage::mechanical);
+        if (settings.visualization && settings.mechanical)
+            stageFinished(sender, Stage::visu_and_mech);
+        else if (settings.visualization)
+            stageFinished(sender, Stage::visualization);
+        else if (settings.mechanical)
+            stageFinished(sender, Stage::mechanical);
 
         if (settings.visualization) {
             auto visu = std::make_shared<ExcRootAssemblyVisualization>();

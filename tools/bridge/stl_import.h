@@ -22,8 +22,8 @@ struct ImportSettings {
     std::wstring file;
     bool legacy = false;
     ELengthUnitType units = ELengthUnitType::millimeter;
-    bool visualization = true;  // off when the graphical group says "never" tessellate
-    bool mechanical = true;     // off when the mechanical group says no misc data
+    bool visualization = true;           // off when the graphical group says "never" tessellate
+    bool mechanical = true;              // off when the mechanical group says no misc data
     std::vector<std::wstring> warnings;  // options that could not be honoured, for the user
 };
 

@@ -39,7 +39,9 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         if (m_stop && *m_stop) return Status::interrupted;
         int wait = -1;
         if (timeoutMs >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
             if (left <= 0) return Status::timeout;
             wait = static_cast<int>(left);
         }

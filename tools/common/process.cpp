@@ -24,7 +24,8 @@ void closeFd(int& fd) {
 
 // Both ends close on exec, so a child never inherits the other pipes of its parent.
 void makePipe(int fds[2]) {
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
 }
 
 }  // namespace
@@ -144,7 +145,8 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     char buf[65536];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now()).count();
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
         if (left <= 0) {
             result.timedOut = true;
             break;

@@ -38,7 +38,8 @@ std::wstring segmentOf(const JsonValue& envelope) {
         return data->value.IsString() ? std::wstring(data->value.GetString()) : std::wstring();
     if (data->value.IsObject()) {
         const auto name = data->value.FindMember(L"shared_acis_buffer_name");
-        if (name != data->value.MemberEnd() && name->value.IsString()) return name->value.GetString();
+        if (name != data->value.MemberEnd() && name->value.IsString())
+            return name->value.GetString();
     }
     return {};
 }

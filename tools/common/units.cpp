@@ -10,11 +10,11 @@ struct Pair {
 
 // Drawing-unit codes of the legacy options that name one of our length units.
 constexpr Pair kPairs[] = {
-    {1, ELengthUnitType::inch},       {2, ELengthUnitType::foot},
-    {3, ELengthUnitType::mile},       {4, ELengthUnitType::millimeter},
-    {5, ELengthUnitType::centimeter}, {6, ELengthUnitType::meter},
-    {7, ELengthUnitType::kilometer},  {8, ELengthUnitType::microinch},
-    {9, ELengthUnitType::milliinch},  {12, ELengthUnitType::nanometer},
+    {1, ELengthUnitType::inch},        {2, ELengthUnitType::foot},
+    {3, ELengthUnitType::mile},        {4, ELengthUnitType::millimeter},
+    {5, ELengthUnitType::centimeter},  {6, ELengthUnitType::meter},
+    {7, ELengthUnitType::kilometer},   {8, ELengthUnitType::microinch},
+    {9, ELengthUnitType::milliinch},   {12, ELengthUnitType::nanometer},
     {13, ELengthUnitType::micrometer}, {14, ELengthUnitType::decimeter},
 };
 

@@ -23,7 +23,8 @@ void requestStop(int) { g_stop = 1; }
 const char* kUsage =
     "usage: trx-host [options] [FILE]\n"
     "\n"
-    "Imports FILE (default: the shipped sample " TRX_DEFAULT_SAMPLE ") through the bridge\n"
+    "Imports FILE (default: the shipped sample " TRX_DEFAULT_SAMPLE
+    ") through the bridge\n"
     "and prints a summary.\n"
     "\n"
     "  --bridge PROGRAM   the bridge to start (default: trx-bridge next to trx-host)\n"
@@ -47,15 +48,17 @@ public:
     ~Display() override { endBar(); }
 
     void progress(int value, int max, const std::wstring& stage) override {
-        const int percent = max > 0 ? static_cast<int>(std::lround(100.0 * std::min(std::max(value, 0), max) / max)) : 0;
+        const int percent =
+            max > 0 ? static_cast<int>(std::lround(100.0 * std::min(std::max(value, 0), max) / max))
+                    : 0;
         if (!m_terminal) {
             m_out << "progress " << percent << "% " << toNarrow(stage) << '\n';
             return;
         }
         const int filled = percent * kWidth / 100;
         m_out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent << "% "
-              << toNarrow(stage).substr(0, 40) << "\033[K" << std::flush;
+              << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent
+              << "% " << toNarrow(stage).substr(0, 40) << "\033[K" << std::flush;
         m_bar = true;
     }
     void message(const std::wstring& text) override { line("message: " + toNarrow(text)); }
@@ -128,7 +131,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--timeout" && hasValue) {
             char* end = nullptr;
             const double s = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end != 0 || !(s > 0) || s > 86400) return usage("bad timeout '" + std::string(argv[i]) + "'");
+            if (end == argv[i] || *end != 0 || !(s > 0) || s > 86400)
+                return usage("bad timeout '" + std::string(argv[i]) + "'");
             options.timeoutMs = static_cast<int>(std::lround(s * 1000));
         } else if (arg == "--units" && hasValue) {
             const std::wstring name = toWide(argv[++i]);

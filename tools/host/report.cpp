@@ -33,7 +33,8 @@ void measureBody(const BODY& body, tools::MeshStats& stats) {
     }
 }
 
-void countNodes(const ExcVisuNode& node, int depth, const std::function<void(const ExcVisuNode&)>& visit) {
+void countNodes(const ExcVisuNode& node, int depth,
+                const std::function<void(const ExcVisuNode&)>& visit) {
     if (depth > kMaxTreeDepth) return;
     visit(node);
     for (const auto& child : node.childNodes())
@@ -92,7 +93,9 @@ class Json {
 public:
     JsonDocument doc;
     JsonAllocator& a() { return doc.GetAllocator(); }
-    JsonValue str(const std::wstring& s) { return JsonValue(s.c_str(), static_cast<rapidjson::SizeType>(s.size()), a()); }
+    JsonValue str(const std::wstring& s) {
+        return JsonValue(s.c_str(), static_cast<rapidjson::SizeType>(s.size()), a());
+    }
     JsonValue str(const std::string& s) { return str(toWide(s)); }
     static JsonValue num(double v) { return std::isfinite(v) ? JsonValue(v) : JsonValue(); }
     JsonValue point(const tools::Point& p) {
@@ -167,7 +170,8 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
                 measureBody(*static_cast<BODY*>(e), r.geometry.stats);
                 r.geometry.present = true;
                 for (ATTRIB* a = e->attrib(); a; a = a->next())
-                    if (is_ATTRIB_BRIDGE_ID(a)) r.bridgeIds.push_back(static_cast<ATTRIB_BRIDGE_ID*>(a)->id());
+                    if (is_ATTRIB_BRIDGE_ID(a))
+                        r.bridgeIds.push_back(static_cast<ATTRIB_BRIDGE_ID*>(a)->id());
             }
         }
         for (ENTITY* e : entities) e->lose();
@@ -184,8 +188,10 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
                     if (!face) continue;
                     r.visuVertices += face->vertices().size() / 3;
                     for (const auto& polygon : face->polygons()) {
-                        if (polygon.type == tools::kTriangleListPolygon) r.visuTriangles += polygon.indices.size() / 3;
-                        else if (polygon.indices.size() >= 3) r.visuTriangles += polygon.indices.size() - 2;
+                        if (polygon.type == tools::kTriangleListPolygon)
+                            r.visuTriangles += polygon.indices.size() / 3;
+                        else if (polygon.indices.size() >= 3)
+                            r.visuTriangles += polygon.indices.size() - 2;
                     }
                 }
             });
@@ -204,8 +210,10 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
 }
 
 std::wstring Report::whereText() const {
-    std::wstring text = m_lastProgress.empty() ? L"before any progress" : L"in stage \"" + m_lastProgress + L"\"";
-    text += m_lastStage.empty() ? L", no stage finished yet" : L", after \"" + m_lastStage + L"\" finished";
+    std::wstring text =
+        m_lastProgress.empty() ? L"before any progress" : L"in stage \"" + m_lastProgress + L"\"";
+    text += m_lastStage.empty() ? L", no stage finished yet"
+                                : L", after \"" + m_lastStage + L"\" finished";
     return text;
 }
 
@@ -226,23 +234,28 @@ void Report::writeText(std::ostream& os) const {
         os << "Product \"" << toNarrow(m_structure->productName()) << "\", units "
            << toNarrow(enumToString(m_structure->units())) << "\n\nAssembly tree\n  "
            << toNarrow(m_structure->productName()) << '\n';
-        std::function<void(const std::vector<std::shared_ptr<ExcBlockReference>>&, const std::string&, int)> tree;
+        std::function<void(const std::vector<std::shared_ptr<ExcBlockReference>>&,
+                           const std::string&, int)>
+            tree;
         tree = [&](const auto& refs, const std::string& indent, int depth) {
             for (std::size_t i = 0; i < refs.size(); ++i) {
                 if (!refs[i]) continue;
                 const bool last = i + 1 == refs.size();
-                os << "  " << indent << (last ? "`- " : "|- ") << toNarrow(refs[i]->name()) << "  [block "
-                   << refs[i]->blockId() << "]\n";
+                os << "  " << indent << (last ? "`- " : "|- ") << toNarrow(refs[i]->name())
+                   << "  [block " << refs[i]->blockId() << "]\n";
                 const auto b = m_structure->getBlockById(refs[i]->blockId());
-                if (b && depth < kMaxTreeDepth) tree(b->blockReferences(), indent + (last ? "   " : "|  "), depth + 1);
+                if (b && depth < kMaxTreeDepth)
+                    tree(b->blockReferences(), indent + (last ? "   " : "|  "), depth + 1);
             }
         };
         tree(m_structure->rootBlockReferences(), "", 0);
     }
     if (!m_blocks.empty()) {
         std::size_t nameWidth = 4;
-        for (const auto& [id, b] : m_blocks) nameWidth = std::max(nameWidth, toNarrow(b.name).size());
-        os << "\nBlocks (area and volume as the bridge measured them, the rest from the restored bodies)\n  "
+        for (const auto& [id, b] : m_blocks)
+            nameWidth = std::max(nameWidth, toNarrow(b.name).size());
+        os << "\nBlocks (area and volume as the bridge measured them, the rest from the restored "
+              "bodies)\n  "
            << pad("id", 4, true) << "  " << pad("name", nameWidth) << pad("bodies", 8, true)
            << pad("bridge id", 11, true) << pad("triangles", 11, true) << pad("area", 14, true)
            << pad("volume", 14, true) << "  bounding box\n";
@@ -251,8 +264,9 @@ void Report::writeText(std::ostream& os) const {
             for (long i : b.bridgeIds) ids += (ids.empty() ? "" : ",") + std::to_string(i);
             const tools::MeshStats& s = b.geometry.stats;
             const tools::MeshStats& m = b.mechanical.stats;
-            os << "  " << pad(std::to_string(id), 4, true) << "  " << pad(toNarrow(b.name), nameWidth)
-               << pad(std::to_string(b.bodies), 8, true) << pad(ids.empty() ? "-" : ids, 11, true)
+            os << "  " << pad(std::to_string(id), 4, true) << "  "
+               << pad(toNarrow(b.name), nameWidth) << pad(std::to_string(b.bodies), 8, true)
+               << pad(ids.empty() ? "-" : ids, 11, true)
                << pad(std::to_string(s.triangles), 11, true)
                << pad(b.mechanical.present ? fixed(m.area) : "-", 14, true)
                << pad(b.mechanical.present ? fixed(m.volume) : "-", 14, true) << "  "
@@ -264,18 +278,21 @@ void Report::writeText(std::ostream& os) const {
             total.add(b.geometry.stats);
             bodies += b.bodies;
         }
-        os << "  total: " << m_blocks.size() << " blocks, " << bodies << " bodies, " << total.triangles
-           << " triangles, bounding box " << point(total.min) << " .. " << point(total.max);
+        os << "  total: " << m_blocks.size() << " blocks, " << bodies << " bodies, "
+           << total.triangles << " triangles, bounding box " << point(total.min) << " .. "
+           << point(total.max);
         if (m_structure) os << ' ' << toNarrow(enumToString(m_structure->units()));
         os << '\n';
     }
     if (!m_stages.empty()) {
         os << "\nStages\n";
-        for (const auto& s : m_stages) os << "  " << pad(toNarrow(s.stage), 20) << fixed(s.seconds, 4) << " s\n";
+        for (const auto& s : m_stages)
+            os << "  " << pad(toNarrow(s.stage), 20) << fixed(s.seconds, 4) << " s\n";
     }
     os << "\nObjects: " << toNarrow(arrivedText()) << '\n';
     for (const auto& e : m_errors) os << "Error: " << toNarrow(e) << '\n';
-    os << (status == "ok" ? "Done" : "Failed") << " in " << fixed(seconds, 3) << " s: " << toNarrow(message) << '\n';
+    os << (status == "ok" ? "Done" : "Failed") << " in " << fixed(seconds, 3)
+       << " s: " << toNarrow(message) << '\n';
 }
 
 void Report::writeJson(std::ostream& os) const {
@@ -305,7 +322,8 @@ void Report::writeJson(std::ostream& os) const {
                 node.AddMember(L"name", j.str(ref->name()), a);
                 node.AddMember(L"block_id", JsonValue(ref->blockId()), a);
                 const auto b = m_structure->getBlockById(ref->blockId());
-                if (b && depth < kMaxTreeDepth) node.AddMember(L"children", tree(b->blockReferences(), depth + 1), a);
+                if (b && depth < kMaxTreeDepth)
+                    node.AddMember(L"children", tree(b->blockReferences(), depth + 1), a);
                 list.PushBack(node, a);
             }
             return list;
@@ -324,7 +342,8 @@ void Report::writeJson(std::ostream& os) const {
         JsonValue ids(rapidjson::kArrayType);
         for (long i : b.bridgeIds) ids.PushBack(JsonValue(static_cast<std::int64_t>(i)), a);
         v.AddMember(L"bridge_ids", ids, a);
-        v.AddMember(L"geometry", b.geometry.present ? j.measures(b.geometry.stats) : JsonValue(), a);
+        v.AddMember(L"geometry", b.geometry.present ? j.measures(b.geometry.stats) : JsonValue(),
+                    a);
         if (b.hasVisualization) {
             JsonValue visu(rapidjson::kObjectType);
             visu.AddMember(L"triangles", JsonValue(static_cast<std::uint64_t>(b.visuTriangles)), a);
@@ -333,7 +352,8 @@ void Report::writeJson(std::ostream& os) const {
         } else {
             v.AddMember(L"visualization", JsonValue(), a);
         }
-        v.AddMember(L"mechanical", b.mechanical.present ? j.measures(b.mechanical.stats) : JsonValue(), a);
+        v.AddMember(L"mechanical",
+                    b.mechanical.present ? j.measures(b.mechanical.stats) : JsonValue(), a);
         blocks.PushBack(v, a);
         total.add(b.geometry.stats);
         bodies += b.bodies;
@@ -345,7 +365,8 @@ void Report::writeJson(std::ostream& os) const {
     root.AddMember(L"totals", totals, a);
     root.AddMember(L"assembly_nodes", JsonValue(static_cast<std::uint64_t>(m_assemblyNodes)), a);
     root.AddMember(L"root_mechanical_data", m_rootMechanical, a);
-    root.AddMember(L"legacy_component_names", JsonValue(static_cast<std::uint64_t>(legacyNames)), a);
+    root.AddMember(L"legacy_component_names", JsonValue(static_cast<std::uint64_t>(legacyNames)),
+                   a);
     JsonValue stages(rapidjson::kArrayType);
     for (const auto& s : m_stages) {
         JsonValue v(rapidjson::kObjectType);

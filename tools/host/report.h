@@ -8,7 +8,6 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,12 +32,12 @@ struct BlockReport {
     std::wstring name;
     bool part = false;
     std::size_t bodies = 0;
-    std::vector<long> bridgeIds;      // of the bodies' ATTRIB_BRIDGE_ID, in body order
-    Measures geometry;                 // measured here from the restored bodies
-    std::size_t visuTriangles = 0;     // in the block's visualization
+    std::vector<long> bridgeIds;    // of the bodies' ATTRIB_BRIDGE_ID, in body order
+    Measures geometry;              // measured here from the restored bodies
+    std::size_t visuTriangles = 0;  // in the block's visualization
     std::size_t visuVertices = 0;
     bool hasVisualization = false;
-    Measures mechanical;               // as the bridge reported them
+    Measures mechanical;  // as the bridge reported them
 };
 
 struct StageTime {

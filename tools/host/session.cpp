@@ -25,6 +25,9 @@ struct Failure {
     std::wstring message;
 };
 
+// How long a stopped bridge's last frames may take to come out of the pipe.
+constexpr int kStrandedWaitMs = 500;
+
 std::wstring seconds(int ms) {
     std::wostringstream s;
     s << ms / 1000.0 << L" s";
@@ -50,6 +53,8 @@ private:
     std::wstring next(const wchar_t* waitingFor);
     [[noreturn]] void bridgeGone(const wchar_t* waitingFor);
     void send(const Command& command, const wchar_t* what);
+    void noteSegment(const std::wstring& segment);
+    void collectStranded();
     void removeUnloaded();
 
     const HostOptions& m_o;
@@ -97,6 +102,7 @@ int Session::run() {
         m_r.message = L"The host failed: " + toWide(e.what());
         code = kImportFailed;
     }
+    collectStranded();
     m_pending.clear();
     removeUnloaded();
     m_r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -111,8 +117,9 @@ void Session::send(const Command& command, const wchar_t* what) {
     // The pipe ended: the bridge is dead or about to be.
     if (!m_child.wait(m_o.timeoutMs)) m_child.kill();
     throw Failure{kBridgeFailed, "bridge_died",
-                  L"The bridge ended (" + toWide(m_child.describe()) + L") while the host waited for " +
-                      waitingFor + L", " + m_r.whereText() + L". Arrived: " + m_r.arrivedText() + L"."};
+                  L"The bridge ended (" + toWide(m_child.describe()) +
+                      L") while the host waited for " + waitingFor + L", " + m_r.whereText() +
+                      L". Arrived: " + m_r.arrivedText() + L"."};
 }
 
 std::wstring Session::next(const wchar_t* waitingFor) {
@@ -124,20 +131,22 @@ std::wstring Session::next(const wchar_t* waitingFor) {
             m_child.kill();
             throw Failure{kBridgeFailed, "timeout",
                           L"The bridge sent nothing for " + seconds(m_o.timeoutMs) +
-                              L" while the host waited for " + waitingFor + L", " + m_r.whereText() +
-                              L"; it was stopped. Arrived: " + m_r.arrivedText() + L"."};
+                              L" while the host waited for " + waitingFor + L", " +
+                              m_r.whereText() + L"; it was stopped. Arrived: " + m_r.arrivedText() +
+                              L"."};
         case tools::FrameReader::Status::interrupted:
             m_child.kill();
             throw Failure{kInterrupted, "interrupted",
-                          std::wstring(L"Interrupted while the host waited for ") + waitingFor + L", " +
-                              m_r.whereText() + L". Arrived: " + m_r.arrivedText() + L"."};
+                          std::wstring(L"Interrupted while the host waited for ") + waitingFor +
+                              L", " + m_r.whereText() + L". Arrived: " + m_r.arrivedText() + L"."};
         case tools::FrameReader::Status::tooLarge:
         case tools::FrameReader::Status::error: break;
     }
     m_child.kill();
-    throw Failure{kBridgeFailed, "protocol_error",
-                  std::wstring(L"The bridge's output cannot be read as frames while the host waited for ") +
-                      waitingFor + L"."};
+    throw Failure{
+        kBridgeFailed, "protocol_error",
+        std::wstring(L"The bridge's output cannot be read as frames while the host waited for ") +
+            waitingFor + L"."};
 }
 
 void Session::askInfo() {
@@ -148,13 +157,15 @@ void Session::askInfo() {
     const std::wstring text = next(L"its capabilities");
     JsonDocument doc;
     if (!tools::parseDocument(text, doc) || tools::kindOf(doc) != tools::DocumentKind::bridgeInfo)
-        throw Failure{kBridgeFailed, "protocol_error", L"The bridge did not answer \"info\" with its capabilities."};
+        throw Failure{kBridgeFailed, "protocol_error",
+                      L"The bridge did not answer \"info\" with its capabilities."};
     BridgeInfo bridge;
     try {
         std::wistringstream in(text);
         bridge.readObject(in);
     } catch (const std::exception& e) {
-        throw Failure{kBridgeFailed, "protocol_error", L"The bridge's capabilities cannot be read: " + toWide(e.what())};
+        throw Failure{kBridgeFailed, "protocol_error",
+                      L"The bridge's capabilities cannot be read: " + toWide(e.what())};
     }
     m_r.bridgeName = bridge.name();
     m_r.bridgeVersion = bridge.version();
@@ -169,8 +180,9 @@ void Session::askInfo() {
         if (format->is(name)) return;
         for (const auto& f : format->getFilters()) filters += (filters.empty() ? L"" : L", ") + f;
     }
-    throw Failure{kUsage, "error", L"The bridge imports no file like " + name + L" (it reads " +
-                                       (filters.empty() ? L"nothing" : filters) + L")."};
+    throw Failure{kUsage, "error",
+                  L"The bridge imports no file like " + name + L" (it reads " +
+                      (filters.empty() ? L"nothing" : filters) + L")."};
 }
 
 Command Session::importCommand() const {
@@ -183,7 +195,8 @@ Command Session::importCommand() const {
         legacy = Command::newLegacyImportOptions();
         // The legacy set travels through a drawing file; this host has none to offer.
         legacy->setTemporaryDwg((std::filesystem::temp_directory_path() /
-                                 ("trx-host-" + std::to_string(::getpid()) + ".dwg")).wstring());
+                                 ("trx-host-" + std::to_string(::getpid()) + ".dwg"))
+                                    .wstring());
         options = legacy;
     } else {
         options = Command::newImportOptions();
@@ -210,8 +223,10 @@ Command Session::importCommand() const {
         mechanical->setMiscDataProcessingMode(EMiscDataProcessingModeType::none);
         options->setFormatOptions(mechanical);
     }
-    if (legacy) command.setLegacyImportOptions(legacy);
-    else command.setImportOptions(options);
+    if (legacy)
+        command.setLegacyImportOptions(legacy);
+    else
+        command.setImportOptions(options);
     return command;
 }
 
@@ -223,8 +238,8 @@ void Session::import() {
         JsonDocument doc;
         if (!tools::parseDocument(text, doc))
             throw Failure{kBridgeFailed, "protocol_error",
-                          L"The bridge sent a document that is not JSON, " + m_r.whereText() + L": " +
-                              text.substr(0, 80)};
+                          L"The bridge sent a document that is not JSON, " + m_r.whereText() +
+                              L": " + text.substr(0, 80)};
         const auto kind = tools::kindOf(doc);
         if (kind == tools::DocumentKind::envelope) {
             receive(text, doc);
@@ -232,14 +247,15 @@ void Session::import() {
         }
         if (kind != tools::DocumentKind::result)
             throw Failure{kBridgeFailed, "protocol_error",
-                          L"The bridge sent a " + toWide(tools::kindName(kind)) + L" document during the import, " +
-                              m_r.whereText() + L"."};
+                          L"The bridge sent a " + toWide(tools::kindName(kind)) +
+                              L" document during the import, " + m_r.whereText() + L"."};
         Result result;
         try {
             std::wistringstream in(text);
             result.readObject(in);
         } catch (const std::exception& e) {
-            throw Failure{kBridgeFailed, "protocol_error", L"The bridge's result cannot be read: " + toWide(e.what())};
+            throw Failure{kBridgeFailed, "protocol_error",
+                          L"The bridge's result cannot be read: " + toWide(e.what())};
         }
         m_r.mark(L"result", m_l);
         m_r.message = result.message();
@@ -251,7 +267,7 @@ void Session::import() {
 void Session::receive(const std::wstring& text, const JsonDocument& doc) {
     // The segment is known before anything can fail, so it is never forgotten.
     const std::wstring segment = tools::segmentOf(doc);
-    if (!segment.empty() && m_segments.emplace(segment, false).second) m_r.segments.push_back(segment);
+    noteSegment(segment);
     const auto name = doc.FindMember(L"exchange_object_name");
     const std::wstring objectName = name->value.IsString() ? name->value.GetString() : L"(unnamed)";
     m_r.arrived(objectName);
@@ -271,8 +287,10 @@ void Session::receive(const std::wstring& text, const JsonDocument& doc) {
         return;
     }
     const bool unloaded = std::dynamic_pointer_cast<ExcBlockGeometry>(object) || object->binary();
-    if (m_o.delayed && unloaded) m_pending.emplace_back(object, segment);
-    else use(object, segment);
+    if (m_o.delayed && unloaded)
+        m_pending.emplace_back(object, segment);
+    else
+        use(object, segment);
 }
 
 void Session::use(const std::shared_ptr<IExchangeObject>& object, const std::wstring& segment) {
@@ -300,6 +318,23 @@ void Session::finishBridge() {
         m_r.error(L"The bridge did not end after the import; it was stopped.");
     } else if (m_child.describe() != "exited with status 0") {
         m_r.error(L"The bridge " + toWide(m_child.describe()) + L" after the import.");
+    }
+}
+
+void Session::noteSegment(const std::wstring& segment) {
+    if (!segment.empty() && m_segments.emplace(segment, false).second)
+        m_r.segments.push_back(segment);
+}
+
+// A bridge that was stopped may have named segments the host never read: their names
+// still sit in the pipe. Drain it to its end so that those segments are removed too.
+void Session::collectStranded() {
+    if (!m_reader || m_child.running()) return;
+    m_reader->setStopFlag(nullptr);
+    std::wstring text;
+    while (m_reader->read(text, kStrandedWaitMs) == tools::FrameReader::Status::frame) {
+        JsonDocument doc;
+        if (tools::parseDocument(text, doc)) noteSegment(tools::segmentOf(doc));
     }
 }
 

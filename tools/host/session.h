@@ -17,7 +17,7 @@ struct HostOptions {
     std::string bridge;
     std::vector<std::string> bridgeArgs;
     bool legacy = false;
-    bool delayed = false;  // binary objects are loaded after the result, not on arrival
+    bool delayed = false;   // binary objects are loaded after the result, not on arrival
     int timeoutMs = 60000;  // longest silence of the bridge
     ELengthUnitType units = ELengthUnitType::unknown;  // unknown: the bridge's default
     bool visualization = true;
@@ -31,7 +31,7 @@ enum ExitCode {
     kOk = 0,
     kImportFailed = 1,  // the bridge answered with an error, or what arrived was damaged
     kUsage = 2,
-    kBridgeFailed = 3,  // the bridge died, fell silent or broke the protocol
+    kBridgeFailed = 3,   // the bridge died, fell silent or broke the protocol
     kInterrupted = 130,  // stopped by SIGINT or SIGTERM
 };
 

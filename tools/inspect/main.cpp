@@ -68,7 +68,8 @@ std::string describeGeometry(const ExcBlockGeometry& geometry) {
     ENTITY_LIST entities;
     if (!geometry.getGeometry(entities)) throw BadInput("the block geometry cannot be restored");
     std::ostringstream out;
-    out << "restored " << entities.count() << " entit" << (entities.count() == 1 ? "y" : "ies") << '\n';
+    out << "restored " << entities.count() << " entit" << (entities.count() == 1 ? "y" : "ies")
+        << '\n';
     for (ENTITY* e : entities) {
         out << "  " << e->type_name();
         if (is_BODY(e)) {
@@ -76,14 +77,16 @@ std::string describeGeometry(const ExcBlockGeometry& geometry) {
             out << " \"" << body->name() << "\", " << body->triangle_count() << " triangles";
         }
         for (ATTRIB* a = e->attrib(); a; a = a->next())
-            if (is_ATTRIB_BRIDGE_ID(a)) out << ", bridge id " << static_cast<ATTRIB_BRIDGE_ID*>(a)->id();
+            if (is_ATTRIB_BRIDGE_ID(a))
+                out << ", bridge id " << static_cast<ATTRIB_BRIDGE_ID*>(a)->id();
         out << '\n';
     }
     for (ENTITY* e : entities) e->lose();
     return out.str();
 }
 
-std::string envelope(const std::wstring& text, const JsonDocument& doc, bool load, std::string& kind) {
+std::string envelope(const std::wstring& text, const JsonDocument& doc, bool load,
+                     std::string& kind) {
     const std::wstring segment = tools::segmentOf(doc);
     ExchangeObjectWrapper wrapper;
     wrapper.setDelayedLoading(true);  // the segment is read only when asked for
@@ -96,8 +99,10 @@ std::string envelope(const std::wstring& text, const JsonDocument& doc, bool loa
     const auto object = wrapper.get();
     const auto name = doc.FindMember(L"exchange_object_name");
     if (!object)
-        throw BadInput("the envelope names no known exchange object (" +
-                       (name->value.IsString() ? toNarrow(name->value.GetString()) : std::string("no name")) + ")");
+        throw BadInput(
+            "the envelope names no known exchange object (" +
+            (name->value.IsString() ? toNarrow(name->value.GetString()) : std::string("no name")) +
+            ")");
     kind = "envelope, " + toNarrow(object->objectName());
     if (segment.empty()) {
         kind += ", text form";
@@ -121,7 +126,8 @@ std::string envelope(const std::wstring& text, const JsonDocument& doc, bool loa
     if (!object->isLoaded()) throw BadInput("the segment cannot be loaded");
     kind += ", loaded";
     std::string out = prettyObject(*object);
-    if (auto geometry = std::dynamic_pointer_cast<ExcBlockGeometry>(object)) out += "\n" + describeGeometry(*geometry);
+    if (auto geometry = std::dynamic_pointer_cast<ExcBlockGeometry>(object))
+        out += "\n" + describeGeometry(*geometry);
     return out;
 }
 
@@ -145,7 +151,8 @@ std::string binaryJson(std::string bytes, std::string& kind) {
         throw BadInput(std::string("not binary JSON: ") + e.what());
     }
     if (used != bytes.size())
-        throw BadInput("binary JSON value ends at byte " + std::to_string(used) + " of " + std::to_string(bytes.size()));
+        throw BadInput("binary JSON value ends at byte " + std::to_string(used) + " of " +
+                       std::to_string(bytes.size()));
     return pretty(doc);
 }
 
@@ -161,14 +168,16 @@ bool looksLikeText(const std::string& bytes) {
 std::string inspect(std::string bytes, bool load, bool binary, std::string& kind) {
     if (binary || Compressor::isCompressed(bytes.data(), bytes.size()) || !looksLikeText(bytes))
         return binaryJson(std::move(bytes), kind);
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);  // an editor's byte order mark
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);    // an editor's byte order mark
     if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();  // one frame
-    if (bytes.find('\0') != std::string::npos) throw BadInput("the text holds a NUL byte: more than one document?");
+    if (bytes.find('\0') != std::string::npos)
+        throw BadInput("the text holds a NUL byte: more than one document?");
     const std::wstring text = toWide(bytes);
     JsonDocument doc;
     if (!tools::parseDocument(text, doc))
-        throw BadInput(std::string("not a JSON document: ") + rapidjson::GetParseError_En(doc.GetParseError()) +
-                       " (at character " + std::to_string(doc.GetErrorOffset()) + ")");
+        throw BadInput(std::string("not a JSON document: ") +
+                       rapidjson::GetParseError_En(doc.GetParseError()) + " (at character " +
+                       std::to_string(doc.GetErrorOffset()) + ")");
     const auto documentKind = tools::kindOf(doc);
     kind = tools::kindName(documentKind);
     switch (documentKind) {
@@ -225,7 +234,8 @@ int main(int argc, char** argv) {
     try {
         std::string kind;
         const std::string out = inspect(std::move(bytes), load, binary, kind);
-        std::cout << "kind: " << kind << '\n' << out << (out.empty() || out.back() != '\n' ? "\n" : "");
+        std::cout << "kind: " << kind << '\n'
+                  << out << (out.empty() || out.back() != '\n' ? "\n" : "");
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "trx-inspect: " << name << ": " << e.what() << '\n';
