@@ -110,11 +110,16 @@ std::size_t SharedBuffer<T>::size() const {
 template <class T>
 void SharedBuffer<T>::read(std::vector<T>& data) {
     TRX_TRACE();
-    const int fd = descriptor();
-    const std::size_t bytes = size() * sizeof(T);
     data.clear();
-    data.resize(bytes / sizeof(T));
-    auto* out = reinterpret_cast<char*>(data.data());
+    data.resize(size());
+    data.resize(read(data.data(), data.size()));
+}
+
+template <class T>
+std::size_t SharedBuffer<T>::read(T* data, std::size_t count) {
+    const int fd = descriptor();
+    const std::size_t bytes = count * sizeof(T);
+    auto* out = reinterpret_cast<char*>(data);
     std::size_t done = 0;
     while (done < bytes) {
         const ssize_t n = pread(fd, out + done, bytes - done, static_cast<off_t>(done));
@@ -123,7 +128,7 @@ void SharedBuffer<T>::read(std::vector<T>& data) {
         if (n == 0) break;  // shrunk meanwhile
         done += static_cast<std::size_t>(n);
     }
-    data.resize(done / sizeof(T));
+    return done / sizeof(T);
 }
 
 template <class T>

@@ -33,6 +33,9 @@ public:
 
     // `data` becomes the whole current content (empty for an empty segment).
     void read(std::vector<T>& data);
+    // Up to `count` elements from the start into `out`; gives how many were read (fewer when
+    // the segment is shorter).
+    std::size_t read(T* out, std::size_t count);
     // The segment becomes exactly these `size` elements.
     void write(const T* data, std::size_t size);
     // The segment becomes empty.

@@ -357,10 +357,10 @@ private:
         for (std::size_t done = 0; done < n;) {
             if (!m_in.ensure(2)) throw std::length_error(kShortString);
             const std::size_t k = std::min(n - done, m_in.available() / 2);
-            reserveText(len + k + 1, len);
+            reserveText(len + k + 1);
             const unsigned char* const p = m_in.current();
             if constexpr (kWideIsUtf16) {
-                std::memcpy(m_text.get() + len, p, 2 * k);
+                std::memcpy(text() + len, p, 2 * k);
                 len += k;
             } else {
                 for (std::size_t i = 0; i < k; ++i) {
@@ -368,38 +368,36 @@ private:
                     std::memcpy(&u, p + 2 * i, 2);
                     if (high != 0) {
                         if (u >= 0xDC00 && u <= 0xDFFF) {
-                            m_text[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+                            text()[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
                             high = 0;
                             continue;
                         }
-                        m_text[len++] = static_cast<wchar_t>(high);  // a lone surrogate stays
+                        text()[len++] = static_cast<wchar_t>(high);  // a lone surrogate stays
                         high = 0;
                     }
                     if (u >= 0xD800 && u <= 0xDBFF && done + i + 1 < n) high = u;
-                    else m_text[len++] = static_cast<wchar_t>(u);
+                    else text()[len++] = static_cast<wchar_t>(u);
                 }
             }
             m_in.skip(2 * k);
             done += k;
         }
-        reserveText(1, len);  // never empty: the copy below always has a source
+        reserveText(len + 1);  // never empty: the copy below always has a source
         const auto length = static_cast<rapidjson::SizeType>(len);
-        key ? h.Key(m_text.get(), length, true) : h.String(m_text.get(), length, true);
+        key ? h.Key(text(), length, true) : h.String(text(), length, true);
     }
 
-    // Room for n characters, keeping the first `kept`; not cleared, every character kept is
-    // written by the converter.
-    void reserveText(std::size_t n, std::size_t kept) {
+    // Room for n characters, keeping those there; not cleared, every character kept is
+    // written by the converter. Large scratch grows by moving pages (detail/blocks.h).
+    void reserveText(std::size_t n) {
         if (n <= m_capacity) return;
-        const std::size_t capacity = std::max(n, m_capacity + m_capacity / 2);
-        std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
-        if (kept != 0) std::memcpy(bigger.get(), m_text.get(), kept * sizeof(wchar_t));
-        m_text = std::move(bigger);
-        m_capacity = capacity;
+        m_capacity = std::max(n, m_capacity + m_capacity / 2);
+        m_text.resize(m_capacity * sizeof(wchar_t));
     }
+    wchar_t* text() { return reinterpret_cast<wchar_t*>(m_text.data()); }
 
     Input& m_in;
-    std::unique_ptr<wchar_t[]> m_text;
+    detail::Bytes m_text;
     std::size_t m_capacity = 0;
 };
 

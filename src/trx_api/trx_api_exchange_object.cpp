@@ -55,8 +55,8 @@ void IExchangeObject::load() {
     mp::SharedBuffer<char> buffer(m_source, true);
     JsonDocument doc;
     {
-        std::vector<char> bytes;
-        buffer.read(bytes);
+        detail::Bytes bytes(buffer.size());
+        bytes.resize(buffer.read(bytes.data(), bytes.size()));
         // The content decides, not compress(): a sender may have chosen either form. Expanded
         // data goes straight into the decoder, piece by piece: it never exists whole.
         if (Compressor::isCompressed(bytes.data(), bytes.size())) {

@@ -8,35 +8,43 @@
 #include <memory>
 
 #include "../json/json_object.h"
+#include "blocks.h"
 
 namespace trx::detail {
 
 // Bytes that are not cleared when allocated. The payloads of the binary path run to hundreds
 // of megabytes and are written over completely; clearing them first touches every page
 // twice, and pages never written (the slack of a compression bound) are never touched.
+// Large ones live in blocks backed by huge pages (blocks.h).
 class Bytes {
 public:
     Bytes() = default;
-    explicit Bytes(std::size_t size) : m_data(new char[size]), m_size(size), m_capacity(size) {}
+    explicit Bytes(std::size_t size) : m_data(allocate(size)), m_size(size), m_capacity(size) {}
 
     char* data() { return m_data.get(); }
     const char* data() const { return m_data.get(); }
     char& operator[](std::size_t i) { return m_data[i]; }
     std::size_t size() const { return m_size; }
     // Keeps the first min(size, new size) bytes; bytes beyond them are not initialised.
-    // Growing past the capacity moves the content to a buffer of exactly `size` bytes.
+    // Growing past the capacity gives a block of exactly `size` bytes.
     void resize(std::size_t size) {
         if (size > m_capacity) {
-            std::unique_ptr<char[]> bigger(new char[size]);
-            if (m_size != 0) std::memcpy(bigger.get(), m_data.get(), m_size);
-            m_data = std::move(bigger);
+            char* grown = static_cast<char*>(resizeBlock(m_data.get(), m_size, size));
+            m_data.release();  // resizeBlock took it over
+            m_data.reset(grown);
             m_capacity = size;
         }
         m_size = size;
     }
 
 private:
-    std::unique_ptr<char[]> m_data;
+    struct Free {
+        void operator()(char* p) const { freeBlock(p); }
+    };
+    using Block = std::unique_ptr<char[], Free>;
+    static char* allocate(std::size_t size) { return static_cast<char*>(allocateBlock(size)); }
+
+    Block m_data;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };

@@ -1,5 +1,7 @@
 #include "json_object.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -7,7 +9,23 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/writer.h>
 
+#include "../detail/blocks.h"
+
 namespace trx {
+
+void* JsonBlockAllocator::Malloc(std::size_t size) {
+    return size == 0 ? nullptr : detail::allocateBlock(size);
+}
+
+void* JsonBlockAllocator::Realloc(void* block, std::size_t oldSize, std::size_t newSize) {
+    void* bigger = Malloc(newSize);
+    if (block != nullptr && bigger != nullptr) std::memcpy(bigger, block, std::min(oldSize, newSize));
+    Free(block);
+    return bigger;
+}
+
+void JsonBlockAllocator::Free(void* block) { detail::freeBlock(block); }
+
 namespace {
 
 // Buffered output onto a wide stream: the writer puts one character at a time, the

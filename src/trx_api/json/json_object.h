@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <type_traits>
@@ -13,7 +14,19 @@ namespace trx {
 // Wide JSON: UTF-16 code units where wchar_t has two bytes, code points where it has four.
 using JsonEncoding = std::conditional_t<sizeof(wchar_t) == 2, rapidjson::UTF16<wchar_t>,
                                         rapidjson::UTF32<wchar_t>>;
-using JsonAllocator = rapidjson::MemoryPoolAllocator<rapidjson::CrtAllocator>;
+
+// What every document's pool takes its chunks from. Long strings and large arrays get
+// chunks of their own, which are mappings backed by huge pages where the system allows:
+// faulting in hundreds of megabytes page by page costs more than the work done on them.
+class TRX_API JsonBlockAllocator {
+public:
+    static const bool kNeedFree = true;
+    void* Malloc(std::size_t size);  // throws std::bad_alloc
+    void* Realloc(void* block, std::size_t oldSize, std::size_t newSize);
+    static void Free(void* block);
+};
+
+using JsonAllocator = rapidjson::MemoryPoolAllocator<JsonBlockAllocator>;
 using JsonValue = rapidjson::GenericValue<JsonEncoding, JsonAllocator>;
 using JsonDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, rapidjson::CrtAllocator>;
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "../detail/base64.h"
+#include "../detail/bytes.h"
 #include "../detail/enum_table.h"
 #include "../detail/fields.h"
 #include "../trx_api_compression.h"
@@ -61,18 +62,20 @@ int intItem(const JsonValue& item) { return item.IsInt() ? item.GetInt() : 0; }
 // cleared, serves every list of a record: encoded once, copied once into the value.
 class Packer {
 public:
-    explicit Packer(std::size_t largestBytes) : m_text(new wchar_t[detail::base64Length(largestBytes)]) {}
+    explicit Packer(std::size_t largestBytes)
+        : m_text(detail::base64Length(largestBytes) * sizeof(wchar_t)) {}
 
     template <class T>
     void put(JsonValue& record, JsonAllocator& a, const wchar_t* key, const std::vector<T>& values) {
         if (values.empty()) return;
-        const std::size_t length = detail::base64Encode(m_text.get(), values.data(), values.size() * sizeof(T));
+        wchar_t* const text = reinterpret_cast<wchar_t*>(m_text.data());
+        const std::size_t length = detail::base64Encode(text, values.data(), values.size() * sizeof(T));
         record.AddMember(JsonValue(rapidjson::StringRef(key)),
-                         JsonValue(m_text.get(), static_cast<rapidjson::SizeType>(length), a), a);
+                         JsonValue(text, static_cast<rapidjson::SizeType>(length), a), a);
     }
 
 private:
-    std::unique_ptr<wchar_t[]> m_text;
+    detail::Bytes m_text;
 };
 
 template <class... Lists>
