@@ -68,13 +68,14 @@ std::string loadFailure(Probe& probe) {
 }  // namespace
 
 // Compressed payloads are expanded piece by piece into the decoder; megabyte strings cross
-// the pieces, with surrogate pairs cut between two of them.
+// the pieces, with surrogate pairs cut between two of them, and the decoder's scratch grows
+// from a small block into large ones that move.
 TEST(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
     // Astral characters only, 2 units each: the first string's units start 18 bytes in, so
     // the piece that ends at the first megabyte ends between the halves of a pair.
     std::wstring astral;
-    for (int i = 0; i < 600000; ++i) astral += static_cast<wchar_t>(0x1F600 + i % 64);
-    std::wstring mixed = L"x" + astral.substr(0, 300001) + L"y";
+    for (int i = 0; i < 2000000; ++i) astral += static_cast<wchar_t>(0x1F600 + i % 64);
+    std::wstring mixed = L"x" + astral.substr(0, 1000001) + L"y";
     mixed += static_cast<wchar_t>(0xD800);  // a lone surrogate stays as it is
     mixed += L"z";
     JsonDocument sent;

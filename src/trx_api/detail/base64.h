@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "blocks.h"
+
 namespace trx::detail {
 
 inline std::size_t base64Length(std::size_t bytes) { return (bytes + 2) / 3 * 4; }
@@ -24,7 +26,11 @@ std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars);
 // `values` becomes the whole elements decoded from the `chars` characters at `text`.
 template <class T>
 void base64DecodeInto(const wchar_t* text, std::size_t chars, std::vector<T>& values) {
-    values.resize((base64MaxBytes(chars) + sizeof(T) - 1) / sizeof(T));
+    const std::size_t room = (base64MaxBytes(chars) + sizeof(T) - 1) / sizeof(T);
+    values.clear();
+    values.reserve(room);
+    adviseHugePages(values.data(), room * sizeof(T));  // before its pages are first touched
+    values.resize(room);
     values.resize(base64Decode(values.data(), text, chars) / sizeof(T));
 }
 

@@ -75,6 +75,14 @@ void* resizeBlock(void* p, std::size_t oldSize, std::size_t size) {
     return bigger;
 }
 
+void adviseHugePages(void* p, std::size_t bytes) noexcept {
+    const auto start = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t first = roundUp(start, kHugePage);
+    const std::uintptr_t last = (start + bytes) / kHugePage * kHugePage;
+    if (bytes >= kLargeBlock && first < last)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 void freeBlock(void* p) noexcept {
     if (p == nullptr) return;
     void* block = static_cast<char*>(p) - kHeader;

@@ -22,4 +22,8 @@ void* resizeBlock(void* block, std::size_t oldSize, std::size_t size);
 // Frees what allocateBlock or resizeBlock gave (null is ignored).
 void freeBlock(void* block) noexcept;
 
+// Asks for huge pages under the whole huge pages inside [p, p + bytes): for large memory that
+// others allocate (a vector's reserve) before it is first written. Advice only.
+void adviseHugePages(void* p, std::size_t bytes) noexcept;
+
 }  // namespace trx::detail
