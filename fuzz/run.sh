@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the fuzz targets (build-fuzz, clang 14) and runs each for the given seconds,
 # FUZZ_JOBS (default 2) at a time. Fails if any target finds a fault; its output stays in
 # build-fuzz/fuzz-logs.
@@ -8,6 +8,8 @@ set -eu
 seconds=${1:-20}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
+"$root/scripts/ensure-packages.sh" clang-14 libclang-rt-14-dev ninja-build cmake rapidjson-dev \
+    libboost-dev zlib1g-dev libdeflate-dev
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DTRX_BUILD_FUZZ=ON \
     -DTRX_BUILD_TESTS=OFF -DTRX_BUILD_TOOLS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets="binary_json decompress base64 json_text stream_readers exchange_objects acis_restore acis_buffer_load"

@@ -10,23 +10,8 @@ cd "$(dirname "$0")/.."
 build_dir=${1:-build}
 (($# > 0)) && shift
 
-packages=(g++ cmake ninja-build rapidjson-dev libboost-dev zlib1g-dev libdeflate-dev
-          libgtest-dev libbenchmark-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]} > 0)); then
-    if [[ $(id -u) -eq 0 ]]; then
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update
-        apt-get install -y --no-install-recommends "${missing[@]}"
-    else
-        echo "Missing Debian packages: ${missing[*]}" >&2
-        echo "Install them first:  sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-fi
+scripts/ensure-packages.sh g++ cmake ninja-build rapidjson-dev libboost-dev zlib1g-dev \
+    libdeflate-dev libgtest-dev libbenchmark-dev
 
 cmake -S . -B "$build_dir" -G Ninja "$@"
 cmake --build "$build_dir" -j2
