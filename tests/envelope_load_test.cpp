@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "mp/shared_buffer.h"
@@ -117,4 +119,18 @@ TEST(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
     std::string damaged = padded;
     damaged[damaged.size() - 8] ^= 0x55;
     EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(damaged)), "incorrect data check");
+}
+
+// A peer's segment that claims more than any payload may hold (sparse, so it costs the
+// peer nothing) is refused before the reader allocates for it.
+TEST(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
+    const auto probe = probeWith("");
+    {
+        const int fd = shm_open(mp::SharedBuffer<char>::nativeName(probe->source()).c_str(), O_RDWR, 0);
+        ASSERT_GE(fd, 0);
+        const bool grown = ftruncate(fd, static_cast<off_t>(Compressor::kMaxExpandedSize + 1)) == 0;
+        close(fd);
+        if (!grown) GTEST_SKIP() << "the shared-memory file system is too small here";
+    }
+    EXPECT_EQ(loadFailure<std::length_error>(*probe), "Shared memory segment is larger than any payload");
 }

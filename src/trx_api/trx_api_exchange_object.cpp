@@ -48,6 +48,15 @@ std::wstring IExchangeObject::generateUUID() {
     return boost::uuids::to_wstring(generator());
 }
 
+detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
+    const std::size_t size = segment.size();
+    if (size > Compressor::kMaxExpandedSize)
+        throw std::length_error("Shared memory segment is larger than any payload");
+    Bytes bytes(size);
+    bytes.resize(segment.read(bytes.data(), size));
+    return bytes;
+}
+
 void IExchangeObject::load() {
     TRX_TRACE();
     if (m_loaded || m_source.empty() || !binary()) return;
@@ -55,8 +64,7 @@ void IExchangeObject::load() {
     mp::SharedBuffer<char> buffer(m_source, true);
     JsonDocument doc;
     {
-        detail::Bytes bytes(buffer.size());
-        bytes.resize(buffer.read(bytes.data(), bytes.size()));
+        const detail::Bytes bytes = detail::readPayload(buffer);
         // The content decides, not compress(): a sender may have chosen either form. Expanded
         // data goes straight into the decoder, piece by piece: it never exists whole.
         if (Compressor::isCompressed(bytes.data(), bytes.size())) {

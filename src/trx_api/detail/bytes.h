@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "../../mp/shared_buffer.h"
 #include "../json/json_object.h"
 #include "blocks.h"
 
@@ -76,6 +77,11 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// The whole content of a payload segment. A segment larger than any payload may be
+// (Compressor::kMaxExpandedSize) is refused before anything is allocated: a peer's sparse
+// segment of a terabyte must not exhaust the reader.
+Bytes readPayload(mp::SharedBuffer<char>& segment);
 
 // JsonBinaryIO::write's bytes.
 Bytes writeBinaryJson(const JsonValue& value);

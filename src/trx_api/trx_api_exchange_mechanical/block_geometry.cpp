@@ -6,6 +6,7 @@
 #include "../../acis/api.h"
 #include "../../acis/entity.h"
 #include "../../mp/shared_buffer.h"
+#include "../detail/bytes.h"
 #include "../detail/fields.h"
 #include "../trx_api_compression.h"
 
@@ -74,16 +75,15 @@ void ExcSharedAcisBuffer::load() {
     cleanUp();
     // Never leave earlier bytes behind for a load that fails below.
     m_stream.str(std::string());
-    std::vector<char> bytes;
-    m_sharedBuffer->read(bytes);
+    detail::Bytes bytes = detail::readPayload(*m_sharedBuffer);
     m_sharedBuffer.reset();
     std::string content;
     // Whatever the writer chose: the content alone tells.
     if (Compressor::isCompressed(bytes.data(), bytes.size()))
         Compressor::decompress(content, bytes.data(), bytes.size());
     else
-        content.assign(bytes.begin(), bytes.end());
-    std::vector<char>().swap(bytes);
+        content.assign(bytes.data(), bytes.size());
+    bytes = detail::Bytes();
     m_stream.str(content);
     m_stream.seekg(0);
     m_stream.seekp(0);
