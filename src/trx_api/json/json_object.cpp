@@ -1,6 +1,7 @@
 #include "json_object.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -124,9 +125,30 @@ std::wostream& JsonTextIO::write(std::wostream& os, const JsonDocument& doc, boo
     return os;
 }
 
+namespace {
+
+// The reader's depth limit bounds the recursion.
+bool allFinite(const JsonValue& v) {
+    if (v.IsDouble()) return std::isfinite(v.GetDouble());
+    if (v.IsArray()) {
+        for (const auto& item : v.GetArray())
+            if (!allFinite(item)) return false;
+    } else if (v.IsObject()) {
+        for (const auto& m : v.GetObject())
+            if (!allFinite(m.value)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::wistream& JsonTextIO::read(std::wistream& is, JsonDocument& doc) {
+    constexpr unsigned kFlags = rapidjson::kParseIterativeFlag;
     WideInStream in(is);
-    doc.ParseStream<rapidjson::kParseIterativeFlag, JsonEncoding>(in);
+    doc.ParseStream<kFlags, JsonEncoding>(in);
+    // The parser refuses "1e309" but takes "330e307" as infinity, which no JSON text can
+    // hold: such a document could not even be written back. It fails the way "1e309" does.
+    if (!doc.HasParseError() && !allFinite(doc)) doc.Parse<kFlags>(L"1e309");
     return is;
 }
 
