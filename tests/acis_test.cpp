@@ -388,6 +388,29 @@ TEST(AcisLayer, TruncatedOrDamagedDataRestoresAsAnError) {
     EXPECT_EQ(acis_live_objects(), live);
 }
 
+// Records that no top-level entity leads to are lost, not leaked (found by fuzzing): the
+// caller gets exactly the entities it can reach.
+TEST(AcisLayer, RecordsNoTopEntityLeadsToAreLost) {
+    const std::size_t live = acis_live_objects();
+    MemoryFile file;
+    file.write_header(FileInfo(), 1, 4);
+    write_attrib(file, -1);  // top-level
+    write_attrib(file, 0);   // on the top-level one: kept
+    write_attrib(file, 3);   // on a stray one
+    write_attrib(file, -1);  // stray
+    file.write_id_level("end_of_entities", 0);
+    file.goto_mark(0);
+    ENTITY_LIST list;
+    outcome o = api_restore_entity_list_file(&file, list);
+    ASSERT_TRUE(o.ok()) << message(o);
+    ASSERT_EQ(list.count(), 1);
+    ASSERT_NE(list[0]->attrib(), nullptr);
+    EXPECT_EQ(list[0]->attrib()->next(), nullptr);
+    EXPECT_EQ(acis_live_objects(), live + 2);
+    lose_all(list);
+    EXPECT_EQ(acis_live_objects(), live);
+}
+
 TEST(AcisLayer, CorruptHeadersCountsAndReferencesAreErrors) {
     // Data written value by value, to say exactly what is wrong with it.
     struct Case {

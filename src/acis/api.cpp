@@ -1,5 +1,6 @@
 #include "api.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "attrib.h"
@@ -78,6 +79,31 @@ void check_owners(const std::vector<ENTITY*>& restored) {
             state[k] = kDone;
     }
 }
+
+// Records that no top-level entity leads to (through attribute chains, attributes' own
+// included, and from an attribute to its owner) belong to nobody: a writer never makes them,
+// and kept they would leak. They are lost; the caller reaches exactly what it did before.
+void lose_unreachable(const std::vector<ENTITY*>& restored, long top) {
+    std::unordered_set<const ENTITY*> reached;
+    std::vector<const ENTITY*> todo(restored.begin(), restored.begin() + top);
+    while (!todo.empty()) {
+        const ENTITY* e = todo.back();
+        todo.pop_back();
+        if (!reached.insert(e).second) continue;
+        for (const ATTRIB* a = e->attrib(); a; a = a->next()) todo.push_back(a);
+        if (is_ATTRIB(e)) {
+            if (const ENTITY* owner = static_cast<const ATTRIB*>(e)->entity()) todo.push_back(owner);
+        }
+    }
+    std::vector<ENTITY*> stray;
+    for (ENTITY* e : restored)
+        if (!reached.count(e)) stray.push_back(e);
+    // Untie them first, so that losing one never takes another with it.
+    for (ENTITY* e : stray) {
+        while (ATTRIB* a = e->attrib()) e->remove_attrib(a);
+    }
+    for (ENTITY* e : stray) e->lose();
+}
 }  // namespace
 
 outcome api_save_entity_list_file(FileInterface* file, const ENTITY_LIST& list, AcisOptions*) {
@@ -120,6 +146,7 @@ outcome api_restore_entity_list_file(FileInterface* file, ENTITY_LIST& list, Aci
             sys_error(DATA_CORRUPT, "more entity records than the header says");
         check_owners(restored);
         for (ENTITY* e : restored) e->fix_common(restored.data(), SCAN_UNSPECIFIED);
+        lose_unreachable(restored, top);
         ENTITY_LIST out = list;
         for (long i = 0; i < top; ++i) out.add(restored[i]);
         created.commit();
