@@ -2,17 +2,18 @@
 
 // Internal: memory for the large buffers of the binary path.
 //
-// A payload of hundreds of megabytes is written into memory that is fresh each time, and on
-// small pages every 4 KiB of it costs a fault (measured: about 3 ms per megabyte on a
-// virtual machine, more than deflating it). Large blocks are therefore whole mappings that
-// the kernel is asked to back with huge pages; small ones come from malloc.
+// A payload of hundreds of megabytes is written into memory that is fresh each time, and
+// every page of it costs a fault on first touch (measured on a virtual machine: 1.5 to 3 ms
+// per megabyte, more than deflating it). Large blocks are therefore mappings of their own,
+// advised as huge pages, and freed ones are kept (up to a limit) for the next large object.
+// In sanitizer builds every block comes from malloc, where the sanitizer sees its misuse.
 
 #include <cstddef>
 
 namespace trx::detail {
 
-// Blocks of at least this size are mappings of their own.
-constexpr std::size_t kLargeBlock = std::size_t(2) << 20;
+// Blocks of at least this size are mappings.
+constexpr std::size_t kMappedBlock = std::size_t(1) << 20;
 
 // Uninitialised memory for `size` bytes, aligned for any scalar; throws std::bad_alloc.
 void* allocateBlock(std::size_t size);
@@ -21,6 +22,8 @@ void* allocateBlock(std::size_t size);
 void* resizeBlock(void* block, std::size_t oldSize, std::size_t size);
 // Frees what allocateBlock or resizeBlock gave (null is ignored).
 void freeBlock(void* block) noexcept;
+// Unmaps the freed mappings kept for reuse.
+void releaseRetainedBlocks() noexcept;
 
 // Asks for huge pages under the whole huge pages inside [p, p + bytes): for large memory that
 // others allocate (a vector's reserve) before it is first written. Advice only.

@@ -27,6 +27,8 @@ void* JsonBlockAllocator::Realloc(void* block, std::size_t oldSize, std::size_t 
 
 void JsonBlockAllocator::Free(void* block) { detail::freeBlock(block); }
 
+void JsonBlockAllocator::releaseRetained() { detail::releaseRetainedBlocks(); }
+
 namespace {
 
 // Buffered output onto a wide stream: the writer puts one character at a time, the

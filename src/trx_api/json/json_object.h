@@ -24,6 +24,9 @@ public:
     void* Malloc(std::size_t size);  // throws std::bad_alloc
     void* Realloc(void* block, std::size_t oldSize, std::size_t newSize);
     static void Free(void* block);
+    // Large blocks that were freed are kept (512 MB at most) for the next large document or
+    // payload; this returns them to the system, e.g. after the last transfer of a session.
+    static void releaseRetained();
 };
 
 using JsonAllocator = rapidjson::MemoryPoolAllocator<JsonBlockAllocator>;
