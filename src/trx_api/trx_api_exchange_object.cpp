@@ -62,7 +62,8 @@ void IExchangeObject::load() {
     if (m_loaded || m_source.empty() || !binary()) return;
     // Removing on destruction makes this a read-once payload, whatever happens below.
     mp::SharedBuffer<char> buffer(m_source, true);
-    JsonDocument doc;
+    JsonAllocator pool(detail::kPayloadChunk);
+    JsonDocument doc(&pool);
     {
         const detail::Bytes bytes = detail::readPayload(buffer);
         // The content decides, not compress(): a sender may have chosen either form. Expanded
@@ -110,7 +111,8 @@ void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
     json::put(doc, a, kBinary, true);
     detail::Bytes bytes;
     {
-        JsonDocument sub;
+        JsonAllocator pool(detail::kPayloadChunk);
+        JsonDocument sub(&pool);
         object.writeObject(sub, sub.GetAllocator());
         bytes = detail::writeBinaryJson(sub);
     }

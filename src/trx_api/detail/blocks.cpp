@@ -33,7 +33,7 @@ constexpr bool kMapBlocks = true;
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 // Mappings below a huge page grow in these steps, so that freed ones fit again.
-constexpr std::size_t kGranule = std::size_t(256) << 10;
+constexpr std::size_t kGranule = std::size_t(64) << 10;
 // Every block starts with its mapping's size (0: from malloc); the rest keeps the alignment
 // that malloc gives.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -136,8 +136,8 @@ void* allocateBlock(std::size_t size) {
         std::size_t mapped = mappingFor(total);
         void* block = retained().take(mapped);
         if (!block) block = mapFresh(mapped);
-        if (!block) throw std::bad_alloc();
-        return withHeader(block, mapped);
+        if (block) return withHeader(block, mapped);
+        // Out of mappings (the system limits their number): malloc may still have room.
     }
     void* block = std::malloc(total);
     if (block == nullptr) throw std::bad_alloc();

@@ -13,7 +13,7 @@
 namespace trx::detail {
 
 // Blocks of at least this size are mappings.
-constexpr std::size_t kMappedBlock = std::size_t(1) << 20;
+constexpr std::size_t kMappedBlock = std::size_t(256) << 10;
 
 // Uninitialised memory for `size` bytes, aligned for any scalar; throws std::bad_alloc.
 void* allocateBlock(std::size_t size);

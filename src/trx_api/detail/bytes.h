@@ -78,6 +78,11 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Chunk size of the pool under a payload's JSON value: the long strings of a large object
+// share chunks of a few megabytes (blocks of their own, kept for reuse) instead of each
+// taking a chunk of its size.
+constexpr std::size_t kPayloadChunk = std::size_t(4) << 20;
+
 // The whole content of a payload segment. A segment larger than any payload may be
 // (Compressor::kMaxExpandedSize) is refused before anything is allocated: a peer's sparse
 // segment of a terabyte must not exhaust the reader.
