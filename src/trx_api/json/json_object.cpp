@@ -1,8 +1,6 @@
 #include "json_object.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -19,10 +17,11 @@ void* JsonBlockAllocator::Malloc(std::size_t size) {
 }
 
 void* JsonBlockAllocator::Realloc(void* block, std::size_t oldSize, std::size_t newSize) {
-    void* bigger = Malloc(newSize);
-    if (block != nullptr && bigger != nullptr) std::memcpy(bigger, block, std::min(oldSize, newSize));
-    Free(block);
-    return bigger;
+    if (newSize == 0) {
+        Free(block);
+        return nullptr;
+    }
+    return detail::resizeBlock(block, oldSize, newSize);
 }
 
 void JsonBlockAllocator::Free(void* block) { detail::freeBlock(block); }
