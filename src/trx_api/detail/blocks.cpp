@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <new>
+#include <vector>
 #include <sys/mman.h>
 
 #ifndef MREMAP_MAYMOVE
@@ -34,9 +34,6 @@ constexpr bool kMapBlocks = true;
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 // Mappings below a huge page grow in these steps, so that freed ones fit again.
 constexpr std::size_t kGranule = std::size_t(64) << 10;
-// Every block starts with its mapping's size (0: from malloc); the rest keeps the alignment
-// that malloc gives.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
 // Freed mappings kept for the next transfer, at most this much in all.
 constexpr std::size_t kRetainLimit = std::size_t(512) << 20;
 
@@ -68,51 +65,70 @@ void* mapFresh(std::size_t mapped) {
     return block == MAP_FAILED ? nullptr : block;
 }
 
-// Mappings freed and kept, by size. On a virtual machine the first touch of a page costs
+// Mappings freed and kept for reuse. On a virtual machine the first touch of a page costs
 // more than anything done with it afterwards; a sender or receiver that moves one large
-// object after another reuses the same pages instead.
+// object after another reuses the same pages instead. At the limit the mappings freed
+// longest ago go first: the next transfer most likely needs what the last one freed.
+// There are at most a few thousand of them (the limit over kMappedBlock), so one array in
+// the order of freeing, searched whole, is enough; among equals the newest is taken.
 class Retained {
 public:
     // A kept mapping of at least `mapped` bytes and not much more; its size in `mapped`.
     void* take(std::size_t& mapped) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const auto it = m_blocks.lower_bound(mapped);
-        if (it == m_blocks.end() || it->first > mapped + mapped / 4) return nullptr;
-        void* block = it->second;
-        mapped = it->first;
-        m_bytes -= mapped;
-        m_blocks.erase(it);
-        return block;
-    }
-    // Keeps the mapping, or unmaps it when the limit is reached.
-    void give(void* block, std::size_t mapped) noexcept {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_bytes + mapped <= kRetainLimit) {
-                try {
-                    m_blocks.emplace(mapped, block);
-                    m_bytes += mapped;
-                    return;
-                } catch (const std::bad_alloc&) {
-                    // not kept, then
-                }
+        auto best = m_kept.end();
+        for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+            if (it->mapped >= mapped && it->mapped <= mapped + mapped / 4 &&
+                (best == m_kept.end() || it->mapped <= best->mapped)) {
+                best = it;
             }
         }
-        munmap(block, mapped);
+        if (best == m_kept.end()) return nullptr;
+        void* block = best->block;
+        mapped = best->mapped;
+        m_bytes -= mapped;
+        m_kept.erase(best);
+        return block;
+    }
+    // Keeps the mapping, unmapping those freed longest ago to make room.
+    void give(void* block, std::size_t mapped) noexcept {
+        std::vector<Kept> evicted;
+        bool kept = false;
+        if (mapped <= kRetainLimit) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            try {
+                std::size_t oldest = 0, freed = 0;
+                while (m_bytes - freed + mapped > kRetainLimit) freed += m_kept[oldest++].mapped;
+                const auto count = static_cast<std::ptrdiff_t>(oldest);
+                evicted.assign(m_kept.begin(), m_kept.begin() + count);
+                m_kept.push_back({block, mapped});
+                m_kept.erase(m_kept.begin(), m_kept.begin() + count);
+                m_bytes += mapped - freed;
+                kept = true;
+            } catch (const std::bad_alloc&) {
+                evicted.clear();  // nothing changed: not kept, then
+            }
+        }
+        for (const Kept& k : evicted) munmap(k.block, k.mapped);
+        if (!kept) munmap(block, mapped);
     }
     void release() noexcept {
-        std::multimap<std::size_t, void*> blocks;
+        std::vector<Kept> kept;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            blocks.swap(m_blocks);
+            kept.swap(m_kept);
             m_bytes = 0;
         }
-        for (const auto& [mapped, block] : blocks) munmap(block, mapped);
+        for (const Kept& k : kept) munmap(k.block, k.mapped);
     }
 
 private:
+    struct Kept {
+        void* block;
+        std::size_t mapped;
+    };
     std::mutex m_mutex;
-    std::multimap<std::size_t, void*> m_blocks;
+    std::vector<Kept> m_kept;  // oldest first
     std::size_t m_bytes = 0;
 };
 
@@ -124,14 +140,14 @@ Retained& retained() {
 
 void* withHeader(void* block, std::size_t mapped) {
     *static_cast<std::size_t*>(block) = mapped;
-    return static_cast<char*>(block) + kHeader;
+    return static_cast<char*>(block) + kBlockHeader;
 }
 
 }  // namespace
 
 void* allocateBlock(std::size_t size) {
-    if (size > SIZE_MAX - kHeader - kHugePage) throw std::bad_alloc();
-    const std::size_t total = size + kHeader;
+    if (size > SIZE_MAX - kBlockHeader - kHugePage) throw std::bad_alloc();
+    const std::size_t total = size + kBlockHeader;
     if (kMapBlocks && total >= kMappedBlock) {
         std::size_t mapped = mappingFor(total);
         void* block = retained().take(mapped);
@@ -146,10 +162,10 @@ void* allocateBlock(std::size_t size) {
 
 void* resizeBlock(void* p, std::size_t oldSize, std::size_t size) {
     if (p == nullptr) return allocateBlock(size);
-    void* block = static_cast<char*>(p) - kHeader;
+    void* block = static_cast<char*>(p) - kBlockHeader;
     const std::size_t mapped = *static_cast<std::size_t*>(block);
-    if (mapped != 0 && size <= SIZE_MAX - kHeader - kHugePage) {
-        const std::size_t wanted = mappingFor(size + kHeader);
+    if (mapped != 0 && size <= SIZE_MAX - kBlockHeader - kHugePage) {
+        const std::size_t wanted = mappingFor(size + kBlockHeader);
         if (wanted <= mapped) return p;
         void* moved = mremap(block, mapped, wanted, MREMAP_MAYMOVE);
         if (moved == MAP_FAILED) throw std::bad_alloc();
@@ -171,7 +187,7 @@ void adviseHugePages(void* p, std::size_t bytes) noexcept {
 
 void freeBlock(void* p) noexcept {
     if (p == nullptr) return;
-    void* block = static_cast<char*>(p) - kHeader;
+    void* block = static_cast<char*>(p) - kBlockHeader;
     const std::size_t mapped = *static_cast<std::size_t*>(block);
     if (mapped != 0) {
         retained().give(block, mapped);

@@ -14,6 +14,9 @@ namespace trx::detail {
 
 // Blocks of at least this size are mappings.
 constexpr std::size_t kMappedBlock = std::size_t(256) << 10;
+// Every block starts with its mapping's size (0: from malloc) in this many bytes; the rest
+// keeps the alignment that malloc gives. A block of n bytes takes n + kBlockHeader.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
 
 // Uninitialised memory for `size` bytes, aligned for any scalar; throws std::bad_alloc.
 void* allocateBlock(std::size_t size);

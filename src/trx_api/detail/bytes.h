@@ -80,8 +80,10 @@ private:
 
 // Chunk size of the pool under a payload's JSON value: the long strings of a large object
 // share chunks of a few megabytes (blocks of their own, kept for reuse) instead of each
-// taking a chunk of its size.
-constexpr std::size_t kPayloadChunk = std::size_t(4) << 20;
+// taking a chunk of its size. Each chunk carries the pool's header and the block's; leaving
+// room for both keeps a chunk within two huge pages instead of spilling into a third.
+constexpr std::size_t kPayloadChunk = (std::size_t(4) << 20) - 64;
+static_assert(kBlockHeader + 3 * sizeof(std::size_t) <= 64, "a pool chunk's headers fit");
 
 // The whole content of a payload segment. A segment larger than any payload may be
 // (Compressor::kMaxExpandedSize) is refused before anything is allocated: a peer's sparse
