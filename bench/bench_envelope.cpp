@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include <libdeflate.h>
 #include <malloc.h>
+#include <time.h>
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
@@ -179,160 +181,192 @@ Inputs& inputs(std::size_t n) {
 
 // ---- benchmarks ----------------------------------------------------------------------
 
-using Body = void (*)(benchmark::State&, Inputs&);
-
-void sendEnvelope(benchmark::State& state, Inputs& in) {
-    ExchangeObjectWrapper wrapper;
-    wrapper.set(in.block);
-    for (auto _ : state) {
-        std::wostringstream os;
-        wrapper.writeObject(os);
-        state.PauseTiming();
-        mp::SharedBuffer<char>::remove(segmentOf(os.str()));
-        state.ResumeTiming();
+// Pauses the benchmark's clock around the parts of a call that are not measured; a timer
+// without a benchmark (the warm-up call) does nothing.
+class Timer {
+public:
+    explicit Timer(benchmark::State* state = nullptr) : m_state(state) {}
+    void pause() {
+        if (m_state) m_state->PauseTiming();
     }
+    void resume() {
+        if (m_state) m_state->ResumeTiming();
+    }
+
+private:
+    benchmark::State* m_state;
+};
+
+// One call of what a benchmark measures, with what it holds between calls.
+using Call = std::function<void(Timer&)>;
+using MakeCall = Call (*)(Inputs&);
+
+// A segment that is removed when the last call holding it is gone.
+struct OwnedSegment {
+    std::wstring name;
+    explicit OwnedSegment(const char* what) : name(wide(segmentName(what))) {}
+    OwnedSegment(const OwnedSegment&) = delete;
+    OwnedSegment& operator=(const OwnedSegment&) = delete;
+    ~OwnedSegment() { mp::SharedBuffer<char>::remove(name); }
+};
+
+Call sendEnvelope(Inputs& in) {
+    auto wrapper = std::make_shared<ExchangeObjectWrapper>();
+    wrapper->set(in.block);
+    return [wrapper](Timer& timer) {
+        std::wostringstream os;
+        wrapper->writeObject(os);
+        timer.pause();
+        mp::SharedBuffer<char>::remove(segmentOf(os.str()));
+        timer.resume();
+    };
 }
 
-void sendRecordToJson(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call sendRecordToJson(Inputs& in) {
+    return [&in](Timer&) {
         JsonDocument doc;
         in.block->writeObject(doc, doc.GetAllocator());
         benchmark::DoNotOptimize(doc);
-    }
+    };
 }
 
-void sendBinaryJson(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call sendBinaryJson(Inputs& in) {
+    return [&in](Timer&) {
         std::string bytes;
         JsonBinaryIO::write(bytes, in.doc);
         benchmark::DoNotOptimize(bytes.data());
-    }
+    };
 }
 
-void sendCompress(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call sendCompress(Inputs& in) {
+    return [&in](Timer&) {
         std::string packed;
         Compressor::compress(packed, in.binary.data(), in.binary.size(), -1);
         benchmark::DoNotOptimize(packed.data());
-    }
+    };
 }
 
-void sendSegmentWrite(benchmark::State& state, Inputs& in) {
+Call sendSegmentWrite(Inputs& in) {
     const std::wstring name = wide(segmentName("send"));
-    for (auto _ : state) {
+    return [&in, name](Timer&) {
         mp::SharedBuffer<char> buffer(name, true);  // created, filled and removed each time
         buffer.write(in.packed.data(), in.packed.size());
-    }
+    };
 }
 
-void receiveEnvelope(benchmark::State& state, Inputs& in) {
-    const std::wstring name = wide(segmentName("receive"));
-    const std::wstring envelope = envelopeFor(name);
-    for (auto _ : state) {
-        state.PauseTiming();
-        mp::SharedBuffer<char>(name, false).write(in.packed.data(), in.packed.size());
-        std::wistringstream is(envelope);
+Call receiveEnvelope(Inputs& in) {
+    auto segment = std::make_shared<OwnedSegment>("receive");
+    return [&in, segment](Timer& timer) {
+        timer.pause();
+        mp::SharedBuffer<char>(segment->name, false).write(in.packed.data(), in.packed.size());
+        std::wistringstream is(envelopeFor(segment->name));
         ExchangeObjectWrapper wrapper;
-        state.ResumeTiming();
+        timer.resume();
         wrapper.readObject(is);
-        state.PauseTiming();
-        if (!wrapper.get() || !wrapper.get()->isLoaded()) state.SkipWithError("not loaded");
+        timer.pause();
+        if (!wrapper.get() || !wrapper.get()->isLoaded()) std::abort();
         wrapper = ExchangeObjectWrapper();  // freeing the record is not part of reading it
-        state.ResumeTiming();
-    }
-    mp::SharedBuffer<char>::remove(name);
+        timer.resume();
+    };
 }
 
-void receiveSegmentRead(benchmark::State& state, Inputs& in) {
-    const std::wstring name = wide(segmentName("read"));
-    mp::SharedBuffer<char>(name, false).write(in.packed.data(), in.packed.size());
-    for (auto _ : state) {
-        mp::SharedBuffer<char> buffer(name, false);
+Call receiveSegmentRead(Inputs& in) {
+    auto segment = std::make_shared<OwnedSegment>("read");
+    mp::SharedBuffer<char>(segment->name, false).write(in.packed.data(), in.packed.size());
+    return [segment](Timer&) {
+        mp::SharedBuffer<char> buffer(segment->name, false);
         std::vector<char> bytes;
         buffer.read(bytes);
         benchmark::DoNotOptimize(bytes.data());
-    }
-    mp::SharedBuffer<char>::remove(name);
+    };
 }
 
-void receiveInflate(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call receiveInflate(Inputs& in) {
+    return [&in](Timer&) {
         std::vector<char> bytes;
         Compressor::decompress(bytes, in.packed.data(), in.packed.size());
         benchmark::DoNotOptimize(bytes.data());
-    }
+    };
 }
 
-void receiveBinaryJson(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call receiveBinaryJson(Inputs& in) {
+    return [&in](Timer&) {
         JsonDocument doc;
         JsonBinaryIO::read(in.binary.data(), in.binary.size(), doc, doc.GetAllocator());
         benchmark::DoNotOptimize(doc);
-    }
+    };
 }
 
-void receiveRecord(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call receiveRecord(Inputs& in) {
+    return [&in](Timer& timer) {
         auto block = std::make_unique<ExcBlockVisualization>();
         block->readObject(in.doc);
-        state.PauseTiming();
+        timer.pause();
         block.reset();
-        state.ResumeTiming();
-    }
+        timer.resume();
+    };
 }
 
-void anchorMemcpy(benchmark::State& state, Inputs& in) {
-    std::string copy(in.binary.size(), '\0');
-    for (auto _ : state) {
-        std::memcpy(&copy[0], in.binary.data(), in.binary.size());
+Call anchorMemcpy(Inputs& in) {
+    auto copy = std::make_shared<std::string>(in.binary.size(), '\0');
+    return [&in, copy](Timer&) {
+        std::memcpy(&(*copy)[0], in.binary.data(), in.binary.size());
         benchmark::ClobberMemory();
-    }
+    };
 }
 
-void anchorLibdeflate(benchmark::State& state, Inputs& in) {
-    libdeflate_compressor* c = libdeflate_alloc_compressor(6);
-    std::string out(libdeflate_gzip_compress_bound(c, in.binary.size()), '\0');
-    for (auto _ : state)
-        benchmark::DoNotOptimize(libdeflate_gzip_compress(c, in.binary.data(), in.binary.size(), &out[0], out.size()));
-    libdeflate_free_compressor(c);
+Call anchorLibdeflate(Inputs& in) {
+    std::shared_ptr<libdeflate_compressor> c(libdeflate_alloc_compressor(6), libdeflate_free_compressor);
+    auto out = std::make_shared<std::string>(libdeflate_gzip_compress_bound(c.get(), in.binary.size()), '\0');
+    return [&in, c, out](Timer&) {
+        benchmark::DoNotOptimize(
+            libdeflate_gzip_compress(c.get(), in.binary.data(), in.binary.size(), &(*out)[0], out->size()));
+    };
 }
 
-void anchorZlib(benchmark::State& state, Inputs& in) {
-    std::string out;
-    for (auto _ : state) benchmark::DoNotOptimize(zlibGzip(out, in.binary, 6));
+Call anchorZlib(Inputs& in) {
+    auto out = std::make_shared<std::string>();
+    return [&in, out](Timer&) { benchmark::DoNotOptimize(zlibGzip(*out, in.binary, 6)); };
 }
 
-void anchorInflate(benchmark::State& state, Inputs& in) {
-    std::string out(in.binary.size(), '\0');
-    for (auto _ : state) benchmark::DoNotOptimize(zlibInflate(&out[0], out.size(), in.packed));
+// zlib inflate of `packed` (a member of Inputs) into a buffer of the binary JSON's size.
+template <std::string Inputs::*packed>
+Call anchorInflate(Inputs& in) {
+    auto out = std::make_shared<std::string>(in.binary.size(), '\0');
+    return [&in, out](Timer&) { benchmark::DoNotOptimize(zlibInflate(&(*out)[0], out->size(), in.*packed)); };
 }
 
-void anchorInflateZlib(benchmark::State& state, Inputs& in) {
-    std::string out(in.binary.size(), '\0');
-    for (auto _ : state) benchmark::DoNotOptimize(zlibInflate(&out[0], out.size(), in.zpacked));
-}
-
-void anchorTextWrite(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call anchorTextWrite(Inputs& in) {
+    return [&in](Timer&) {
         std::string text;
         writeText(text, in.faces);
         benchmark::DoNotOptimize(text.data());
-    }
+    };
 }
 
-void anchorTextParse(benchmark::State& state, Inputs& in) {
-    for (auto _ : state) {
+Call anchorTextParse(Inputs& in) {
+    return [&in](Timer& timer) {
         auto faces = parseText(in.text);
-        state.PauseTiming();
+        timer.pause();
         faces.clear();
-        state.ResumeTiming();
-    }
+        timer.resume();
+    };
+}
+
+// Every benchmark times calls after one untimed call, so that each row shows the steady state
+// of a process that does this over and over (its large blocks reused, not faulted in anew);
+// the cost of the first call in a fresh process is measured apart (coldCall).
+void runCalls(benchmark::State& state, const Call& call) {
+    Timer warmUp;
+    call(warmUp);
+    Timer timer(&state);
+    for (auto _ : state) call(timer);
 }
 
 struct Entry {
     const char* name;
     const char* label;
-    Body body;
+    MakeCall make;
 };
 
 const Entry kEntries[] = {
@@ -349,8 +383,8 @@ const Entry kEntries[] = {
     {"anchor.memcpy", "anchor: memcpy of binary JSON", anchorMemcpy},
     {"anchor.libdeflate6", "anchor: libdeflate gzip level 6", anchorLibdeflate},
     {"anchor.zlib6", "anchor: zlib gzip level 6 (wbits 31)", anchorZlib},
-    {"anchor.inflate", "anchor: zlib inflate (our gzip)", anchorInflate},
-    {"anchor.inflate_zlib", "anchor: zlib inflate (zlib's gzip)", anchorInflateZlib},
+    {"anchor.inflate", "anchor: zlib inflate (our gzip)", anchorInflate<&Inputs::packed>},
+    {"anchor.inflate_zlib", "anchor: zlib inflate (zlib's gzip)", anchorInflate<&Inputs::zpacked>},
     {"anchor.text_write", "anchor: text JSON write (RapidJSON)", anchorTextWrite},
     {"anchor.text_parse", "anchor: text JSON parse (RapidJSON)", anchorTextParse},
 };
@@ -387,7 +421,14 @@ std::string selfPath() {
     return self;
 }
 
-// Prints "before_kib peak_kib binary_json_bytes".
+// CPU milliseconds this thread has run.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Prints "before_kib peak_kib binary_json_bytes cpu_ms" for the first call in this process.
 int peakMain(const std::string& mode, std::size_t n) {
     if (mode == "prepare") {  // the sender for a receive measurement: prints the envelope
         auto block = bench::makeBlockVisualization(n);
@@ -405,14 +446,16 @@ int peakMain(const std::string& mode, std::size_t n) {
         wrapper.set(block);
         std::wostringstream os;
         const long before = resetPeak();
+        const double start = threadCpuMs();
         wrapper.writeObject(os);
+        const double ms = threadCpuMs() - start;
         const long peak = statusKiB("VmHWM");
         mp::SharedBuffer<char>::remove(segmentOf(os.str()));
         JsonDocument doc;
         block->writeObject(doc, doc.GetAllocator());
         std::string bytes;
         JsonBinaryIO::write(bytes, doc);
-        std::cout << before << ' ' << peak << ' ' << bytes.size() << std::endl;
+        std::cout << before << ' ' << peak << ' ' << bytes.size() << ' ' << ms << std::endl;
         return 0;
     }
     if (mode == "receive") {
@@ -425,14 +468,16 @@ int peakMain(const std::string& mode, std::size_t n) {
         std::wistringstream is(wide(envelope));
         ExchangeObjectWrapper wrapper;
         const long before = resetPeak();
+        const double start = threadCpuMs();
         wrapper.readObject(is);
+        const double ms = threadCpuMs() - start;
         const long peak = statusKiB("VmHWM");
         if (!wrapper.get() || !wrapper.get()->isLoaded()) return 1;
         JsonDocument doc;
         wrapper.get()->writeObject(doc, doc.GetAllocator());
         std::string bytes;
         JsonBinaryIO::write(bytes, doc);
-        std::cout << before << ' ' << peak << ' ' << bytes.size() << std::endl;
+        std::cout << before << ' ' << peak << ' ' << bytes.size() << ' ' << ms << std::endl;
         return 0;
     }
     return 2;
@@ -442,6 +487,7 @@ struct Peak {
     bool ok = false;
     double added = 0;   // bytes
     double binary = 0;  // bytes
+    double ms = 0;      // CPU time of the call
 };
 
 Peak measurePeak(const char* mode, std::size_t n) {
@@ -451,8 +497,8 @@ Peak measurePeak(const char* mode, std::size_t n) {
     if (p == nullptr) return result;
     long before = 0, peak = 0;
     unsigned long long binary = 0;
-    const int got = std::fscanf(p, "%ld %ld %llu", &before, &peak, &binary);
-    result.ok = pclose(p) == 0 && got == 3 && before > 0 && peak > 0;
+    const int got = std::fscanf(p, "%ld %ld %llu %lf", &before, &peak, &binary, &result.ms);
+    result.ok = pclose(p) == 0 && got == 4 && before > 0 && peak > 0;
     result.added = 1024.0 * static_cast<double>(peak - before);
     result.binary = static_cast<double>(binary);
     return result;
@@ -503,7 +549,8 @@ Stat stat(std::vector<double> v) {
 
 void printTable(const Collector& c, const std::vector<std::size_t>& sizes, bool peaks) {
     std::printf("\n==== trx_api bulk path: block visualization through the envelope ====\n");
-    std::printf("times: CPU ms per call, median of the repetitions [min..max]; MB/s of binary JSON\n");
+    std::printf("times: CPU ms per call after one untimed call, median of the repetitions [min..max];\n"
+                "MB/s of binary JSON\n");
     for (const std::size_t n : sizes) {
         Inputs& in = inputs(n);
         const double mb = static_cast<double>(in.binary.size()) / 1e6;
@@ -557,9 +604,10 @@ void printTable(const Collector& c, const std::vector<std::size_t>& sizes, bool 
             const double s = send.ok ? send.added / send.binary : 0;
             const double r = receive.ok ? receive.added / receive.binary : 0;
             line("3. peak RSS added by a send / binary JSON size", s, "<= 4", s <= 4, send.ok);
-            if (send.ok) std::printf("     (%.1f MB added)\n", send.added / 1e6);
+            if (send.ok) std::printf("     (%.1f MB added; this first send took %.2f ms)\n", send.added / 1e6, send.ms);
             line("   peak RSS added by a receive / binary JSON size", r, "<= 4", r <= 4, receive.ok);
-            if (receive.ok) std::printf("     (%.1f MB added)\n", receive.added / 1e6);
+            if (receive.ok)
+                std::printf("     (%.1f MB added; this first receive took %.2f ms)\n", receive.added / 1e6, receive.ms);
         }
         const double text = ms("anchor.text_write") + ms("anchor.text_parse");
         line("4. text JSON round trip / round trip", roundTrip > 0 ? text / roundTrip : 0, "", true,
@@ -595,10 +643,10 @@ int main(int argc, char** argv) {
 
     for (const Entry& e : kEntries) {
         for (const std::size_t n : sizes) {
-            const Body body = e.body;
-            benchmark::RegisterBenchmark(e.name, [body, n](benchmark::State& state) {
+            const MakeCall make = e.make;
+            benchmark::RegisterBenchmark(e.name, [make, n](benchmark::State& state) {
                 Inputs& in = inputs(n);
-                body(state, in);
+                runCalls(state, make(in));
                 state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                                         static_cast<std::int64_t>(in.binary.size()));
             })->Arg(static_cast<std::int64_t>(n))->Unit(benchmark::kMillisecond);
