@@ -123,6 +123,18 @@ TEST(JsonBinaryIO, StringsTravelAsUtf16) {
     std::istringstream is(os.str());
     JsonBinaryIO::read(is, back, back.GetAllocator());
     EXPECT_EQ(std::wstring(back.GetString(), back.GetStringLength()), longText);
+
+    // Blocks of plain characters between blocks with pairs at their edges, in both directions.
+    std::wstring mixed(30000, L'q');
+    mixed[8192] = L'\U0001F600';
+    mixed[24575] = L'\U00010348';
+    mixed.back() = wchar_t(0xD83D);  // a lone high surrogate last
+    doc.SetString(mixed.c_str(), static_cast<rapidjson::SizeType>(mixed.size()), doc.GetAllocator());
+    const std::string wire = binary(doc);
+    ASSERT_EQ(wire.size(), 1 + 8 + 2 * (mixed.size() + 2));
+    EXPECT_EQ(wire.substr(9 + 2 * 8191, 8), Bytes().u16('q').u16(0xD83D).u16(0xDE00).u16('q').s);
+    JsonBinaryIO::read(wire.data(), wire.size(), back, back.GetAllocator());
+    EXPECT_EQ(std::wstring(back.GetString(), back.GetStringLength()), mixed);
 }
 
 TEST(JsonBinaryIO, RoundTripKeepsValuesAndNumberKinds) {

@@ -184,21 +184,41 @@ private:
             const std::size_t m = std::min(kPiece, n - i);
             char* const start = m_out.space(4 * m);
             char* p = start;
-            for (std::size_t k = 0; k < m; ++k) {
-                auto c = static_cast<std::uint32_t>(s[i + k]);
-                if (!kWideIsUtf16 && c > 0xFFFF) {
-                    if (c <= 0x10FFFF) {
-                        c -= 0x10000;
-                        put16(p, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
-                        c = 0xDC00 + (c & 0x3FF);
-                    } else {
-                        c = 0xFFFD;
-                    }
-                }
-                put16(p, static_cast<std::uint16_t>(c));
+            if (kWideIsUtf16 || allInPlaneZero(s + i, m)) {  // the common case, vectorized
+                narrow(s + i, m, p);
+                p += 2 * m;
+            } else {
+                for (std::size_t k = 0; k < m; ++k) putCharacter(p, static_cast<std::uint32_t>(s[i + k]));
             }
             m_out.advance(static_cast<std::size_t>(p - start));
             i += m;
+        }
+    }
+    // One character as one code unit or a surrogate pair; beyond U+10FFFF, U+FFFD.
+    static void putCharacter(char*& p, std::uint32_t c) {
+        if (c > 0xFFFF) {
+            if (c <= 0x10FFFF) {
+                c -= 0x10000;
+                put16(p, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
+                c = 0xDC00 + (c & 0x3FF);
+            } else {
+                c = 0xFFFD;
+            }
+        }
+        put16(p, static_cast<std::uint16_t>(c));
+    }
+    static bool allInPlaneZero(const wchar_t* s, std::size_t m) {
+        std::uint32_t high = 0;
+        for (std::size_t k = 0; k < m; ++k) high |= static_cast<std::uint32_t>(s[k]) >> 16;
+        return high == 0;
+    }
+    // Little-endian code units of characters that each take one.
+    static void narrow(const wchar_t* s, std::size_t m, char* out) {
+        auto* p = reinterpret_cast<unsigned char*>(out);
+        for (std::size_t k = 0; k < m; ++k) {
+            const auto c = static_cast<std::uint32_t>(s[k]);
+            p[2 * k] = static_cast<unsigned char>(c);
+            p[2 * k + 1] = static_cast<unsigned char>(c >> 8);
         }
     }
     static void put16(char*& p, std::uint16_t u) {
@@ -362,6 +382,9 @@ private:
             if constexpr (kWideIsUtf16) {
                 std::memcpy(text() + len, p, 2 * k);
                 len += k;
+            } else if (high == 0 && !hasSurrogate(p, k)) {
+                widen(p, k, text() + len);  // the common case, in a loop the compiler vectorizes
+                len += k;
             } else {
                 for (std::size_t i = 0; i < k; ++i) {
                     std::uint16_t u;
@@ -385,6 +408,16 @@ private:
         reserveText(len + 1);  // never empty: the copy below always has a source
         const auto length = static_cast<rapidjson::SizeType>(len);
         key ? h.Key(text(), length, true) : h.String(text(), length, true);
+    }
+
+    static bool hasSurrogate(const unsigned char* p, std::size_t k) {
+        unsigned found = 0;
+        for (std::size_t i = 0; i < k; ++i) found |= (p[2 * i + 1] & 0xF8u) == 0xD8u;
+        return found != 0;
+    }
+    static void widen(const unsigned char* p, std::size_t k, wchar_t* out) {
+        for (std::size_t i = 0; i < k; ++i)
+            out[i] = static_cast<wchar_t>(p[2 * i] | static_cast<unsigned>(p[2 * i + 1]) << 8);
     }
 
     // Room for n characters, keeping those there; not cleared, every character kept is
