@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "mechanical_samples.h"
+#include "pmi_samples.h"
 #include "trx_api/trx_api_exchange_mechanical.h"
 
 using namespace trx;
@@ -15,108 +16,9 @@ namespace {
 
 using trx::test::faceEntity;
 
-std::shared_ptr<ExcPMILeader> leader(double x0, double y0, double x1, double y1) {
-    auto l = std::make_shared<ExcPMILeader>();
-    l->addPoint(ExcVector2d(x0, y0));
-    l->addPoint(ExcVector2d(x1, y1));
-    return l;
-}
-
-// One annotation of every kind in a view, a capture with camera and clipping plane, and an
-// empty view and capture beside them.
 std::shared_ptr<ExcPMIData> samplePMI() {
-    auto note = std::make_shared<ExcPMINote>();
-    note->setId(L"note-1");
-    note->setName(L"General note");
-    note->setPosition(ExcVector2d(10.5, 20.25));
-    note->addLinkedElement(faceEntity(3));
-    note->addLeaders({leader(0, 0, 5, 5), leader(1, 1, 2, 3)});
-    for (const wchar_t* label : {L"ALL FILLETS R2", L"\u00b1 0.1"}) {
-        auto t = std::make_shared<ExcPMINote::Text>();
-        t->setLabel(label);
-        t->setFontName(L"Arial");
-        t->setHeight(3.5);
-        t->setRGBA(0.25, 0.5, 0.75, 0.875);
-        note->addText(t);
-    }
-
-    auto datum = std::make_shared<ExcPMIDatum>();
-    datum->setId(L"datum-A");
-    datum->setLabel(L"A");
-    datum->addTargetId(L"target-A1");
-    auto target = std::make_shared<ExcPMIDatumTarget>();
-    target->setId(L"target-A1");
-    target->setTargetType(ExcPMIDatumTarget::EType::area_rectangular);
-    target->setZonePoint2(ExcVector3d(10, 5, 0));
-
-    auto frame = std::make_shared<ExcPMIGDT::Frame>();
-    frame->setLabel(L"A");
-    ExcPMIGDT::DatumRef ref;
-    ref.setLabel(L"A");
-    ref.addModifiedDatum(
-        ExcPMIGDT::ModifiedDatum(L"datum-A", ExcPMIGDT::EToleranceModifier::free_state_free));
-    frame->addDatumRef(std::move(ref));
-    auto lowerFrame = std::make_shared<ExcPMIGDT::Frame>(*frame);
-    lowerFrame->setLabel(L"A (lower)");
-    auto gdt = std::make_shared<ExcPMIGDT>();
-    gdt->setId(L"gdt-1");
-    gdt->setToleranceType(ExcPMIGDT::EToleranceType::Location_position_of_a_surface);
-    gdt->setToleranceValue(0.2);
-    gdt->setReferenceFrame(frame);
-    gdt->setComposite(true);
-    gdt->setCompositeToleranceValue(0.05);
-    gdt->setCompositeReferenceFrame(lowerFrame);
-
-    auto dim = std::make_shared<ExcPMIDimension>();
-    dim->setId(L"dim-1");
-    dim->setMainType(ExcPMIDimension::EMainType::tolerance);
-    dim->setValue(12.0);
-    dim->setNumericalToleranceLower(-0.1);
-    dim->setNumericalToleranceUpper(0.2);
-    dim->setAlphanumericalToleranceUpper(L"H7");
-    dim->setFakeNumericalValue(12.5);
-    dim->setHasFakeNumericalValue(true);
-    dim->setFakeAlphanumericalValue(L"approx. 12");
-    dim->setHasFakeAlphanumericalValue(true);
-    dim->addLinkedElements({faceEntity(5), faceEntity(6)});
-
-    auto rough = std::make_shared<ExcPMIRoughness>();
-    rough->setId(L"rough-1");
-    rough->setFields({L"Ra 0.8", L"", L"milled"});
-
-    auto view = std::make_shared<ExcPMIAnnotationView>();
-    view->setId(L"view-1");
-    view->setOrigin(ExcVector3d(0, 0, 5));
-    view->addNote(note);
-    view->addDatum(datum);
-    view->addDatumTarget(target);
-    view->addGdt(gdt);
-    view->addDimension(dim);
-    view->addRoughness(rough);
-
-    auto camera = std::make_shared<ExcCamera>();
-    camera->setType(ExcCamera::EType::orthographic);
-    camera->setEye(ExcVector3d(0, 0, 100));
-    auto plane = std::make_shared<ExcClippingPlane>();
-    plane->setHasPlane(true);
-    plane->setOrigin(ExcVector3d(0, 0, 1));
-    auto capture = std::make_shared<ExcPMICapture>();
-    capture->setId(L"capture-1");
-    capture->setCamera(camera);
-    capture->setClippingPlane(plane);
-    capture->addAnnotationId(L"note-1");
-    capture->addBody(faceEntity(8));
-
-    auto set = std::make_shared<ExcPMIAnnotationSet>();
-    set->setBlockId(7);
-    set->setStandart(L"ASME");
-    set->addView(view);
-    set->addView(std::make_shared<ExcPMIAnnotationView>());
-    set->addCapture(capture);
-    set->addCapture(std::make_shared<ExcPMICapture>());
-    set->addConstructedGeometry(faceEntity(9));
     auto pmi = std::make_shared<ExcPMIData>();
-    pmi->addAnnotationSet(set);
+    pmi->addAnnotationSet(trx::test::samplePMISet());
     return pmi;
 }
 
