@@ -25,8 +25,8 @@ for arg in "$@"; do
     esac
 done
 
-# Each benchmark runs its repetitions back to back: the steady state of a process that does
-# one thing over and over. Interleaving them (--benchmark_enable_random_interleaving=true)
-# measures each row in a process that touches the other rows' hundreds of megabytes in
-# between, which on a virtual machine costs the large rows a quarter more.
-exec "$build/bench/trx_bench" --benchmark_repetitions="$repetitions" "${args[@]}"
+# Repetitions run in random order, so that a slow spell of the machine (on a shared virtual
+# machine they last from seconds to minutes, and slow everything by up to a half) falls on all
+# rows alike instead of on one of them; each repetition makes its own untimed call first.
+exec "$build/bench/trx_bench" --benchmark_repetitions="$repetitions" \
+     --benchmark_enable_random_interleaving=true "${args[@]}"
