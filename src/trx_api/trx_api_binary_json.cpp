@@ -212,13 +212,11 @@ private:
         for (std::size_t k = 0; k < m; ++k) high |= static_cast<std::uint32_t>(s[k]) >> 16;
         return high == 0;
     }
-    // Little-endian code units of characters that each take one.
+    // The code units of characters that each take one.
     static void narrow(const wchar_t* s, std::size_t m, char* out) {
-        auto* p = reinterpret_cast<unsigned char*>(out);
         for (std::size_t k = 0; k < m; ++k) {
-            const auto c = static_cast<std::uint32_t>(s[k]);
-            p[2 * k] = static_cast<unsigned char>(c);
-            p[2 * k + 1] = static_cast<unsigned char>(c >> 8);
+            const auto u = static_cast<std::uint16_t>(s[k]);
+            std::memcpy(out + 2 * k, &u, 2);
         }
     }
     static void put16(char*& p, std::uint16_t u) {
@@ -412,12 +410,19 @@ private:
 
     static bool hasSurrogate(const unsigned char* p, std::size_t k) {
         unsigned found = 0;
-        for (std::size_t i = 0; i < k; ++i) found |= (p[2 * i + 1] & 0xF8u) == 0xD8u;
+        for (std::size_t i = 0; i < k; ++i) {
+            std::uint16_t u;
+            std::memcpy(&u, p + 2 * i, 2);
+            found |= (u & 0xF800u) == 0xD800u;
+        }
         return found != 0;
     }
     static void widen(const unsigned char* p, std::size_t k, wchar_t* out) {
-        for (std::size_t i = 0; i < k; ++i)
-            out[i] = static_cast<wchar_t>(p[2 * i] | static_cast<unsigned>(p[2 * i + 1]) << 8);
+        for (std::size_t i = 0; i < k; ++i) {
+            std::uint16_t u;
+            std::memcpy(&u, p + 2 * i, 2);
+            out[i] = static_cast<wchar_t>(u);
+        }
     }
 
     // Room for n characters, keeping those there; not cleared, every character kept is
