@@ -385,8 +385,7 @@ private:
                 len += k;
             } else {
                 for (std::size_t i = 0; i < k; ++i) {
-                    std::uint16_t u;
-                    std::memcpy(&u, p + 2 * i, 2);
+                    const std::uint16_t u = unitAt(p, i);
                     if (high != 0) {
                         if (u >= 0xDC00 && u <= 0xDFFF) {
                             text()[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
@@ -408,21 +407,19 @@ private:
         key ? h.Key(text(), length, true) : h.String(text(), length, true);
     }
 
+    // The i-th code unit at p.
+    static std::uint16_t unitAt(const unsigned char* p, std::size_t i) {
+        std::uint16_t u;
+        std::memcpy(&u, p + 2 * i, 2);
+        return u;
+    }
     static bool hasSurrogate(const unsigned char* p, std::size_t k) {
         unsigned found = 0;
-        for (std::size_t i = 0; i < k; ++i) {
-            std::uint16_t u;
-            std::memcpy(&u, p + 2 * i, 2);
-            found |= (u & 0xF800u) == 0xD800u;
-        }
+        for (std::size_t i = 0; i < k; ++i) found |= (unitAt(p, i) & 0xF800u) == 0xD800u;
         return found != 0;
     }
     static void widen(const unsigned char* p, std::size_t k, wchar_t* out) {
-        for (std::size_t i = 0; i < k; ++i) {
-            std::uint16_t u;
-            std::memcpy(&u, p + 2 * i, 2);
-            out[i] = static_cast<wchar_t>(u);
-        }
+        for (std::size_t i = 0; i < k; ++i) out[i] = static_cast<wchar_t>(unitAt(p, i));
     }
 
     // Room for n characters, keeping those there; not cleared, every character kept is
