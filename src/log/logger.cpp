@@ -7,8 +7,19 @@
 
 namespace vx_bridge {
 
-int LoggerHolder::s_level = 0;
-ILogger* LoggerHolder::s_logger = nullptr;
+std::atomic<int> LoggerHolder::s_level{0};
+std::atomic<ILogger*> LoggerHolder::s_raw{nullptr};
+
+namespace {
+// Read and swapped only atomically. Never destroyed: a record written from a static
+// destructor at exit still finds its logger.
+std::shared_ptr<ILogger>& currentLogger() {
+    static auto* const logger = new std::shared_ptr<ILogger>();
+    return *logger;
+}
+}  // namespace
+
+std::shared_ptr<ILogger> LoggerHolder::current() { return std::atomic_load(&currentLogger()); }
 
 const char* levelPrefix(int level) {
     static const char* const prefixes[] = {"[FATAL]   ", "[ERROR]   ", "[WARNING] ",
@@ -52,19 +63,21 @@ std::ostream& MTLogger::begin(int level) {
 
 void LoggerHolder::initLogger(int level, const std::string& path) {
     if (level <= 0) return;
-    s_level = level;
-    auto* fresh = new Logger(path);
-    delete s_logger;
-    s_logger = nullptr;
-    if (!fresh->isOpen()) {
-        delete fresh;
-        return;
+    // One switch at a time, so that the pointer and the owner always name the same logger.
+    static std::mutex switching;
+    const std::lock_guard<std::mutex> lock(switching);
+    s_level.store(level, std::memory_order_relaxed);
+    auto fresh = std::make_shared<Logger>(path);
+    if (!fresh->isOpen()) fresh.reset();  // logging goes off; the level stays
+    if (fresh) {
+        fresh->begin(kInfo) << std::string(102, '=');
+        fresh->endLine();
+        fresh->begin(kInfo) << "Logger initialized with level " << level;
+        fresh->endLine();
     }
-    s_logger = fresh;
-    fresh->begin(kInfo) << std::string(102, '=');
-    fresh->endLine();
-    fresh->begin(kInfo) << "Logger initialized with level " << level;
-    fresh->endLine();
+    // Records being written hold the previous logger: it closes its file after the last.
+    s_raw.store(fresh.get(), std::memory_order_release);
+    std::atomic_store(&currentLogger(), std::shared_ptr<ILogger>(std::move(fresh)));
 }
 
 }  // namespace vx_bridge

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -53,18 +55,25 @@ private:
 };
 
 // The process-wide level and logger; off until initLogger.
+//
+// initLogger may run while other threads log: the logger it replaces lives on until the last
+// record that holds it (through current()) is written, so no record writes through a freed
+// logger. The raw pointer of logger() carries no such guarantee past the next initLogger.
 class TRX_API LoggerHolder {
 public:
     static void initLogger(int level, const std::string& path);
     // The level test comes first: a disabled record costs one comparison.
     static bool levelEnabled(int level) {
-        return level <= s_level && s_logger != nullptr && s_logger->isOpen();
+        return level <= s_level.load(std::memory_order_relaxed) &&
+               s_raw.load(std::memory_order_acquire) != nullptr;
     }
-    static ILogger* logger() { return s_logger; }
+    static ILogger* logger() { return s_raw.load(std::memory_order_acquire); }
+    // The current logger (null when logging is off), kept alive while the caller holds it.
+    static std::shared_ptr<ILogger> current();
 
 private:
-    static int s_level;
-    static ILogger* s_logger;
+    static std::atomic<int> s_level;
+    static std::atomic<ILogger*> s_raw;  // the current logger's pointer, for the tests above
 };
 
 // The ten-character prefix of a record of this level.

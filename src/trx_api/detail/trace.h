@@ -13,7 +13,10 @@ namespace trx::detail {
 template <class F>
 void logWith(int level, F&& writeText) {
     if (!vx_bridge::LoggerHolder::levelEnabled(level)) return;
-    vx_bridge::MTLogger record(*vx_bridge::LoggerHolder::logger());
+    // Held for the whole record: a logger replaced meanwhile outlives this record.
+    const std::shared_ptr<vx_bridge::ILogger> logger = vx_bridge::LoggerHolder::current();
+    if (!logger) return;
+    vx_bridge::MTLogger record(*logger);
     writeText(record.begin(level));
 }
 
