@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "trx_api/json/json_object.h"
 #include "trx_api/trx_api_binary_json.h"
+
+#include <sys/resource.h>
 
 using namespace trx;
 
@@ -234,3 +239,33 @@ TEST(JsonBinaryIO, NestingIsLimitedBothWays) {
     for (int i = 0; i < 1000000; ++i) million += Bytes().u8(4).u64(0xFFFF).s;
     EXPECT_EQ(errorOf<std::invalid_argument>(million), "JsonBinaryIO: Nesting too deep");
 }
+
+// A document whose parse stack cannot grow is an exception, not a write through the null
+// that a failed realloc gives. The address space is capped in a child process; the
+// sanitizers reserve more of it than any cap allows.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+namespace {
+[[noreturn]] void readUnderAddressSpaceCap(const std::string& bytes) {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    const rlim_t cap = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(384) << 20);
+    rlimit limit;
+    limit.rlim_cur = limit.rlim_max = cap;
+    if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+    JsonDocument doc;
+    try {
+        JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+    } catch (const std::bad_alloc&) {
+        std::_Exit(0);
+    }
+    std::_Exit(1);
+}
+}  // namespace
+
+TEST(JsonBinaryIODeathTest, AllocationFailureIsAnException) {
+    const std::size_t count = std::size_t(48) << 20;  // 768 MB of stack slots
+    const std::string nulls = Bytes().u8(4).u64(count).s + std::string(count, '\0');
+    EXPECT_EXIT(readUnderAddressSpaceCap(nulls), ::testing::ExitedWithCode(0), "");
+}
+#endif

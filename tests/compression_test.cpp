@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "trx_api/trx_api_compression.h"
 
 using namespace trx;
@@ -108,6 +109,25 @@ TEST(Compressor, TruncatedOrCorruptInputIsAnErrorNeverPartialData) {
     EXPECT_EQ(runtimeError(badHeader), "unknown compression method");
     const std::vector<char> garbage(100, '\xff');
     EXPECT_NE(runtimeError(garbage), "no error");
+
+    // What follows the member would be dropped without a word: another member (the form
+    // of concatenated gzip files) is named as such, anything else counted.
+    std::vector<char> twoMembers = gz;
+    twoMembers.insert(twoMembers.end(), gz.begin(), gz.end());
+    EXPECT_EQ(runtimeError(twoMembers), "compressed data holds several gzip members; one is expected");
+    std::vector<char> trailing = gz;
+    trailing.insert(trailing.end(), {'\0', '\0', '\0'});
+    EXPECT_EQ(runtimeError(trailing), "compressed data is followed by 3 more bytes");
+}
+
+// Each routine's TRACE record names the routine entered, not the helper it calls.
+TEST(Compressor, TraceRecordNamesCompress) {
+    trx::test::LogCapture log(vx_bridge::kTrace);
+    std::vector<char> out;
+    Compressor::compress(out, "abc", 3);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("trx::Compressor::compress("), std::string::npos) << text;
+    EXPECT_EQ(text.find("gzip"), std::string::npos) << text;
 }
 
 TEST(Compressor, ExpansionIsBounded) {

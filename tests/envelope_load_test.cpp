@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <chrono>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -73,19 +75,20 @@ std::string loadFailure(Probe& probe) {
 // the pieces, with surrogate pairs cut between two of them, and the decoder's scratch grows
 // from a small block into large ones that move.
 TEST(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
-    // Astral characters only, 2 units each: the first string's units start 18 bytes in, so
-    // the piece that ends at the first megabyte ends between the halves of a pair.
+    // Astral characters only, 2 units each: the first string's units start 29 bytes in, so
+    // the piece that ends at the first megabyte ends inside a unit, after 524273 of them:
+    // between the halves of a pair.
     std::wstring astral;
     for (int i = 0; i < 2000000; ++i) astral += static_cast<wchar_t>(0x1F600 + i % 64);
     std::wstring mixed = L"x" + astral.substr(0, 1000001) + L"y";
     mixed += static_cast<wchar_t>(0xD800);  // a lone surrogate stays as it is
     mixed += L"z";
     JsonDocument sent;
-    sent.SetArray();
+    sent.SetObject();
     auto& a = sent.GetAllocator();
-    sent.PushBack(JsonValue(astral.data(), static_cast<rapidjson::SizeType>(astral.size()), a), a);
-    sent.PushBack(JsonValue(mixed.data(), static_cast<rapidjson::SizeType>(mixed.size()), a), a);
-    sent.PushBack(JsonValue(0.25), a);
+    sent.AddMember(L"a", JsonValue(astral.data(), static_cast<rapidjson::SizeType>(astral.size()), a), a);
+    sent.AddMember(L"m", JsonValue(mixed.data(), static_cast<rapidjson::SizeType>(mixed.size()), a), a);
+    sent.AddMember(L"d", JsonValue(0.25), a);
 
     for (const bool pack : {true, false}) {
         const std::string bytes = binaryOf(sent);
@@ -111,14 +114,91 @@ TEST(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
     const std::string whole = gzipped(binaryOf(doc));
     EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(whole.substr(0, whole.size() / 2))),
               "unexpected end of compressed data");
-    // Bytes after the value are ignored, as they always were; the stream is still checked.
-    const std::string padded = gzipped(binaryOf(doc) + "trailing");
-    const auto probe = probeWith(padded);
-    probe->load();
-    EXPECT_TRUE(probe->doc == doc);
-    std::string damaged = padded;
+    // Damage after the value is still found.
+    std::string damaged = gzipped(binaryOf(doc) + "trailing");
     damaged[damaged.size() - 8] ^= 0x55;
     EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(damaged)), "incorrect data check");
+    // A second member would have been dropped: the whole payload is the first one's value.
+    EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(whole + gzipped("\x03"))),
+              "compressed data holds several gzip members; one is expected");
+}
+
+// The root value takes the whole payload: bytes after it, or members left outside a root
+// whose count was cut short, would be lost while the load reports success. The rule for
+// containers inside the root is unchanged (their last item may reach past the count).
+TEST(EnvelopeLoad, RootValueTakesThePayloadExactly) {
+    JsonDocument doc;
+    doc.SetObject();
+    auto& a = doc.GetAllocator();
+    doc.AddMember(L"a", JsonValue(rapidjson::kArrayType).PushBack(1, a).PushBack(2, a), a);
+    doc.AddMember(L"blocks", 7, a);
+    const std::string bytes = binaryOf(doc);
+    std::string cutShort = bytes;  // the root's count ends after the first member
+    ASSERT_EQ(cutShort[1], 56);
+    cutShort[1] = 56 - 26;  // "blocks" and its int32 now follow the root
+    std::string innerOver = bytes;  // the array's count ends inside its last item
+    const std::size_t arrayCount = 1 + 8 + (1 + 8 + 2) + 1;
+    ASSERT_EQ(innerOver[arrayCount], 10);
+    innerOver[arrayCount] = 8;
+
+    for (const bool pack : {false, true}) {
+        SCOPED_TRACE(pack ? "compressed" : "plain");
+        const auto form = [&](const std::string& b) { return pack ? gzipped(b) : b; };
+        EXPECT_EQ(loadFailure<std::length_error>(*probeWith(form(bytes + '\0'))),
+                  "JsonBinaryIO: Bytes follow the root value");
+        EXPECT_EQ(loadFailure<std::length_error>(*probeWith(form(cutShort))),
+                  "JsonBinaryIO: Bytes follow the root value");
+        const auto probe = probeWith(form(innerOver));
+        probe->load();
+        EXPECT_TRUE(probe->doc == doc);
+    }
+}
+
+// Only an object makes a bulky object: an all-zero segment (a null, then more nulls) or a
+// compressed null is an error, not a default object that passes for loaded. A payload that
+// starts with neither gzip nor an object is refused before the rest of it is read.
+TEST(EnvelopeLoad, PayloadMustHoldAnObject) {
+    EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(gzipped(std::string(1, '\0')))),
+              "Payload holds no JSON object");
+    EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(gzipped(std::string("\x05\0\0\0\0\0\0\0\0", 9)))),
+              "Payload holds no JSON object");
+    EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(std::string(64, '\0'))),
+              "Payload is neither compressed nor a binary JSON object");
+
+    // Sparse: costs nothing to make, and would cost the reader all of it.
+    const auto probe = probeWith("");
+    {
+        const int fd = shm_open(mp::SharedBuffer<char>::nativeName(probe->source()).c_str(), O_RDWR, 0);
+        ASSERT_GE(fd, 0);
+        const bool grown = ftruncate(fd, static_cast<off_t>(1) << 30) == 0;
+        close(fd);
+        if (!grown) GTEST_SKIP() << "the shared-memory file system is too small here";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(loadFailure<std::invalid_argument>(*probe), "Payload is neither compressed nor a binary JSON object");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+}
+
+// 32 Mi nulls expand from a 32 KB segment; as a document they would take a gigabyte. The
+// decoder stops at its budget for so small an input, at once.
+TEST(EnvelopeLoad, PayloadThatExpandsIntoMillionsOfValuesFailsFast) {
+    const std::size_t count = std::size_t(32) << 20;
+    std::string bytes(1 + 8 + count, '\0');
+    bytes[0] = 4;
+    const std::uint64_t size = count;
+    std::memcpy(&bytes[1], &size, 8);
+    std::string object = "\x03";  // {"": [nulls]}
+    const std::uint64_t objectSize = 9 + bytes.size();
+    object.append(reinterpret_cast<const char*>(&objectSize), 8);
+    object += std::string("\x05\0\0\0\0\0\0\0\0", 9) + bytes;
+    const std::string payload = gzipped(object);
+    ASSERT_LT(payload.size(), 64000u);
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = loadFailure<std::length_error>(*probeWith(payload));
+    EXPECT_EQ(error.rfind("JsonBinaryIO: Document too large", 0), 0u) << error;
+    EXPECT_NE(error.find(std::to_string(payload.size()) + " bytes of input"), std::string::npos) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 // A peer's segment that claims more than any payload may hold (sparse, so it costs the
@@ -132,5 +212,6 @@ TEST(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
         close(fd);
         if (!grown) GTEST_SKIP() << "the shared-memory file system is too small here";
     }
-    EXPECT_EQ(loadFailure<std::length_error>(*probe), "Shared memory segment is larger than any payload");
+    const std::string error = loadFailure<std::length_error>(*probe);
+    EXPECT_EQ(error.rfind("Shared memory segment of 4294967297 bytes is larger than any payload", 0), 0u) << error;
 }

@@ -300,6 +300,12 @@ TEST(Envelope, ReaderFailuresAndRecords) {
     EXPECT_TRUE(log.contains(
         "ExchangeObjectWrapper JSON object should have UUID in Exchange Object Data field (if binary)."));
     EXPECT_EQ(log.records(), 2);
+    // An empty name is no segment either: the object must not pass for loaded from nothing.
+    auto emptyUuid = receiveAs<ExcProductStructure>(
+        L"{\"exchange_object_name\":\"exc_product_structure\",\"binary\":true,\"exchange_object_data\":\"\"}");
+    ASSERT_TRUE(emptyUuid);
+    EXPECT_FALSE(emptyUuid->isLoaded());
+    EXPECT_EQ(log.records(), 3);
 
     // "binary" that is not true: the data is read as text, whatever its type.
     EXPECT_EQ(receiveAs<ExcMessage>(

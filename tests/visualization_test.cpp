@@ -434,11 +434,48 @@ TEST(VisuFace, PartialPolygonRecordsStopAtTheLastWholeOne) {
     EXPECT_EQ(unpack({}), ExcVisuFace::Polygons{});
     EXPECT_EQ(unpack({9, 0, 4, 1, 7}), (ExcVisuFace::Polygons{{9, {}}, {4, {7}}}));
 
+}
+
+// Packed arrays that do not decode whole were damaged on the way (a foreign character in
+// the middle once turned 36 vertices into 6): the record refuses them, naming the field,
+// rather than pass a part for the whole.
+TEST(VisuFace, DamagedPackedArraysAreErrorsNamingTheField) {
+    std::vector<float> coordinates;
+    for (int i = 0; i < 36; ++i) coordinates.push_back(static_cast<float>(i));
+    std::wstring packed;
+    Base64::encode(coordinates, packed);
+    ExcVisuFace whole;
+    parseInto(whole, L"{\"vertices\": \"" + packed + L"\", \"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAA=\"}");
+    EXPECT_EQ(whole.vertices(), coordinates);
+    EXPECT_EQ(whole.polygons().size(), 1u);
+
+    const auto failure = [](IJsonObject& record, const std::wstring& text) -> std::string {
+        try {
+            parseInto(record, text);
+        } catch (const std::invalid_argument& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    std::wstring foreign = packed;
+    foreign[packed.size() / 2 + 1] = L'!';
     ExcVisuFace f;
-    parseInto(f, L"{\"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAAFAAAACgAAAAEAAAA=\"}");
-    EXPECT_EQ(f.polygons(), (ExcVisuFace::Polygons{{4, {0, 1, 2}}}));
-    parseInto(f, L"{\"polygons\": \"BgAAAP////8=\"}");
-    EXPECT_EQ(f.polygons().size(), 1u);
+    EXPECT_EQ(failure(f, L"{\"vertices\": \"" + foreign + L"\"}"),
+              "ExcVisuFace: packed vertices data is damaged: its Base64 text does not decode whole");
+    EXPECT_EQ(failure(f, L"{\"normals\": \"" + packed + L"A\"}"),  // a lone last character
+              "ExcVisuFace: packed normals data is damaged: its Base64 text does not decode whole");
+    EXPECT_EQ(failure(f, L"{\"normals\": \"" + packed + L"===\"}"),
+              "ExcVisuFace: packed normals data is damaged: its Base64 text does not decode whole");
+    EXPECT_EQ(failure(f, L"{\"vertices\": \"" + packed.substr(0, 16) + L"AAAAAA==\"}"),  // 3 + 1 floats
+              "ExcVisuFace: packed vertices data is damaged: 4 values do not make whole groups of 3");
+    // A count beyond the words, and a stray byte after whole records.
+    EXPECT_EQ(failure(f, L"{\"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAAFAAAACgAAAA==\"}"),
+              "ExcVisuFace: packed polygons data is damaged: the last polygon is cut short");
+    EXPECT_EQ(failure(f, L"{\"polygons\": \"BAAAAAMAAAAAAAAAAQAAAAIAAAAB\"}"),
+              "ExcVisuFace: packed polygons data is damaged: its Base64 text does not decode whole");
+    ExcVisuEdge e;
+    EXPECT_EQ(failure(e, L"{\"line_indices\": \"BwAAAP////8JAAAAAQ==\"}"),
+              "ExcVisuEdge: packed line_indices data is damaged: its Base64 text does not decode whole");
 }
 
 TEST(VisuFace, PlainArraysAppendBase64Replaces) {
@@ -450,9 +487,8 @@ TEST(VisuFace, PlainArraysAppendBase64Replaces) {
     EXPECT_EQ(f.normals()[1], 0.5f);
     EXPECT_EQ(f.normals()[2], 0.0f);
     EXPECT_TRUE(std::isinf(f.normals()[3]));
-    // A trailing part shorter than one word is dropped.
-    parseInto(f, L"{\"vertices\": \"AADAPwAAAMABAg==\"}");
-    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f}));
+    parseInto(f, L"{\"vertices\": \"AADAPwAAAMAAAAA/\"}");
+    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f, 0.5f}));
 
     ExcVisuEdge e;
     e.setPoints({1, 2, 3});
@@ -469,7 +505,7 @@ TEST(VisuFace, PlainArraysAppendBase64Replaces) {
         EXPECT_EQ(log.records(), 5);
     }
     EXPECT_EQ(e.points(), (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f}));
+    EXPECT_EQ(f.vertices(), (std::vector<float>{1.5f, -2.0f, 0.5f}));
     parseInto(e, L"{\"line_indices\": [1, 2.5, \"x\", 3, 4294967295]}");
     EXPECT_EQ(e.lineIndices(), (std::vector<int>{1, 0, 0, 3, 0}));
     parseInto(e, L"{\"line_indices\": \"BwAAAP////8JAAAA\"}");

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <limits>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "detail/bytes.h"
@@ -299,19 +302,23 @@ private:
 template <class Input>
 class Decoder {
 public:
-    explicit Decoder(Input& in) : m_in(in) {}
+    Decoder(Input& in, std::uint64_t inputBytes)
+        : m_in(in), m_inputBytes(inputBytes), m_budget(detail::documentCostLimit(inputBytes)) {}
 
     // The generator interface of JsonDocument::Populate.
-    bool operator()(JsonDocument& h) {
+    template <class Handler>
+    bool operator()(Handler& h) {
         value(h, 0);
         return true;
     }
 
 private:
-    void value(JsonDocument& h, unsigned depth) {
+    template <class Handler>
+    void value(Handler& h, unsigned depth) {
         if (!m_in.ensure(1)) throw std::length_error(kNoType);
         const unsigned char t = *m_in.current();
         m_in.skip(1);
+        charge(kValueCost);
         switch (t) {
         case kNull: h.Null(); return;
         case kFalse: h.Bool(false); return;
@@ -338,7 +345,8 @@ private:
         return x;
     }
 
-    void container(JsonDocument& h, bool object, unsigned depth) {
+    template <class Handler>
+    void container(Handler& h, bool object, unsigned depth) {
         if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
         const auto bytes = scalar<std::uint64_t>();
         if (bytes > m_in.left()) throw std::length_error(kNoType);
@@ -356,6 +364,7 @@ private:
                 const unsigned char t = *m_in.current();
                 m_in.skip(1);
                 if (t != kString) throw std::invalid_argument(kNameNotString);
+                charge(kValueCost);
                 string(h, true);
             }
             value(h, depth + 1);
@@ -364,7 +373,8 @@ private:
         object ? h.EndObject(n) : h.EndArray(n);
     }
 
-    void string(JsonDocument& h, bool key) {
+    template <class Handler>
+    void string(Handler& h, bool key) {
         const auto units = scalar<std::uint64_t>();
         if (units > m_in.left() / 2) throw std::length_error(kShortString);
         if (units > std::numeric_limits<rapidjson::SizeType>::max())
@@ -375,6 +385,8 @@ private:
         for (std::size_t done = 0; done < n;) {
             if (!m_in.ensure(2)) throw std::length_error(kShortString);
             const std::size_t k = std::min(n - done, m_in.available() / 2);
+            // Charged as the text grows: a stream does not say how long a string really is.
+            charge(sizeof(wchar_t) * k);
             reserveText(len + k + 1);
             const unsigned char* const p = m_in.current();
             if constexpr (kWideIsUtf16) {
@@ -426,22 +438,65 @@ private:
     // written by the converter. Large scratch grows by moving pages (detail/blocks.h).
     void reserveText(std::size_t n) {
         if (n <= m_capacity) return;
-        m_capacity = std::max(n, m_capacity + m_capacity / 2);
+        const std::size_t most = static_cast<std::size_t>(m_budget / sizeof(wchar_t)) + 1;
+        m_capacity = std::max(n, std::min(m_capacity + m_capacity / 2, most));
         m_text.resize(m_capacity * sizeof(wchar_t));
     }
     wchar_t* text() { return reinterpret_cast<wchar_t*>(m_text.data()); }
 
+    // What one value takes: its slot on the document's stack while its container is read,
+    // then its slot in the container.
+    static constexpr std::uint64_t kValueCost = 2 * sizeof(JsonValue);
+
+    // A few bytes of input can stand for millions of values; past the limit the document is
+    // refused before it is built.
+    void charge(std::uint64_t bytes) {
+        m_cost += bytes;
+        if (m_cost > m_budget)
+            throw std::length_error("JsonBinaryIO: Document too large: its values would take more than " +
+                                    std::to_string(m_budget >> 20) + " MB, for " + std::to_string(m_inputBytes) +
+                                    " bytes of input");
+    }
+
     Input& m_in;
+    const std::uint64_t m_inputBytes;
+    const std::uint64_t m_budget;
+    std::uint64_t m_cost = 0;
     detail::Bytes m_text;
     std::size_t m_capacity = 0;
 };
 
+// The document's stack, whose growth RapidJSON's own allocator leaves unchecked: a failed
+// realloc there is written through.
+class StackAllocator {
+public:
+    static const bool kNeedFree = true;
+    void* Malloc(std::size_t size) {
+        if (size == 0) return nullptr;
+        void* p = std::malloc(size);
+        if (p == nullptr) throw std::bad_alloc();
+        return p;
+    }
+    void* Realloc(void* block, std::size_t, std::size_t size) {
+        if (size == 0) {
+            std::free(block);
+            return nullptr;
+        }
+        void* p = std::realloc(block, size);
+        if (p == nullptr) throw std::bad_alloc();  // the old block stays with the stack
+        return p;
+    }
+    static void Free(void* block) { std::free(block); }
+};
+
+using DecodedDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, StackAllocator>;
+
 // A document over the caller's allocator, so the values live there; `value` is untouched
 // when reading fails.
 template <class Input>
-void decode(Input& in, JsonValue& value, JsonAllocator& allocator) {
-    Decoder<Input> decoder(in);
-    JsonDocument builder(&allocator);
+void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator) {
+    Decoder<Input> decoder(in, inputBytes);
+    DecodedDocument builder(&allocator);
     builder.Populate(decoder);
     value = static_cast<JsonValue&>(builder);  // moves
 }
@@ -481,15 +536,33 @@ std::size_t JsonBinaryIO::read(const char* data, std::size_t size, JsonValue& va
                                JsonAllocator& allocator) {
     TRX_TRACE();
     MemoryInput in(data, size);
-    decode(in, value, allocator);
+    decode(in, size, value, allocator);
     return static_cast<std::size_t>(in.position());
 }
 
-void detail::readBinaryJson(ByteSource& source, JsonValue& value, JsonAllocator& allocator) {
+std::uint64_t detail::documentCostLimit(std::uint64_t inputBytes) {
+    const std::uint64_t room = (kMaxDocumentCost - kDocumentCostFloor) / kDocumentCostPerInputByte;
+    return inputBytes >= room ? kMaxDocumentCost : kDocumentCostFloor + kDocumentCostPerInputByte * inputBytes;
+}
+
+namespace {
+const char kBytesAfterRoot[] = "JsonBinaryIO: Bytes follow the root value";
+}
+
+void detail::readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator) {
+    TRX_TRACE();
+    MemoryInput in(data, size);
+    decode(in, size, value, allocator);
+    if (in.position() != size) throw std::length_error(kBytesAfterRoot);
+}
+
+void detail::readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value,
+                            JsonAllocator& allocator) {
     TRX_TRACE();
     StreamInput in(source);
     try {
-        decode(in, value, allocator);
+        decode(in, inputBytes, value, allocator);
+        if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
     } catch (const std::logic_error&) {
         source.finish();  // damaged compressed data is reported as such, before what it caused
         throw;

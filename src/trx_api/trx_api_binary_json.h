@@ -27,8 +27,12 @@ namespace trx {
 //                          one must start, or a container longer than the input),
 //                          "JsonBinaryIO: Failed to read all the number of bytes",
 //                          "JsonBinaryIO: Failed to read all the bytes of string";
+//                          "JsonBinaryIO: Document too large: ..." (the values of one document
+//                          may take 256 MB plus 64 bytes per input byte, 4 GB at most: a few
+//                          bytes can stand for millions of values);
 //   std::invalid_argument  "JsonBinaryIO: Unknown value type", "JsonBinaryIO: Nesting too deep",
-//                          "JsonBinaryIO: Member name is not a string".
+//                          "JsonBinaryIO: Member name is not a string";
+//   std::bad_alloc         when memory runs out all the same.
 class TRX_API JsonBinaryIO {
 public:
     // Containers may nest this deep, no deeper (reading and writing alike).

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <type_traits>
 
 #include <libdeflate.h>
@@ -41,7 +42,6 @@ constexpr char kOsUnix = 3;  // gzip header: operating system
 }  // namespace
 
 detail::Bytes detail::gzip(const char* data, std::uint64_t size, int level) {
-    TRX_TRACE();
     libdeflate_compressor* c = compressorFor(level);
     if (size == 0) {
         // The shortest member (an empty fixed block), byte for byte what zlib writes.
@@ -218,8 +218,18 @@ std::size_t detail::Inflater::read(char* out, std::size_t room) {
         got += space - zs.avail_out;
         s.produced += space - zs.avail_out;
         if (s.produced > s.maxSize) throw std::runtime_error("expanded data exceeds the size limit");
-        if (ret == Z_STREAM_END) s.finished = true;  // the only sign of complete data
-        else if (ret == Z_BUF_ERROR && zs.avail_in == 0 && s.inLeft == 0)
+        if (ret == Z_STREAM_END) {  // the only sign of complete data
+            // Bytes after it would be dropped without a word: another gzip member
+            // (concatenated files, which we never write) or anything else.
+            const std::uint64_t left = zs.avail_in + s.inLeft;
+            if (left != 0) {
+                const auto* next = zs.avail_in != 0 ? zs.next_in : reinterpret_cast<const Bytef*>(s.in);
+                if (left >= 2 && next[0] == 0x1F && next[1] == 0x8B)
+                    throw std::runtime_error("compressed data holds several gzip members; one is expected");
+                throw std::runtime_error("compressed data is followed by " + std::to_string(left) + " more bytes");
+            }
+            s.finished = true;
+        } else if (ret == Z_BUF_ERROR && zs.avail_in == 0 && s.inLeft == 0)
             throw std::runtime_error("unexpected end of compressed data");
         else if (ret != Z_OK && ret != Z_BUF_ERROR)
             throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
@@ -235,11 +245,13 @@ void detail::Inflater::finish() {
 
 // Copied out at its exact size: the bound is about as large as the input.
 void Compressor::compress(std::vector<char>& out, const char* data, std::uint64_t size, int level) {
+    TRX_TRACE();
     const detail::Bytes packed = detail::gzip(data, size, level);
     out.assign(packed.data(), packed.data() + packed.size());
 }
 
 void Compressor::compress(std::string& out, const char* data, std::uint64_t size, int level) {
+    TRX_TRACE();
     const detail::Bytes packed = detail::gzip(data, size, level);
     out.assign(packed.data(), packed.size());
 }
@@ -282,6 +294,12 @@ std::size_t detail::base64Encode(wchar_t* out, const void* in, std::size_t bytes
 
 std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars) {
     return decodeFrom(static_cast<unsigned char*>(out), in, chars).first;
+}
+
+std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars, std::size_t& taken) {
+    const auto [bytes, used] = decodeFrom(static_cast<unsigned char*>(out), in, chars);
+    taken = static_cast<std::size_t>(used);
+    return static_cast<std::size_t>(bytes);
 }
 
 template <class T>

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include <boost/uuid/random_generator.hpp>
@@ -48,14 +49,29 @@ std::wstring IExchangeObject::generateUUID() {
     return boost::uuids::to_wstring(generator());
 }
 
-detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
+detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment, std::uint64_t maxSize) {
     const std::size_t size = segment.size();
-    if (size > Compressor::kMaxExpandedSize)
-        throw std::length_error("Shared memory segment is larger than any payload");
+    if (size > maxSize)
+        throw std::length_error("Shared memory segment of " + std::to_string(size) +
+                                " bytes is larger than any payload (at most " + std::to_string(maxSize) + ")");
     Bytes bytes(size);
     bytes.resize(segment.read(bytes.data(), size));
     return bytes;
 }
+
+namespace {
+
+// A payload is gzip (or zlib) data or a binary JSON object: anything else is refused from
+// its first bytes, before a peer's segment of gigabytes is copied. An empty segment goes on
+// to the decoder, which says that no value is there.
+void checkPayloadStart(mp::SharedBuffer<char>& segment) {
+    char head[3];
+    const std::size_t n = segment.read(head, sizeof(head));
+    if (n == 0 || Compressor::isCompressed(head, n) || head[0] == 3) return;
+    throw std::invalid_argument("Payload is neither compressed nor a binary JSON object");
+}
+
+}  // namespace
 
 void IExchangeObject::load() {
     TRX_TRACE();
@@ -65,16 +81,20 @@ void IExchangeObject::load() {
     JsonAllocator pool(detail::kPayloadChunk);
     JsonDocument doc(&pool);
     {
-        const detail::Bytes bytes = detail::readPayload(buffer);
+        if (buffer.size() <= detail::kMaxPayloadSegment) checkPayloadStart(buffer);
+        const detail::Bytes bytes = detail::readPayload(buffer, detail::kMaxPayloadSegment);
         // The content decides, not compress(): a sender may have chosen either form. Expanded
         // data goes straight into the decoder, piece by piece: it never exists whole.
         if (Compressor::isCompressed(bytes.data(), bytes.size())) {
             detail::Inflater expanded(bytes.data(), bytes.size(), Compressor::kMaxExpandedSize);
-            detail::readBinaryJson(expanded, doc, doc.GetAllocator());
+            detail::readBinaryJson(expanded, bytes.size(), doc, doc.GetAllocator());
         } else {
-            JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+            detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
         }
     }  // the payload is gone before the record grows
+    // Every bulky object is a JSON object; anything else would leave a default object that
+    // looks loaded.
+    if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");
     readObject(doc);
     m_loaded = true;
 }
@@ -150,7 +170,8 @@ void ExchangeObjectWrapper::readObject(std::wistream& is) {
     }
     const JsonValue* binary = json::member(doc, kBinary);
     if (binary != nullptr && binary->IsTrue()) {
-        if (!data->IsString()) {
+        // An empty name is no segment at all: nothing could be loaded from it.
+        if (!data->IsString() || data->GetStringLength() == 0) {
             detail::logText(vx_bridge::kError,
                             "ExchangeObjectWrapper JSON object should have UUID in Exchange Object Data "
                             "field (if binary).");

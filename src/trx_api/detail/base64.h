@@ -22,16 +22,26 @@ std::size_t base64Encode(wchar_t* out, const void* in, std::size_t bytes);
 // Decodes up to the first "=", foreign character or the end; gives the bytes written (at
 // most base64MaxBytes(chars)).
 std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars);
+// The same; `taken` becomes the number of characters decoded.
+std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars, std::size_t& taken);
 
-// `values` becomes the whole elements decoded from the `chars` characters at `text`.
+// `values` becomes the whole elements decoded from the `chars` characters at `text`. Gives
+// false when the text was not all taken (anything but "=" padding after where decoding
+// stopped) or its bytes end inside an element: packed data that was damaged on its way.
 template <class T>
-void base64DecodeInto(const wchar_t* text, std::size_t chars, std::vector<T>& values) {
+bool base64DecodeInto(const wchar_t* text, std::size_t chars, std::vector<T>& values) {
     const std::size_t room = (base64MaxBytes(chars) + sizeof(T) - 1) / sizeof(T);
     values.clear();
     values.reserve(room);
     adviseHugePages(values.data(), room * sizeof(T));  // before its pages are first touched
     values.resize(room);
-    values.resize(base64Decode(values.data(), text, chars) / sizeof(T));
+    std::size_t taken = 0;
+    const std::size_t bytes = base64Decode(values.data(), text, chars, taken);
+    values.resize(bytes / sizeof(T));
+    if (taken % 4 == 1) return false;  // a lone character of a group holds no whole byte
+    for (std::size_t i = taken; i < chars; ++i)
+        if (text[i] != L'=' || i - taken >= 2) return false;
+    return bytes % sizeof(T) == 0;
 }
 
 }  // namespace trx::detail

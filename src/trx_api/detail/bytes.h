@@ -85,18 +85,36 @@ private:
 constexpr std::size_t kPayloadChunk = (std::size_t(4) << 20) - 64;
 static_assert(kBlockHeader + 3 * sizeof(std::size_t) <= 64, "a pool chunk's headers fit");
 
-// The whole content of a payload segment. A segment larger than any payload may be
-// (Compressor::kMaxExpandedSize) is refused before anything is allocated: a peer's sparse
-// segment of a terabyte must not exhaust the reader.
-Bytes readPayload(mp::SharedBuffer<char>& segment);
+// What decoding one binary JSON document may cost (its values' slots and their text), for
+// `inputBytes` of input as the reader was given them (compressed or not). Real payloads
+// expand about 6.5 times under gzip and their documents take about 3.3 times the binary
+// form, some 21 bytes per compressed byte: 64 leaves room for worse, and the floor for
+// small ones. The cap keeps any input well within the memory of the machines we run on.
+constexpr std::uint64_t kMaxDocumentCost = std::uint64_t(4) << 30;
+constexpr std::uint64_t kDocumentCostFloor = std::uint64_t(256) << 20;
+constexpr std::uint64_t kDocumentCostPerInputByte = 64;
+std::uint64_t documentCostLimit(std::uint64_t inputBytes);
+
+// Every byte of binary JSON costs its document at least two (a UTF-16 unit becomes a wide
+// character, any other value takes two 16-byte slots for at most 9 bytes), so a payload
+// beyond half the document limit can only fail; deflate hardly ever makes data larger, so
+// the same holds for a compressed one.
+constexpr std::uint64_t kMaxPayloadSegment = kMaxDocumentCost / 2;
+
+// The whole content of a payload segment. A segment larger than `maxSize` is refused before
+// anything is allocated: a peer's sparse segment of a terabyte must not exhaust the reader.
+Bytes readPayload(mp::SharedBuffer<char>& segment, std::uint64_t maxSize = std::uint64_t(4) << 30);
 
 // JsonBinaryIO::write's bytes.
 Bytes writeBinaryJson(const JsonValue& value);
 
-// One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), then the
-// source to its end. A source that fails reports its own error, even where the bytes it
-// gave before failing already made the value fail.
-void readBinaryJson(ByteSource& source, JsonValue& value, JsonAllocator& allocator);
+// One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), which must
+// end with it, then the source to its end. A source that fails reports its own error, even
+// where the bytes it gave before failing already made the value fail. `inputBytes` is what
+// the source was made from (documentCostLimit).
+void readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator);
+// One binary JSON value that takes all the `size` bytes at `data`.
+void readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
 
 // The gzip member Compressor::compress gives (level -1 is 6).
 Bytes gzip(const char* data, std::uint64_t size, int level);

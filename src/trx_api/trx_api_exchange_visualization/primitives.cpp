@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 #include "../detail/base64.h"
 #include "../detail/bytes.h"
@@ -83,12 +85,24 @@ std::size_t largestBytes(const Lists&... lists) {
     return std::max({lists.size() * sizeof(typename Lists::value_type)...});
 }
 
+// Packed data that does not decode whole was damaged on its way; taking the part before
+// the damage would pass a fraction of a mesh off as all of it.
+[[noreturn]] void damaged(const char* owner, const wchar_t* key, const std::string& why) {
+    throw std::invalid_argument(std::string(owner) + ": packed " + toNarrow(key) + " data is damaged: " + why);
+}
+
 // Base64 text replaces the list; a JSON array appends one value per item (wrong kinds give
-// 0). Returns false for a member of any other kind.
+// 0). Returns false for a member of any other kind. Packed values must come in whole groups
+// of `group`.
 template <class T, class Item>
-bool getNumbers(const JsonValue& v, std::vector<T>& values, Item item) {
+bool getNumbers(const JsonValue& v, std::vector<T>& values, Item item, const char* owner = nullptr,
+                const wchar_t* key = nullptr, std::size_t group = 1) {
     if (v.IsString()) {
-        detail::base64DecodeInto(v.GetString(), v.GetStringLength(), values);
+        if (!detail::base64DecodeInto(v.GetString(), v.GetStringLength(), values))
+            damaged(owner, key, "its Base64 text does not decode whole");
+        if (values.size() % group != 0)
+            damaged(owner, key, std::to_string(values.size()) + " values do not make whole groups of " +
+                                    std::to_string(group));
         return true;
     }
     if (!v.IsArray()) return false;
@@ -97,14 +111,16 @@ bool getNumbers(const JsonValue& v, std::vector<T>& values, Item item) {
     return true;
 }
 
-void readFloats(const JsonValue& record, const wchar_t* key, std::vector<float>& values, const char* error) {
+void readFloats(const JsonValue& record, const char* owner, const wchar_t* key, std::size_t group,
+                std::vector<float>& values, const char* error) {
     const JsonValue* m = json::member(record, key);
-    if (m != nullptr && !getNumbers(*m, values, floatItem)) logText(vx_bridge::kError, error);
+    if (m != nullptr && !getNumbers(*m, values, floatItem, owner, key, group)) logText(vx_bridge::kError, error);
 }
 
-void readInts(const JsonValue& record, const wchar_t* key, std::vector<int>& values, const char* error) {
+void readInts(const JsonValue& record, const char* owner, const wchar_t* key, std::vector<int>& values,
+              const char* error) {
     const JsonValue* m = json::member(record, key);
-    if (m != nullptr && !getNumbers(*m, values, intItem)) logText(vx_bridge::kError, error);
+    if (m != nullptr && !getNumbers(*m, values, intItem, owner, key)) logText(vx_bridge::kError, error);
 }
 
 // Plain JSON arrays, for the small lists that have no packed form.
@@ -159,15 +175,21 @@ void ExcVisuFace::unpackPolygons(const std::vector<std::uint32_t>& words, Polygo
 void ExcVisuFace::readObject(const JsonValue& value) {
     TRX_TRACE();
     if (!json::isObjectOrLog(value, "ExcVisuFace")) return;
-    readFloats(value, L"vertices", m_vertices,
+    // Coordinates come in threes, x y z.
+    readFloats(value, "ExcVisuFace", L"vertices", 3, m_vertices,
                "ExcVisuFace: unknown type of vertices data (not array, not base64 string)");
-    readFloats(value, L"normals", m_normals,
+    readFloats(value, "ExcVisuFace", L"normals", 3, m_normals,
                "ExcVisuFace: unknown type of normals data (not array, not base64 string)");
     if (const JsonValue* polygons = json::member(value, L"polygons")) {
         if (polygons->IsString()) {
             std::vector<std::uint32_t> words;
-            detail::base64DecodeInto(polygons->GetString(), polygons->GetStringLength(), words);
+            if (!detail::base64DecodeInto(polygons->GetString(), polygons->GetStringLength(), words))
+                damaged("ExcVisuFace", L"polygons", "its Base64 text does not decode whole");
+            const std::size_t before = m_polygons.size();
             unpackPolygons(words, m_polygons);
+            std::size_t used = 0;
+            for (std::size_t i = before; i < m_polygons.size(); ++i) used += 2 + m_polygons[i].indices.size();
+            if (used != words.size()) damaged("ExcVisuFace", L"polygons", "the last polygon is cut short");
         } else if (polygons->IsArray()) {
             m_polygons.reserve(m_polygons.size() + polygons->Size());
             for (const auto& item : polygons->GetArray()) {
@@ -214,9 +236,9 @@ void ExcVisuFace::writeObject(JsonValue& value, JsonAllocator& allocator) const 
 void ExcVisuEdge::readObject(const JsonValue& value) {
     TRX_TRACE();
     if (!json::isObjectOrLog(value, "ExcVisuEdge")) return;
-    readFloats(value, L"points", m_points,
+    readFloats(value, "ExcVisuEdge", L"points", 1, m_points,
                "ExcVisuEdge: unknown type of points data (not array, not base64 string)");
-    readInts(value, L"line_indices", m_lineIndices,
+    readInts(value, "ExcVisuEdge", L"line_indices", m_lineIndices,
              "ExcVisuEdge: unknown type of line indices data (not array, not base64 string)");
     json::get(value, L"line_type", m_lineType);
     json::get(value, L"color", m_color);
