@@ -243,6 +243,25 @@ TEST_F(SharedBufferTest, ForeignSegmentsAreRefusedAndNeverRemoved) {
     EXPECT_EQ(refusal(planted), label + " is open to other users");
     EXPECT_TRUE(exists(planted));
 
+    // What takes a buffer's name after it opened is not the buffer's to remove.
+    const std::wstring replaced = fresh();
+    {
+        Buffer mine(replaced, mp::OpenMode::create, true);
+        shm_unlink(Buffer::nativeName(replaced).c_str());
+        const int other = shm_open(Buffer::nativeName(replaced).c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(other, 0);
+        close(other);
+    }
+    EXPECT_TRUE(exists(replaced));
+
+    // A name with a NUL inside is refused whole; it never stands for what precedes the NUL.
+    const std::wstring victim = fresh();
+    Buffer(victim, mp::OpenMode::create, false);
+    const std::wstring withNul = victim + std::wstring(L"\0x", 2);
+    EXPECT_THROW(Buffer::remove(withNul), SharedMemoryException);
+    EXPECT_THROW(Buffer(withNul, true), SharedMemoryException);
+    EXPECT_TRUE(exists(victim));
+
     // Another user's segment: only root can make one here.
     if (geteuid() != 0) {
         close(fd);
@@ -256,14 +275,6 @@ TEST_F(SharedBufferTest, ForeignSegmentsAreRefusedAndNeverRemoved) {
     EXPECT_FALSE(Buffer::remove(planted));
     EXPECT_TRUE(exists(planted));
     shm_unlink(Buffer::nativeName(planted).c_str());
-
-    // A name with a NUL inside is refused whole; it never stands for what precedes the NUL.
-    const std::wstring victim = fresh();
-    Buffer(victim, mp::OpenMode::create, false);
-    const std::wstring withNul = victim + std::wstring(L"\0x", 2);
-    EXPECT_THROW(Buffer::remove(withNul), SharedMemoryException);
-    EXPECT_THROW(Buffer(withNul, true), SharedMemoryException);
-    EXPECT_TRUE(exists(victim));
 }
 
 TEST(MpException, CarriesNarrowTextAndCopies) {
