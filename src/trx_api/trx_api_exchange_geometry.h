@@ -88,8 +88,9 @@ private:
 // setGeometry (or setBinaryData), and sends the object while it is alive. The host reads
 // it from the envelope, calls load() and then getGeometry().
 //
-// Segment and modeller failures are logged and answered with false; only compression
-// failures (std::runtime_error) propagate.
+// Segment and modeller failures are logged and answered with false; only failures of the
+// loaded data itself (std::runtime_error: it does not expand, exceeds the size limit or is not
+// modeller data, each with the segment's name and the cause) propagate from load().
 class TRX_API ExcBlockGeometry : public IExchangeObject {
     TRX_EXCHANGE_OBJECT(ExcBlockGeometry)
     ExcBlockGeometry() = default;

@@ -162,7 +162,8 @@ void ExcSharedAcisBuffer::load() {
     m_ours = true;  // opened and checked: removeOnDestroy decides about it from now on
     m_nameSent = true;
     const std::size_t size = segment.size();
-    if (size > kMaxSegmentSize) tooLarge(m_name, ("holds " + std::to_string(size) + " bytes,").c_str());
+    if (size > kMaxSegmentSize)
+        tooLarge(m_name, ("holds " + std::to_string(size) + " bytes,").c_str());
     char head[kHeadBytes];
     const std::size_t headSize = segment.read(head, std::min(size, kHeadBytes));
     try {
@@ -179,7 +180,8 @@ void ExcSharedAcisBuffer::load() {
         // Expanded straight into the buffer the modeller restores from: no second copy.
         detail::Inflater inflater(packed.data(), packed.size(), kMaxDataSize + 1);
         const std::uint64_t room = kMaxDataSize + 1;  // one byte more tells "reaches" from "passes"
-        m_data.resize(std::max<std::uint64_t>(std::min(room, expandedGuess(packed.data(), packed.size())), kHeadBytes));
+        const std::uint64_t guess = expandedGuess(packed.data(), packed.size());
+        m_data.resize(std::max<std::uint64_t>(std::min(room, guess), kHeadBytes));
         std::size_t produced = inflater.read(&m_data[0], kHeadBytes);
         checkHead(m_name, m_data.data(), produced, !inflater.finished());
         while (!inflater.finished()) {
