@@ -6,8 +6,12 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+#include <fstream>
+
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +88,92 @@ void loseRestored(ENTITY_LIST& list) {
 void loseAll(ENTITY_LIST& list) {
     for (ENTITY* e : list) e->lose();
     list.clear();
+}
+
+// Runs `body` in a child process and gives back the text it answers (a crash gives "").
+template <class F>
+std::string inChild(F body) {
+    int fds[2];
+    if (pipe(fds) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        std::string text;
+        try {
+            text = body();
+        } catch (const std::exception& e) {
+            text = std::string("child failed: ") + e.what();
+        }
+        if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
+        _exit(0);  // never back into the test runner
+    }
+    close(fds[1]);
+    std::string text;
+    char chunk[512];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) text.append(chunk, n);
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return text;
+}
+
+// Resident memory of this process in MB: now ("VmRSS") or at its peak ("VmHWM").
+long residentMb(const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(key + ":", 0) == 0) return std::stol(line.substr(key.size() + 1)) >> 10;
+    return -1;
+}
+
+// What loading the named segment into a receiver throws, and the memory it cost at its peak.
+std::string loadInChild(const std::wstring& name) {
+    return inChild([&] {
+        const long before = residentMb("VmRSS");
+        std::string what = "loaded";
+        try {
+            ExcBlockGeometry receiver;
+            trx::test::parseInto(receiver, L"{\"block_id\":1,\"shared_acis_buffer_name\":\"" + name + L"\"}");
+            receiver.load();
+        } catch (const std::exception& e) {
+            what = e.what();
+        }
+        return what + " | " + std::to_string(residentMb("VmHWM") - before) + " MB";
+    });
+}
+
+// A gzip member of `head` followed by zeros up to `size` bytes, written by hand (a stored
+// block, then one repeated match after another) as fast as it takes to write it down. Its
+// checksum is not filled in: no reader gets that far.
+std::string gzipThenZeros(const std::string& head, std::uint64_t size) {
+    std::string out("\x1f\x8b\x08\0\0\0\0\0\0\xff", 10);
+    std::uint64_t bits = 0;
+    int count = 0;
+    auto put = [&](std::uint32_t value, int n) {  // least significant bit first
+        bits |= std::uint64_t(value) << count;
+        for (count += n; count >= 8; count -= 8, bits >>= 8) out += static_cast<char>(bits & 0xFF);
+    };
+    auto code = [&](std::uint32_t value, int n) {  // Huffman codes go most significant bit first
+        std::uint32_t reversed = 0;
+        for (int i = 0; i < n; ++i) reversed |= ((value >> i) & 1u) << (n - 1 - i);
+        put(reversed, n);
+    };
+    put(0, 3);  // stored block, not the last
+    put(0, 5);  // to the byte boundary
+    const auto length = static_cast<std::uint32_t>(head.size());
+    put(length, 16);
+    put(~length & 0xFFFF, 16);
+    out += head;
+    put(1, 1);  // last block, fixed codes
+    put(1, 2);
+    code(0x30, 8);  // one zero byte
+    for (std::uint64_t left = size - head.size() - 1; left >= 258; left -= 258) {
+        code(0xC5, 8);  // length 258
+        code(0, 5);     // distance 1
+    }
+    code(0, 7);  // end of block
+    put(0, (8 - count) % 8);
+    put(0, 32);
+    put(static_cast<std::uint32_t>(size), 32);
+    return out;
 }
 
 std::string savedBytes(const ENTITY_LIST& list) {
@@ -218,15 +308,25 @@ TEST_F(BlockGeometryTest, OwnDecidesWhoRemovesTheSegment) {
         EXPECT_TRUE(segmentExists(name));
     }
     EXPECT_FALSE(segmentExists(name));
-    // Too late: the receiver finds nothing to restore.
+    // Too late: the receiver is told the segment is gone, and brings back none.
     receiver->load();
-    EXPECT_TRUE(receiver->isLoaded());
+    EXPECT_FALSE(receiver->isLoaded());
     EXPECT_TRUE(receiver->buffer()->data().empty());
+    EXPECT_TRUE(log.contains("Failed to load ACIS buffer: Shared memory segment " + trx::toNarrow(name) +
+                             " does not exist"));
+    EXPECT_FALSE(segmentExists(name));
     EXPECT_FALSE(receiver->getGeometry(restored));
     EXPECT_EQ(restored.count(), 0);
-    EXPECT_TRUE(log.contains("[ERROR]"));
-    EXPECT_TRUE(log.contains("Failed to get geometry from shared memory buffer: the saved data"));
     receiver.reset();
+    EXPECT_FALSE(segmentExists(name));
+
+    // A segment whose name never went out is removed with its sender, own or not.
+    {
+        ExcBlockGeometry unsent;
+        ASSERT_TRUE(unsent.setGeometry(m_bodies, false));
+        name = track(unsent);
+        EXPECT_TRUE(segmentExists(name));
+    }
     EXPECT_FALSE(segmentExists(name));
 
     // Changing one's mind after sending applies to the buffer already made.
@@ -324,6 +424,76 @@ TEST_F(BlockGeometryTest, CorruptOrTruncatedSegmentsRestoreNothing) {
     trx::test::parseInto(receiver, L"{\"block_id\":1,\"shared_acis_buffer_name\":\"" + name + L"\"}");
     EXPECT_THROW(receiver.load(), std::runtime_error);
     EXPECT_FALSE(receiver.isLoaded());
+}
+
+TEST_F(BlockGeometryTest, HostileSegmentsFailWithTheirCauseAndCostLittle) {
+    // A sparse segment of zeros costs its writer nothing: the reader looks at its start only.
+    const std::wstring sparse = track(ExcBlockGeometry::generateUUID());
+    {
+        const int fd = shm_open(Segment::nativeName(sparse).c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(ftruncate(fd, off_t(400) << 20), 0);
+        close(fd);
+    }
+    std::string got = loadInChild(sparse);
+    const std::string label = "Segment " + trx::toNarrow(sparse);
+    EXPECT_EQ(got.substr(0, got.find(" | ")),
+              label + " holds no modeller data: the data is not a saved entity list: no format mark");
+    EXPECT_LT(std::stol(got.substr(got.find(" | ") + 3)), 64) << got;
+    EXPECT_FALSE(segmentExists(sparse)) << "read once, even when refused";
+
+    // Real saved data followed by zeros, compressed to half a megabyte, would expand past the
+    // limit: refused at the limit, with the limit's memory and no more.
+    const std::string bytes = savedBytes(m_bodies);
+    const std::string packed = gzipThenZeros(bytes, trx::ExcSharedAcisBuffer::kMaxDataSize + (1 << 20));
+    ASSERT_LT(packed.size(), 4u << 20);
+    const std::wstring bomb = track(ExcBlockGeometry::generateUUID());
+    Segment(bomb, false).write(packed.data(), packed.size());
+    got = loadInChild(bomb);
+    EXPECT_EQ(got.substr(0, got.find(" | ")), "Segment " + trx::toNarrow(bomb) +
+              " expands to more than 512 MB, the most modeller data one block may hold");
+    EXPECT_LT(std::stol(got.substr(got.find(" | ") + 3)), 512 + 128) << got;
+
+    // A name with a NUL inside stands for nothing, not for the segment before the NUL.
+    const std::wstring victim = track(ExcBlockGeometry::generateUUID());
+    Segment(victim, false).write(bytes.data(), bytes.size());
+    {
+        LogCapture log;
+        ExcBlockGeometry receiver;
+        trx::test::parseInto(receiver, L"{\"block_id\":1,\"shared_acis_buffer_name\":\"" + victim +
+                                           L"\\u0000x\"}");
+        EXPECT_EQ(receiver.source().size(), victim.size() + 2);
+        receiver.load();
+        EXPECT_FALSE(receiver.isLoaded());
+        EXPECT_TRUE(log.contains("Failed to load ACIS buffer: Shared variable name is not valid"));
+    }
+    EXPECT_EQ(segmentSize(victim), bytes.size());
+}
+
+TEST_F(BlockGeometryTest, InterruptedCompressionLeavesNoSegment) {
+    // A large save is compressed for seconds; the process is stopped in the middle of it.
+    struct Stager : trx::ExcSharedAcisBuffer {
+        using ExcSharedAcisBuffer::ExcSharedAcisBuffer;
+        using ExcSharedAcisBuffer::write;
+    };
+    const std::wstring name = track(ExcBlockGeometry::generateUUID());
+    const std::string got = inChild([&] {
+        Stager staged(name, false);
+        std::vector<std::uint64_t> noise(1 << 20);
+        std::uint64_t x = 88172645463325252ull;
+        for (int round = 0; round < 20; ++round) {  // 160 MB
+            for (auto& v : noise) v = (x ^= x << 13, x ^= x >> 7, x ^= x << 17);
+            staged.write(noise.data(), noise.size() * sizeof noise[0], 0);
+        }
+        std::signal(SIGALRM, [](int) { _exit(0); });
+        itimerval timer{};
+        timer.it_value.tv_usec = 50000;
+        setitimer(ITIMER_REAL, &timer, nullptr);
+        staged.flush(true);
+        return std::string("finished");
+    });
+    EXPECT_EQ(got, "") << "stopped in the middle";
+    EXPECT_FALSE(segmentExists(name));
 }
 
 TEST_F(BlockGeometryTest, JsonFormsAndTheirRecords) {

@@ -191,6 +191,92 @@ TEST_F(SharedBufferTest, AnotherProcessReadsWhatOneWrote) {
     EXPECT_FALSE(exists(toChild));
 }
 
+std::string refusal(const std::wstring& name, mp::OpenMode mode) {
+    try {
+        Buffer buffer(name, mode, true);
+    } catch (const SharedMemoryException& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST_F(SharedBufferTest, WritersCreateAfreshAndReadersOpenWhatExists) {
+    const std::wstring name = fresh();
+    const std::string label = "Shared memory segment " + std::string(name.begin(), name.end());
+    // A reader of a missing segment is told so, and creates nothing.
+    EXPECT_EQ(refusal(name, mp::OpenMode::open), label + " does not exist");
+    EXPECT_FALSE(exists(name));
+
+    // A writer's segment is owner-only whatever the umask, and the name must be free.
+    const mode_t old = umask(0);
+    {
+        Buffer writer(name, mp::OpenMode::create, false);
+        writer.write("abc", 3);
+    }
+    umask(old);
+    struct stat st {};
+    const int fd = shm_open(Buffer::nativeName(name).c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(fstat(fd, &st), 0);
+    close(fd);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(refusal(name, mp::OpenMode::create), label + " already exists");
+    {
+        Buffer reader(name, mp::OpenMode::open, true);
+        std::vector<char> data;
+        reader.read(data);
+        EXPECT_EQ(std::string(data.begin(), data.end()), "abc");
+    }
+    EXPECT_FALSE(exists(name));
+}
+
+TEST_F(SharedBufferTest, ForeignSegmentsAreRefusedAndNeverRemoved) {
+    // Planted under our name with room for others to read or change it: no mode takes it,
+    // and refusing it removes nothing.
+    const std::wstring planted = fresh();
+    const std::string label = "Shared memory segment " + std::string(planted.begin(), planted.end());
+    int fd = shm_open(Buffer::nativeName(planted).c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    fchmod(fd, 0666);
+    for (const auto mode : {mp::OpenMode::open, mp::OpenMode::create, mp::OpenMode::openOrCreate})
+        EXPECT_NE(refusal(planted, mode), "accepted");
+    EXPECT_EQ(refusal(planted), label + " is open to other users");
+    EXPECT_TRUE(exists(planted));
+
+    // What takes a buffer's name after it opened is not the buffer's to remove.
+    const std::wstring replaced = fresh();
+    {
+        Buffer mine(replaced, mp::OpenMode::create, true);
+        shm_unlink(Buffer::nativeName(replaced).c_str());
+        const int other = shm_open(Buffer::nativeName(replaced).c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(other, 0);
+        close(other);
+    }
+    EXPECT_TRUE(exists(replaced));
+
+    // A name with a NUL inside is refused whole; it never stands for what precedes the NUL.
+    const std::wstring victim = fresh();
+    Buffer(victim, mp::OpenMode::create, false);
+    const std::wstring withNul = victim + std::wstring(L"\0x", 2);
+    EXPECT_THROW(Buffer::remove(withNul), SharedMemoryException);
+    EXPECT_THROW(Buffer(withNul, true), SharedMemoryException);
+    EXPECT_TRUE(exists(victim));
+
+    // Another user's segment: only root can make one here.
+    if (geteuid() != 0) {
+        close(fd);
+        GTEST_SKIP() << "a segment of another user needs root to make";
+    }
+    ASSERT_EQ(fchmod(fd, 0600), 0);
+    ASSERT_EQ(fchown(fd, 65534, 65534), 0);
+    close(fd);
+    EXPECT_EQ(refusal(planted), label + " belongs to another user");
+    EXPECT_EQ(refusal(planted, mp::OpenMode::open), label + " belongs to another user");
+    EXPECT_FALSE(Buffer::remove(planted));
+    EXPECT_TRUE(exists(planted));
+    shm_unlink(Buffer::nativeName(planted).c_str());
+}
+
 TEST(MpException, CarriesNarrowTextAndCopies) {
     try {
         throw SharedMemoryException(L"caf\u00e9 \U0001F600");

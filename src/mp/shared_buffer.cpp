@@ -23,8 +23,19 @@ namespace {
 
 [[noreturn]] void failWithErrno() { fail(errno); }
 
+// Called only with names that passed validName: at most 200 plain characters.
+std::string segmentLabel(const std::wstring& name) {
+    return "Shared memory segment " + std::string(name.begin(), name.end());
+}
+
+[[noreturn]] void fail(const std::string& label, int error) {
+    throw SharedMemoryException(label + ": " + std::system_category().message(error));
+}
+
+// Every character counts, an embedded NUL included: a name is never cut short to another.
 bool validName(const std::wstring& name) {
-    if (name.size() > SharedBuffer<char>::kMaxNameLength || name.front() == L'.') return false;
+    if (name.empty() || name.size() > SharedBuffer<char>::kMaxNameLength || name.front() == L'.')
+        return false;
     for (const wchar_t c : name) {
         const bool ok = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
                         (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c == L'-';
@@ -58,37 +69,72 @@ std::string SharedBuffer<T>::nativeName(const std::wstring& name) {
 
 template <class T>
 SharedBuffer<T>::SharedBuffer(const std::wstring& name, bool removeOnDestroy)
+    : SharedBuffer(name, OpenMode::openOrCreate, removeOnDestroy) {}
+
+template <class T>
+SharedBuffer<T>::SharedBuffer(const std::wstring& name, OpenMode mode, bool removeOnDestroy)
     : m_name(name), m_nativeName(nativeName(name)), m_removeOnDestroy(removeOnDestroy) {
     TRX_TRACE();
-    // Create it owner-only, or open the existing one; a segment removed between the two
-    // attempts is simply created again.
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        m_fd = shm_open(m_nativeName.c_str(), O_RDWR | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
-        if (m_fd >= 0) {
-            fchmod(m_fd, S_IRUSR | S_IWUSR);  // whatever the umask
-            break;
+    // A peer that planted a FIFO under the name must not block us: O_NONBLOCK.
+    const int access = O_RDWR | O_NONBLOCK;
+    const std::string label = segmentLabel(m_name);
+    bool created = false;
+    if (mode == OpenMode::open) {
+        m_fd = shm_open(m_nativeName.c_str(), access, 0);
+        if (m_fd < 0 && errno == ENOENT) throw SharedMemoryException(label + " does not exist");
+    } else {
+        // Create it owner-only, or (openOrCreate) open the existing one; a segment removed
+        // between the two attempts is simply created again.
+        for (int attempt = 0; m_fd < 0; ++attempt) {
+            m_fd = shm_open(m_nativeName.c_str(), access | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+            if (m_fd >= 0) {
+                created = true;
+                break;
+            }
+            if (errno != EEXIST || attempt == 8) break;
+            if (mode == OpenMode::create) throw SharedMemoryException(label + " already exists");
+            m_fd = shm_open(m_nativeName.c_str(), access, 0);
+            if (m_fd < 0 && errno != ENOENT) break;
         }
-        if (errno != EEXIST || attempt == 8) failWithErrno();
-        m_fd = shm_open(m_nativeName.c_str(), O_RDWR, 0);
-        if (m_fd < 0 && errno != ENOENT) failWithErrno();
     }
-    // A segment that another user planted under our name is not ours to read or fill.
+    if (m_fd < 0) fail(label, errno);
     struct stat st {};
-    if (fstat(m_fd, &st) != 0) {
-        const int error = errno;
+    int error = 0;
+    const char* refusal = nullptr;
+    if (created && fchmod(m_fd, S_IRUSR | S_IWUSR) != 0) error = errno;  // whatever the umask
+    else if (fstat(m_fd, &st) != 0) error = errno;
+    else if (!S_ISREG(st.st_mode)) refusal = "is not a shared memory file";
+    // Planted under our name by another user: not ours to read, fill or remove.
+    else if (st.st_uid != geteuid()) refusal = "belongs to another user";
+    // Others could read or change the payload behind our back.
+    else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0) refusal = "is open to other users";
+    if (error != 0 || refusal != nullptr) {
         close(m_fd);
-        fail(error);
+        m_fd = -1;
+        if (created) shm_unlink(m_nativeName.c_str());  // ours, made a moment ago
+        if (refusal == nullptr) fail(label, error);
+        throw SharedMemoryException(label + " " + refusal);
     }
-    if (st.st_uid != geteuid()) {
-        close(m_fd);
-        throw SharedMemoryException(L"Shared memory segment belongs to another user");
-    }
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
 }
 
 template <class T>
 SharedBuffer<T>::~SharedBuffer() {
+    // Only the file this buffer opened and checked is removed, not whatever took its name.
+    if (m_removeOnDestroy && stillNamed()) shm_unlink(m_nativeName.c_str());
     if (m_fd >= 0) close(m_fd);
-    if (m_removeOnDestroy) shm_unlink(m_nativeName.c_str());
+}
+
+template <class T>
+bool SharedBuffer<T>::stillNamed() const {
+    if (m_fd < 0) return false;
+    const int fd = shm_open(m_nativeName.c_str(), O_RDONLY | O_NONBLOCK, 0);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool same = fstat(fd, &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode;
+    close(fd);
+    return same;
 }
 
 template <class T>
@@ -156,9 +202,16 @@ void SharedBuffer<T>::clear() {
     if (ftruncate(descriptor(), 0) != 0) failWithErrno();
 }
 
+// Checked first: the host may run as root, and root could unlink any user's segment.
 template <class T>
 bool SharedBuffer<T>::remove(const std::wstring& name) {
-    return shm_unlink(nativeName(name).c_str()) == 0;
+    const std::string native = nativeName(name);
+    const int fd = shm_open(native.c_str(), O_RDONLY | O_NONBLOCK, 0);
+    if (fd < 0) return false;  // none, or not even ours to open
+    struct stat st {};
+    const bool ours = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    close(fd);
+    return ours && shm_unlink(native.c_str()) == 0;
 }
 
 template class SharedBuffer<char>;

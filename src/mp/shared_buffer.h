@@ -9,6 +9,13 @@
 
 namespace mp {
 
+// How a buffer comes by its segment.
+enum class OpenMode {
+    create,        // a new segment; one that exists already under the name is an error
+    open,          // the existing segment; a missing one is an error, nothing is created
+    openOrCreate,  // the existing segment, or a new one
+};
+
 // One named shared-memory segment holding one payload. The sender creates and fills it and
 // sends its name; the receiver opens it by that name, copies the bytes out and removes it.
 //
@@ -17,16 +24,23 @@ namespace mp {
 // never meet ours. A segment name is 1 to 200 characters of A-Z a-z 0-9 _ . - and does not
 // start with "."; any other name is refused before the system is asked.
 //
+// Only a segment of our own user that no other user may read or write (no group or other
+// permission bits, a plain file) is used; anything else is refused, and is never removed.
+//
 // Every failure is an mp::SharedMemoryException. Instantiated for char.
 template <class T>
 class TRX_API SharedBuffer {
 public:
     static constexpr std::size_t kMaxNameLength = 200;
 
-    // Opens the segment, creating it empty when it does not exist. With removeOnDestroy the
-    // destructor removes the segment by name; otherwise it stays, content and all, for
-    // another process.
+    // Opens the segment, creating it empty when it does not exist (OpenMode::openOrCreate).
+    // With removeOnDestroy the destructor removes the segment by name; otherwise it stays,
+    // content and all, for another process.
     SharedBuffer(const std::wstring& name, bool removeOnDestroy);
+    // Writers use OpenMode::create (owner-only, whatever the umask; "Shared memory segment
+    // <name> already exists" when the name is taken), readers OpenMode::open ("Shared memory
+    // segment <name> does not exist" when it is missing).
+    SharedBuffer(const std::wstring& name, OpenMode mode, bool removeOnDestroy);
     virtual ~SharedBuffer();
     SharedBuffer(const SharedBuffer&) = delete;
     SharedBuffer& operator=(const SharedBuffer&) = delete;
@@ -47,7 +61,8 @@ public:
     bool removeOnDestroy() const { return m_removeOnDestroy; }
     void setRemoveOnDestroy(bool remove) { m_removeOnDestroy = remove; }
 
-    // Removes a segment by name; false when there was none.
+    // Removes a segment by name; false when there was none, or when it is not ours (another
+    // user's, or not a plain file) and is left alone.
     static bool remove(const std::wstring& name);
     // The system-wide name of a segment ("/" + rootName() + "-" + name); checks the name.
     static std::string nativeName(const std::wstring& name);
@@ -57,7 +72,11 @@ public:
 private:
     int descriptor() const;
 
+    // The file the name stands for still is the one this buffer opened.
+    bool stillNamed() const;
+
     int m_fd = -1;
+    unsigned long long m_device = 0, m_inode = 0;
     std::wstring m_name;
     std::string m_nativeName;
     bool m_removeOnDestroy;

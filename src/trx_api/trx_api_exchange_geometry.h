@@ -22,26 +22,41 @@ class SharedBuffer;
 namespace trx {
 
 // Staging area between the modeller's binary save format and one shared segment: the
-// modeller saves into and restores from an in-memory stream; flush() publishes the stream
+// modeller saves into and restores from an in-memory buffer; flush() publishes the buffer
 // into the segment and load() takes it back.
 class TRX_API ExcSharedAcisBuffer : public BinaryFile {
 public:
-    // Opens nothing yet. With removeOnDestroy the destructor removes the segment by name.
+    // The most saved data one buffer holds (expanded): a body of about 6.6 million triangles
+    // in the modeller's format, beyond any single block a host can take in. Staging more is
+    // refused, and so is a segment that holds or expands to more, before it costs the reader
+    // that memory.
+    static constexpr std::uint64_t kMaxDataSize = std::uint64_t(512) << 20;
+
+    // Opens nothing yet. With removeOnDestroy the destructor removes the segment by name,
+    // provided this buffer created it or opened and checked it.
     ExcSharedAcisBuffer(const std::wstring& name, bool removeOnDestroy);
     ~ExcSharedAcisBuffer() override;
     ExcSharedAcisBuffer(const ExcSharedAcisBuffer&) = delete;
     ExcSharedAcisBuffer& operator=(const ExcSharedAcisBuffer&) = delete;
 
-    // The segment becomes the stream's bytes, gzip-compressed when asked; an empty stream
-    // leaves an empty segment. Throws mp::SharedMemoryException, and std::runtime_error
-    // when compression fails.
+    // The segment becomes the buffer's bytes, gzip-compressed when asked; an empty buffer
+    // leaves an empty segment. The segment is created only once the bytes are ready (a
+    // compression that is interrupted leaves none), and the name must be free. Until
+    // nameSent(), destroying this buffer removes what flush created. Throws
+    // mp::SharedMemoryException, and std::runtime_error when compression fails.
     void flush(bool compress);
-    // The stream becomes the segment's bytes, expanded when they begin with a zlib or gzip
-    // header, positioned at the start. Throws mp::SharedMemoryException, and
-    // std::runtime_error for data that looks compressed but does not expand.
+    // The buffer becomes the segment's bytes, expanded when they begin with a zlib or gzip
+    // header, positioned at the start. A missing segment is an mp::SharedMemoryException
+    // ("... does not exist"), as is one that is not ours. Data that looks compressed but does
+    // not expand, that exceeds kMaxDataSize, or whose first bytes are not the modeller's
+    // header throws std::runtime_error naming the segment and the cause; its first bytes are
+    // checked before the rest is read or expanded.
     void load();
-    // Clears the stream's error state and moves to offset 0.
+    // Moves to offset 0.
     void cleanUp();
+    // The segment's name has gone out to a reader: from now on removeOnDestroy alone decides
+    // whether destroying this buffer removes the segment.
+    void nameSent() { m_nameSent = true; }
 
     FilePosition set_mark() override;
     FilePosition goto_mark(FilePosition position) override;
@@ -50,7 +65,7 @@ public:
     bool removeOnDestroy() const { return m_removeOnDestroy; }
     void setRemoveOnDestroy(bool remove) { m_removeOnDestroy = remove; }
     // A copy of the staged bytes.
-    std::string data() const { return m_stream.str(); }
+    std::string data() const { return m_data; }
 
 protected:
     std::size_t read(void* buf, std::size_t length, logical swap) override;
@@ -60,10 +75,12 @@ private:
     friend class ExcBlockGeometry;
     void init(const std::wstring& name, bool removeOnDestroy);
 
-    std::unique_ptr<mp::SharedBuffer<char>> m_sharedBuffer;
-    std::stringstream m_stream;
+    std::string m_data;
     FilePosition m_position = 0;
     bool m_removeOnDestroy = false;
+    // The segment was created by flush or opened and checked by load: ours to remove.
+    bool m_ours = false;
+    bool m_nameSent = false;
     std::wstring m_name;
 };
 
@@ -71,8 +88,9 @@ private:
 // setGeometry (or setBinaryData), and sends the object while it is alive. The host reads
 // it from the envelope, calls load() and then getGeometry().
 //
-// Segment and modeller failures are logged and answered with false; only compression
-// failures (std::runtime_error) propagate.
+// Segment and modeller failures are logged and answered with false; only failures of the
+// loaded data itself (std::runtime_error: it does not expand, exceeds the size limit or is not
+// modeller data, each with the segment's name and the cause) propagate from load().
 class TRX_API ExcBlockGeometry : public IExchangeObject {
     TRX_EXCHANGE_OBJECT(ExcBlockGeometry)
     ExcBlockGeometry() = default;

@@ -77,7 +77,7 @@ void IExchangeObject::load() {
     TRX_TRACE();
     if (m_loaded || m_source.empty() || !binary()) return;
     // Removing on destruction makes this a read-once payload, whatever happens below.
-    mp::SharedBuffer<char> buffer(m_source, true);
+    mp::SharedBuffer<char> buffer(m_source, mp::OpenMode::open, true);
     JsonAllocator pool(detail::kPayloadChunk);
     JsonDocument doc(&pool);
     {
@@ -142,7 +142,7 @@ void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
     }
     // The segment outlives this call only once its name is on the stream; otherwise no
     // reader will ever remove it.
-    mp::SharedBuffer<char> buffer(IExchangeObject::generateUUID(), true);
+    mp::SharedBuffer<char> buffer(IExchangeObject::generateUUID(), mp::OpenMode::create, true);
     buffer.write(bytes.data(), bytes.size());
     json::put(doc, a, kData, buffer.name());
     JsonTextIO::write(os, doc, false);
