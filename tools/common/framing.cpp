@@ -36,7 +36,7 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         }
         m_scanned = m_pending.size();
         if (m_pending.size() > m_maxFrame) return Status::tooLarge;
-        if (m_stop && *m_stop) return Status::interrupted;
+        if (stopped()) return Status::interrupted;
         int wait = -1;
         if (timeoutMs >= 0) {
             const auto left =
@@ -47,7 +47,7 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         }
         pollfd p{m_fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, wait);
-        if (m_stop && *m_stop) return Status::interrupted;
+        if (stopped()) return Status::interrupted;
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Status::error;
         if (ready == 0) return Status::timeout;
