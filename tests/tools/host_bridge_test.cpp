@@ -540,10 +540,8 @@ TEST(HostFailures, WriterInheritingThePipeCannotKeepTheHostAlive) {
 TEST(HostFailures, EnvelopesNamingNoSegmentOfOursAreErrors) {
     Scratch scratch;
     const std::wstring victim = L"trx-tools-victim-" + std::to_wstring(::getpid());
-    {
-        mp::SharedBuffer<char> segment(victim, false);
-        segment.write("kept", 4);
-    }
+    mp::SharedBuffer<char> kept(victim, true);  // removed at the end, whatever happens
+    kept.write("kept", 4);
     const std::string bridge =
         script(scratch, "scripted.sh", "cat \"$(dirname \"$0\")/frames\"\ncat >/dev/null\n");
     for (const std::wstring& name : {victim + L"\\u0000x", std::wstring()}) {
@@ -558,7 +556,6 @@ TEST(HostFailures, EnvelopesNamingNoSegmentOfOursAreErrors) {
         EXPECT_NE(str(run[L"errors"][0]).find("exc_block_visualization"), std::string::npos);
         EXPECT_EQ(leftSegments({toNarrow(victim)}), std::vector<std::string>{toNarrow(victim)});
     }
-    mp::SharedBuffer<char>::remove(victim);
 }
 
 // A flood of objects under new, long names: the report keeps a bounded part of each list,
@@ -652,8 +649,8 @@ TEST(HostFailures, InterruptedBridgeRemovesWhatItHasNotAnnounced) {
         const std::vector<pid_t> bridge = childrenOf(host.pid());
         ASSERT_EQ(bridge.size(), 1u);
         ASSERT_EQ(lines(readFile(segmentLog)).size(), 2u);
-        ::kill(bridge[0], both ? SIGINT : SIGTERM);
         if (both) ::kill(host.pid(), SIGINT);
+        ::kill(bridge[0], both ? SIGINT : SIGTERM);
         ASSERT_TRUE(host.wait(20000));
         const int expected = both ? 130 : 3;
         EXPECT_TRUE(WIFEXITED(host.status()) && WEXITSTATUS(host.status()) == expected)
