@@ -6,6 +6,7 @@
 
 #include "common/framing.h"
 #include "common/protocol.h"
+#include "common/stl.h"
 #include "sender.h"
 #include "trx_api/trx_api_bridge_info.h"
 #include "trx_api/trx_api_command.h"
@@ -129,8 +130,11 @@ int serve(tools::FrameReader& in, Sender& out, const ImportFunction& import) {
                 } catch (const HostGone&) {
                     throw;
                 } catch (const std::bad_alloc&) {
-                    result = answer(Result::Error, L"Import failed: not enough memory for " +
-                                                       settings.file + L".");
+                    result = answer(Result::Error,
+                                    L"Import failed: not enough memory for " +
+                                        tools::clip(settings.file) +
+                                        L" (the reader takes files up to " +
+                                        std::to_wstring(tools::kMaxStlBytes) + L" bytes).");
                 } catch (const std::exception& e) {
                     result = answer(Result::Error, L"Import failed: " + toWide(e.what()));
                 }
