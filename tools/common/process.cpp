@@ -126,6 +126,7 @@ void ChildProcess::kill() {
     if (m_pid <= 0) return;
     // Once per child: after that the group id may, in principle, be someone else's.
     if (!m_groupKilled) {
+        wait(0);  // one that died on its own is not said to be stopped by us
         if (running()) m_stopped = true;
         ::kill(-m_pid, SIGKILL);
         m_groupKilled = true;
@@ -134,7 +135,7 @@ void ChildProcess::kill() {
 }
 
 void ChildProcess::terminate() {
-    if (!running()) return;
+    if (wait(0)) return;
     m_stopped = true;
     ::kill(-m_pid, SIGTERM);
 }
