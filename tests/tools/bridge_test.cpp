@@ -92,3 +92,19 @@ TEST(Bridge, AnswersEveryCommandAndSurvivesGarbage) {
     ASSERT_TRUE(bridge.child().wait(20000));
     EXPECT_EQ(bridge.child().describe(), "exited with status 0");
 }
+
+// The file named is the whole name: "ring.stl\0.txt" is not ring.stl.
+TEST(Bridge, ImportPathWithNulIsRefused) {
+    Bridge bridge;
+    Command import = command(Command::Import);
+    auto options = Command::newImportOptions();
+    options->setFile(toWide(std::string(TRX_SAMPLES_DIR) + "/ring.stl") + std::wstring(1, L'\0') +
+                     L".txt");
+    import.setImportOptions(options);
+    const JsonDocument answer = bridge.ask(import);
+    EXPECT_EQ(code(answer), "error") << toNarrow(bridge.last());
+    EXPECT_NE(str(answer[L"message"]).find("\"file\" holds a NUL: \""), std::string::npos)
+        << str(answer[L"message"]);
+    EXPECT_NE(str(answer[L"message"]).find("ring.stl\\0.txt\""), std::string::npos)
+        << str(answer[L"message"]);
+}

@@ -7,11 +7,15 @@
 #include <cmath>
 #include <csignal>
 #include <map>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
 #include "common/process.h"
+#include "common/protocol.h"
 #include "tool_support.h"
+#include "trx_api/trx_api.h"
 
 using namespace trx;
 using namespace trx::test;
@@ -353,11 +357,14 @@ TEST(HostFailures, MissingAndMalformedFilesAreErrorsSayingWhatAndWhere) {
         {scratch.write("short.stl", header), {"short.stl", "announces 10 triangles"}},
         {scratch.write("empty.stl", ""), {"empty.stl", "0 bytes"}},
         {scratch.path("folder.stl").string(), {"folder.stl", "it is a directory"}},
+        // Opening a FIFO would wait for a writer for ever.
+        {scratch.path("fifo.stl").string(), {"fifo.stl", "not a regular file"}},
     };
     fs::create_directory(scratch.path("folder.stl"));
+    ASSERT_EQ(::mkfifo(scratch.path("fifo.stl").c_str(), 0600), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const HostRun run = runHost(scratch, {c.file});
+        const HostRun run = runHost(scratch, {c.file, "--timeout", "10"});
         EXPECT_EQ(run.process.exitCode(), 1) << run.process.out;
         EXPECT_EQ(run.status(), "error");
         for (const auto& e : c.expected)
@@ -404,5 +411,256 @@ TEST(HostImport, SharedTestFilesImport) {
                       b[L"mechanical"][L"triangles"].GetUint64());
         }
         expectNoSegmentLeft(run);
+    }
+}
+
+// ---- bridges that do not play fair ----
+
+namespace {
+
+// An executable shell script as the bridge.
+std::string script(const Scratch& scratch, const std::string& name, const std::string& body) {
+    const std::string path = scratch.write(name, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+    return path;
+}
+
+// Frames the scripted bridge sends: its capabilities first, then the given documents.
+std::string framesFile(const Scratch& scratch, const std::vector<std::wstring>& documents) {
+    BridgeInfo info;
+    info.setName(L"scripted");
+    info.setRequestedInterface(EBridgeInterface::Connect);
+    info.newImportFormat().setDescription(L"STL").addExtension(L"stl").addFilterExtensions(
+        L"*.stl");
+    std::string bytes = toNarrow(tools::textOf(info)) + '\0';
+    for (const auto& d : documents) bytes += toNarrow(d) + '\0';
+    return scratch.write("frames", bytes);
+}
+
+std::wstring resultText() {
+    Result result;
+    result.setMessage(L"done");
+    result.setFinished(true);
+    return tools::textOf(result);
+}
+
+// Gone, or a zombie nobody reaped yet: either way it writes no more.
+bool processGone(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+        const auto close = stat.rfind(')');
+        if (stat.empty() || (close != std::string::npos && stat[close + 2] == 'Z')) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+pid_t pidIn(const fs::path& file) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto l = lines(readFile(file));
+        if (!l.empty()) return static_cast<pid_t>(std::stol(l[0]));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The bridge leaves behind a process that holds its output and keeps writing frames. The
+// host still ends: on SIGTERM, after its own timeout, and when the writer escaped the
+// bridge's process group; and what it can reach, it kills.
+TEST(HostFailures, WriterInheritingThePipeCannotKeepTheHostAlive) {
+    Scratch scratch;
+    const std::string pidFile = scratch.path("writer.pid").string();
+    const std::string frames = framesFile(scratch, {});
+    // Says its pid, waits the given seconds, then sends a frame every 50 ms.
+    const std::string writer = script(
+        scratch, "writer.sh",
+        "echo $$ >'" + pidFile + "'\nsleep \"$1\"\n"
+        "while :; do printf '{\"exchange_object_name\": \"noise\"}\\000'; sleep 0.05; done\n");
+    struct Case {
+        std::string name;
+        std::string body;
+        std::vector<std::string> args;
+        bool signal;
+        int exitCode;
+        bool escapes;
+    };
+    const std::vector<Case> cases{
+        // Talks for ever: only a signal ends the import.
+        {"sigterm", "cat '" + frames + "'\n'" + writer + "' 0 &\nwait\n", {}, true, 130, false},
+        // Silent past the timeout, then the writer starts.
+        {"timeout", "'" + writer + "' 0.75 &\nwait\n", {"--timeout", "0.5"}, false, 3, false},
+        // Out of the bridge's group: the host cannot kill it and must not wait for it.
+        {"escaped", "setsid '" + writer + "' 0 &\nsleep 1000\n", {}, false, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(pidFile);
+        const std::string bridge = script(scratch, c.name + ".sh", c.body);
+        std::vector<std::string> args{"--bridge", bridge, "--json",
+                                      scratch.path("summary.json").string(), sample("assembly.stl")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        tools::ChildProcess host;
+        host.start(TRX_HOST_EXE, args, {}, true);
+        const pid_t writer = pidIn(pidFile);
+        ASSERT_GT(writer, 0);
+        const auto started = std::chrono::steady_clock::now();
+        if (c.signal) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::kill(host.pid(), SIGTERM);
+        }
+        const bool ended = host.wait(10000);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        EXPECT_TRUE(ended) << "the host still runs";
+        if (ended) {
+            EXPECT_LT(seconds, 8);
+            EXPECT_TRUE(WIFEXITED(host.status()) && WEXITSTATUS(host.status()) == c.exitCode)
+                << host.describe();
+        }
+        if (!c.escapes) {
+            EXPECT_TRUE(processGone(writer)) << "the writer still runs";
+        }
+        ::kill(writer, SIGKILL);
+        host.kill();
+        if (c.name == "timeout") {
+            const JsonDocument summary = parseJson(readFile(scratch.path("summary.json")));
+            ASSERT_TRUE(summary.IsObject());
+            EXPECT_EQ(str(summary[L"status"]), "timeout");
+            EXPECT_NE(str(summary[L"message"]).find("timed out and was killed"), std::string::npos);
+        }
+    }
+}
+
+// A binary envelope that names a segment by a name cut short at a NUL, or by no name: the
+// object did not load, which is an error; and the segment the cut name would reach stays.
+TEST(HostFailures, EnvelopesNamingNoSegmentOfOursAreErrors) {
+    Scratch scratch;
+    const std::wstring victim = L"trx-tools-victim-" + std::to_wstring(::getpid());
+    mp::SharedBuffer<char> kept(victim, true);  // removed at the end, whatever happens
+    kept.write("kept", 4);
+    const std::string bridge =
+        script(scratch, "scripted.sh", "cat \"$(dirname \"$0\")/frames\"\ncat >/dev/null\n");
+    for (const std::wstring& name : {victim + L"\\u0000x", std::wstring()}) {
+        SCOPED_TRACE(toNarrow(name));
+        framesFile(scratch, {L"{\"exchange_object_name\": \"exc_block_visualization\", "
+                             L"\"binary\": true, \"exchange_object_data\": \"" + name + L"\"}",
+                             resultText()});
+        const HostRun run = runHost(scratch, {sample("assembly.stl"), "--bridge", bridge});
+        EXPECT_EQ(run.process.exitCode(), 1) << run.process.out;
+        EXPECT_EQ(run.status(), "error");
+        ASSERT_EQ(run[L"errors"].Size(), 1u) << run.process.out;
+        EXPECT_NE(str(run[L"errors"][0]).find("exc_block_visualization"), std::string::npos);
+        EXPECT_EQ(leftSegments({toNarrow(victim)}), std::vector<std::string>{toNarrow(victim)});
+    }
+}
+
+// A flood of objects under new, long names: the report keeps a bounded part of each list,
+// counts the rest, and its messages quote only the start of a name.
+TEST(HostFailures, FloodOfNamesIsCountedNotKept) {
+    Scratch scratch;
+    std::vector<std::wstring> documents;
+    for (int i = 0; i < 300; ++i)
+        documents.push_back(L"{\"exchange_object_name\": \"" + std::to_wstring(i) +
+                            std::wstring(1000, L'n') + L"\", \"exchange_object_data\": {}}");
+    documents.push_back(resultText());
+    framesFile(scratch, documents);
+    const std::string bridge =
+        script(scratch, "scripted.sh", "cat \"$(dirname \"$0\")/frames\"\ncat >/dev/null\n");
+    const HostRun run = runHost(scratch, {sample("assembly.stl"), "--bridge", bridge});
+    EXPECT_EQ(run.process.exitCode(), 1);
+    EXPECT_EQ(objectCounts(run).size(), 100u);
+    EXPECT_EQ(run[L"errors"].Size(), 100u);
+    ASSERT_TRUE(run[L"not_kept"].IsObject());
+    EXPECT_EQ(run[L"not_kept"][L"objects"].GetUint64(), 200u);
+    EXPECT_EQ(run[L"not_kept"][L"errors"].GetUint64(), 200u);
+    for (const auto& e : run[L"errors"].GetArray()) EXPECT_LT(e.GetStringLength(), 400u);
+    EXPECT_NE(run.process.out.find("and 200 more errors"), std::string::npos);
+    EXPECT_LT(run.process.out.size(), 200000u);
+}
+
+// Coordinates whose products overflow: the summary says so instead of leaving a blank.
+TEST(HostImport, MeasuresThatOverflowAreSaid) {
+    Scratch scratch;
+    const std::string file = scratch.write(
+        "huge.stl",
+        "solid huge\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1e200 0 0\n"
+        "   vertex 0 1e200 0\n  endloop\n endfacet\nendsolid huge\n");
+    const HostRun run = runHost(scratch, {file});
+    ASSERT_TRUE(run[L"notes"].IsArray()) << run.process.out;
+    std::string notes;
+    for (const auto& n : run[L"notes"].GetArray()) notes += str(n) + "\n";
+    EXPECT_NE(notes.find("restored geometry measures not a finite number: area"),
+              std::string::npos)
+        << notes;
+    EXPECT_NE(notes.find("bridge measured not a finite number: area"), std::string::npos)
+        << notes;
+    EXPECT_NE(run.process.out.find("Note: block 1"), std::string::npos);
+    expectNoSegmentLeft(run);
+}
+
+namespace {
+
+// The children of a process, from /proc.
+std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> out;
+    DIR* dir = ::opendir("/proc");
+    if (!dir) return out;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = readFile("/proc/" + name + "/stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        char state;
+        long ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) out.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+    ::closedir(dir);
+    return out;
+}
+
+}  // namespace
+
+// Interrupted with a segment made and not yet announced (the block's geometry), the bridge
+// removes it: when only the bridge gets the signal, and when host and bridge both do, as
+// with Ctrl-C reaching a whole process group.
+TEST(HostFailures, InterruptedBridgeRemovesWhatItHasNotAnnounced) {
+    Scratch scratch;
+    for (const bool both : {false, true}) {
+        SCOPED_TRACE(both ? "host and bridge" : "bridge alone");
+        const std::string json = scratch.path("summary.json").string();
+        const std::string segmentLog = scratch.path("segments.log").string();
+        fs::remove(segmentLog);
+        tools::ChildProcess host;
+        // Objects 1-6: log, progress, message, structure, stage, progress; the seventh is the
+        // first block's geometry, whose segment exists before it is sent.
+        host.start(TRX_HOST_EXE,
+                   {"--bridge", TRX_BRIDGE_EXE, "--json", json, sample("assembly.stl")},
+                   {"TRX_BRIDGE_HANG_UNSENT=6", "TRX_BRIDGE_SEGMENT_LOG=" + segmentLog}, true);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (lines(readFile(segmentLog)).size() < 2 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const std::vector<pid_t> bridge = childrenOf(host.pid());
+        ASSERT_EQ(bridge.size(), 1u);
+        ASSERT_EQ(lines(readFile(segmentLog)).size(), 2u);
+        if (both) ::kill(host.pid(), SIGINT);
+        ::kill(bridge[0], both ? SIGINT : SIGTERM);
+        ASSERT_TRUE(host.wait(20000));
+        const int expected = both ? 130 : 3;
+        EXPECT_TRUE(WIFEXITED(host.status()) && WEXITSTATUS(host.status()) == expected)
+            << host.describe();
+        const JsonDocument summary = parseJson(readFile(json));
+        ASSERT_TRUE(summary.IsObject());
+        if (!both) {
+            EXPECT_NE(str(summary[L"message"]).find("killed by signal 15"), std::string::npos)
+                << str(summary[L"message"]);
+        }
+        EXPECT_EQ(leftSegments(lines(readFile(segmentLog))), std::vector<std::string>{});
     }
 }

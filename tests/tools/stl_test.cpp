@@ -122,3 +122,35 @@ TEST(Stl, SharedSamplesParse) {
     EXPECT_EQ(cube.triangles, 12u);
     EXPECT_NEAR(cube.volume, 8.0, 1e-9);
 }
+
+namespace {
+std::string readError(const std::string& path, std::size_t maxBytes = kMaxStlBytes) {
+    try {
+        readStl(path, maxBytes);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+}  // namespace
+
+// Only regular files of a bounded size are read; the message names the file and the limit.
+TEST(Stl, SpecialAndOversizedFilesAreRefusedByName) {
+    trx::test::Scratch scratch;
+    EXPECT_EQ(readError("/dev/zero"), "/dev/zero: it is a character device, not a regular file");
+    // Sparse: costs no disk, and must cost no memory either.
+    const std::string sparse = scratch.path("sparse.stl").string();
+    {
+        std::ofstream(sparse).close();
+        std::filesystem::resize_file(sparse, std::uintmax_t(100) << 30);
+    }
+    EXPECT_EQ(readError(sparse), sparse + ": the file has 107374182400 bytes; the reader takes "
+                                          "files up to 1073741824 bytes");
+    const std::string small = scratch.write("small.stl", binaryStl({Triangle{}, Triangle{}}, "x"));
+    EXPECT_EQ(readError(small, 100),
+              small + ": the file has 184 bytes; the reader takes files up to 100 bytes");
+    EXPECT_EQ(readError(small, 184), "");
+    // The name is the whole string: a NUL does not make it another, shorter one.
+    EXPECT_EQ(readError(small + std::string(1, '\0') + ".txt"),
+              small + "\\0...: the file name holds a NUL character");
+}

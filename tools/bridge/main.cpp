@@ -6,16 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
 #include "common/framing.h"
 #include "sender.h"
-#include "stl_import.h"
-#include "trx_api/trx_api_bridge_info.h"
-#include "trx_api/trx_api_command.h"
-#include "trx_api/trx_api_result.h"
+#include "serve.h"
 #include "log/logger.h"
 
 using namespace trx;
@@ -29,10 +25,12 @@ const char* kUsage =
     "standard input and output, one document per frame: UTF-8 text ended by a NUL byte.\n"
     "\n"
     "  --log FILE          write the library's log (level DEBUG) to FILE\n"
-    "Test switches (also from TRX_BRIDGE_CRASH_AFTER, TRX_BRIDGE_HANG_AFTER and\n"
-    "TRX_BRIDGE_SEGMENT_LOG):\n"
+    "Test switches (also from TRX_BRIDGE_CRASH_AFTER, TRX_BRIDGE_HANG_AFTER,\n"
+    "TRX_BRIDGE_HANG_UNSENT and TRX_BRIDGE_SEGMENT_LOG):\n"
     "  --crash-after N     crash once N exchange objects of an import are sent\n"
     "  --hang-after N      stop answering once N exchange objects of an import are sent\n"
+    "  --hang-unsent N     stop answering once N are sent and the next one is made, its\n"
+    "                      segment created but not announced\n"
     "  --segment-log FILE  append the name of every shared segment created to FILE\n";
 
 bool parseCount(const char* text, long& out) {
@@ -44,25 +42,11 @@ bool parseCount(const char* text, long& out) {
     return true;
 }
 
-BridgeInfo info() {
-    BridgeInfo info;
-    info.setName(L"trx reference bridge");
-    info.setVersion(TRX_TOOLS_VERSION);
-    info.setRequestedInterface(EBridgeInterface::Connect);
-    info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
-    // One reader serves both; a host lists them as the two kinds of STL it may meet.
-    for (const wchar_t* kind : {L"STL files, ASCII", L"STL files, binary"})
-        info.newImportFormat().setDescription(kind).addExtension(L"stl").addFilterExtensions(
-            L"*.stl");
-    return info;
-}
-
-Result answer(Result::ECode code, const std::wstring& message) {
-    Result result;
-    result.setCode(code);
-    result.setMessage(message);
-    result.setFinished(true);
-    return result;
+volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t g_signal = 0;
+void requestStop(int sig) {
+    g_signal = sig;
+    g_stop = g_stop + 1;
 }
 
 }  // namespace
@@ -73,6 +57,7 @@ int main(int argc, char** argv) {
     bridge::TestSwitches switches;
     if (const char* v = std::getenv("TRX_BRIDGE_CRASH_AFTER")) parseCount(v, switches.crashAfter);
     if (const char* v = std::getenv("TRX_BRIDGE_HANG_AFTER")) parseCount(v, switches.hangAfter);
+    if (const char* v = std::getenv("TRX_BRIDGE_HANG_UNSENT")) parseCount(v, switches.hangUnsent);
     if (const char* v = std::getenv("TRX_BRIDGE_SEGMENT_LOG")) switches.segmentLog = v;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -88,6 +73,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--hang-after" && hasValue &&
                    parseCount(argv[i + 1], switches.hangAfter)) {
             ++i;
+        } else if (arg == "--hang-unsent" && hasValue &&
+                   parseCount(argv[i + 1], switches.hangUnsent)) {
+            ++i;
         } else if (arg == "--segment-log" && hasValue) {
             switches.segmentLog = argv[++i];
         } else {
@@ -96,54 +84,32 @@ int main(int argc, char** argv) {
         }
     }
 
+    // SIGINT and SIGTERM stop the bridge at its next safe point: the import unwinds and
+    // removes the segments it made and has not announced. No SA_RESTART: a wait for the host
+    // ends at once.
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    sigemptyset(&stop.sa_mask);
+    sigaddset(&stop.sa_mask, SIGINT);
+    sigaddset(&stop.sa_mask, SIGTERM);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+
     tools::FrameReader in(STDIN_FILENO);
+    in.setStopFlag(&g_stop);
     bridge::Sender out(STDOUT_FILENO, switches);
+    out.setStopFlag(&g_stop);
+    int status = 1;
     try {
-        for (;;) {
-            std::wstring text;
-            const auto status = in.read(text);  // the host decides how long to wait
-            if (status == tools::FrameReader::Status::end) return 0;
-            if (status != tools::FrameReader::Status::frame) {
-                std::cerr << "trx-bridge: cannot read a command from standard input\n";
-                return 1;
-            }
-            Command command;
-            try {
-                std::wistringstream stream(text);
-                command.readObject(stream);
-            } catch (const std::exception& e) {
-                out.answer(answer(Result::Error, L"Cannot read the command: " + toWide(e.what())));
-                continue;
-            }
-            switch (command.type()) {
-                case Command::Info: out.answer(info()); break;
-                case Command::Ping: out.answer(answer(Result::Ok, L"")); break;
-                case Command::Import: {
-                    bridge::ImportSettings settings;
-                    try {
-                        settings = bridge::settingsOf(command);
-                    } catch (const std::exception& e) {
-                        out.answer(answer(Result::Error, toWide(e.what())));
-                        break;
-                    }
-                    Result result;
-                    try {
-                        result = bridge::runImport(settings, out);
-                    } catch (const bridge::HostGone&) {
-                        throw;
-                    } catch (const std::exception& e) {
-                        result = answer(Result::Error, L"Import failed: " + toWide(e.what()));
-                    }
-                    out.answer(result);
-                    break;
-                }
-                case Command::Export:
-                    out.answer(answer(Result::Error, L"This bridge does not export."));
-                    break;
-                default: out.answer(answer(Result::Error, L"Unknown command.")); break;
-            }
-        }
+        status = bridge::serve(in, out);
     } catch (const bridge::HostGone&) {
         return 1;
+    } catch (const bridge::Stopped&) {
     }
+    if (g_stop == 0) return status;
+    // Everything is unwound: now end as the signal would have ended us.
+    const int sig = g_signal ? static_cast<int>(g_signal) : SIGTERM;
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+    return 128 + sig;
 }

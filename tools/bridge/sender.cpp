@@ -23,11 +23,19 @@ namespace {
     ::_exit(128 + SIGSEGV);
 }
 
-[[noreturn]] void hang() {
-    for (;;) ::pause();
+}  // namespace
+
+// Silent until a signal asks it to stop, as a bridge stuck in a long computation would be.
+void Sender::hang() const {
+    for (;;) {
+        stopPoint();
+        ::pause();
+    }
 }
 
-}  // namespace
+void Sender::stopPoint() const {
+    if (stopRequested()) throw Stopped{};
+}
 
 void Sender::answer(const mp::ISerializable& document) {
     if (!tools::sendDocument(m_fd, document)) throw HostGone();
@@ -40,6 +48,7 @@ void Sender::noteSegment(const std::wstring& name) {
 }
 
 void Sender::send(const std::shared_ptr<IExchangeObject>& object) {
+    stopPoint();
     ExchangeObjectWrapper envelope(object);
     std::wostringstream text;
     envelope.writeObject(text);
@@ -47,9 +56,19 @@ void Sender::send(const std::shared_ptr<IExchangeObject>& object) {
     std::wstring segment;
     if (tools::parseDocument(text.str(), doc)) segment = tools::segmentOf(doc);
     if (object->binary()) noteSegment(segment);
-    if (!tools::writeFrame(m_fd, text.str())) {
-        // Nobody will load it: the segment would outlive us.
+    if (static_cast<long>(m_sent) == m_switches.hangUnsent) {
+        try {
+            hang();
+        } catch (const Stopped&) {
+            if (object->binary() && !segment.empty()) mp::SharedBuffer<char>::remove(segment);
+            throw;
+        }
+    }
+    // Until its frame is out, nobody will load it: the segment would outlive us.
+    const bool stopped = stopRequested();
+    if (stopped || !tools::writeFrame(m_fd, text.str())) {
         if (object->binary() && !segment.empty()) mp::SharedBuffer<char>::remove(segment);
+        if (stopped) throw Stopped{};
         throw HostGone();
     }
     ++m_sent;
@@ -57,6 +76,7 @@ void Sender::send(const std::shared_ptr<IExchangeObject>& object) {
 }
 
 void Sender::checkpoint() {
+    stopPoint();
     const auto sent = static_cast<long>(m_sent);
     if (sent == m_switches.crashAfter) crash();
     if (sent == m_switches.hangAfter) hang();

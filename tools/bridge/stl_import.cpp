@@ -209,6 +209,11 @@ ImportSettings settingsOf(const Command& command) {
         options = command.importOptions();
     if (!options) throw std::invalid_argument("the import command carries no import options");
     settings.file = options->file();
+    // The file system would read the name only up to the NUL: another file than the one named.
+    if (const auto nul = settings.file.find(L'\0'); nul != std::wstring::npos)
+        throw std::invalid_argument("the file name \"" +
+                                    tools::clip(toNarrow(settings.file.substr(0, nul))) +
+                                    "\\0...\" holds a NUL character");
 
     if (auto modeler = options->formatOptionsOf<OptionsModeler>();
         modeler && modeler->modelerUnits() != ELengthUnitType::unknown)
@@ -312,6 +317,11 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
         }
     } catch (const HostGone&) {
         throw;
+    } catch (const std::bad_alloc&) {
+        log(sender, L"Error: not enough memory");
+        return error(path + ": not enough memory for its " + std::to_string(triangles) +
+                     " triangles (the reader takes files up to " +
+                     std::to_string(tools::kMaxStlBytes) + " bytes)");
     } catch (const std::exception& e) {
         // Segment or modeller trouble on our side: said as an error, never a crash.
         log(sender, L"Error: " + toWide(e.what()));

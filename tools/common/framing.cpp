@@ -29,14 +29,18 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         // Only bytes not yet looked at are searched, so a long frame costs linear time.
         const auto nul = m_pending.find('\0', m_scanned);
         if (nul != std::string::npos) {
-            text = toWide(m_pending.substr(0, nul).c_str());
+            text = toWide(m_pending.c_str());  // ends at the frame's NUL: no copy of the frame
             m_pending.erase(0, nul + 1);
+            // A huge frame's buffer is not kept for the small ones after it.
+            if (m_pending.capacity() > (std::size_t(1) << 20) &&
+                m_pending.size() < m_pending.capacity() / 4)
+                m_pending.shrink_to_fit();
             m_scanned = 0;
             return Status::frame;
         }
         m_scanned = m_pending.size();
         if (m_pending.size() > m_maxFrame) return Status::tooLarge;
-        if (m_stop && *m_stop) return Status::interrupted;
+        if (stopped()) return Status::interrupted;
         int wait = -1;
         if (timeoutMs >= 0) {
             const auto left =
@@ -47,7 +51,7 @@ FrameReader::Status FrameReader::read(std::wstring& text, int timeoutMs) {
         }
         pollfd p{m_fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, wait);
-        if (m_stop && *m_stop) return Status::interrupted;
+        if (stopped()) return Status::interrupted;
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Status::error;
         if (ready == 0) return Status::timeout;

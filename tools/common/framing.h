@@ -22,13 +22,19 @@ public:
         : m_fd(fd), m_maxFrame(maxFrame) {}
     // Waits at most timeoutMs (negative: forever) for a whole frame.
     Status read(std::wstring& text, int timeoutMs = -1);
-    // A flag that a signal handler sets to end a wait early.
-    void setStopFlag(const volatile std::sig_atomic_t* flag) { m_stop = flag; }
+    // A counter that a signal handler raises to end a wait early: a wait ends once it is
+    // above `seen` (signals that came before and were dealt with already).
+    void setStopFlag(const volatile std::sig_atomic_t* flag, std::sig_atomic_t seen = 0) {
+        m_stop = flag;
+        m_seen = seen;
+    }
 
 private:
+    bool stopped() const { return m_stop && *m_stop > m_seen; }
     int m_fd;
     std::size_t m_maxFrame;
     const volatile std::sig_atomic_t* m_stop = nullptr;
+    std::sig_atomic_t m_seen = 0;
     std::string m_pending;
     std::size_t m_scanned = 0;  // bytes of m_pending known to hold no NUL
 };

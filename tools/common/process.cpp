@@ -75,7 +75,10 @@ void ChildProcess::start(const std::string& program, const std::vector<std::stri
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+    // A group of its own: a grandchild holding our pipe dies with the child. (Ctrl-C at a
+    // terminal then reaches only this process, which passes it on.)
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
     const int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), env.data());
@@ -92,6 +95,8 @@ void ChildProcess::start(const std::string& program, const std::vector<std::stri
     m_in = toChild[1];
     m_out = fromChild[0];
     m_ended = false;
+    m_stopped = false;
+    m_groupKilled = false;
     m_status = 0;
 }
 
@@ -118,9 +123,21 @@ bool ChildProcess::wait(int timeoutMs) {
 }
 
 void ChildProcess::kill() {
-    if (!running()) return;
-    ::kill(m_pid, SIGKILL);
+    if (m_pid <= 0) return;
+    // Once per child: after that the group id may, in principle, be someone else's.
+    if (!m_groupKilled) {
+        wait(0);  // one that died on its own is not said to be stopped by us
+        if (running()) m_stopped = true;
+        ::kill(-m_pid, SIGKILL);
+        m_groupKilled = true;
+    }
     wait(-1);
+}
+
+void ChildProcess::terminate() {
+    if (wait(0)) return;
+    m_stopped = true;
+    ::kill(-m_pid, SIGTERM);
 }
 
 std::string ChildProcess::describe() const {
@@ -128,6 +145,7 @@ std::string ChildProcess::describe() const {
     if (WIFEXITED(m_status)) return "exited with status " + std::to_string(WEXITSTATUS(m_status));
     if (WIFSIGNALED(m_status)) {
         const int sig = WTERMSIG(m_status);
+        if (m_stopped && (sig == SIGKILL || sig == SIGTERM)) return "stopped by this program";
         return "killed by signal " + std::to_string(sig) + " (" + strsignal(sig) + ")";
     }
     return "ended with wait status " + std::to_string(m_status);

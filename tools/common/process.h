@@ -1,7 +1,8 @@
 #pragma once
 
 // A child process on two pipes: its standard input and output belong to the parent, its
-// standard error is shared.
+// standard error is shared. The child leads a process group of its own, so that whatever
+// it starts (and that may inherit its pipes) is stopped with it.
 
 #include <string>
 #include <sys/types.h>
@@ -12,7 +13,7 @@ namespace trx::tools {
 class ChildProcess {
 public:
     ChildProcess() = default;
-    ~ChildProcess();  // kills a child still running, closes the pipes
+    ~ChildProcess();  // kills the child's group, closes the pipes
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -30,12 +31,18 @@ public:
 
     // Waits at most timeoutMs (negative: forever) for the child to end; true once it has.
     bool wait(int timeoutMs);
-    // SIGKILL and reap; nothing happens when the child has ended already.
+    // SIGKILL to the child's whole group, and reap the child. The group is signalled even
+    // when the child has ended: what it started may still run.
     void kill();
+    // SIGTERM to the child's whole group: a request to end, for a child that cleans up.
+    void terminate();
+    // True when kill() or terminate() reached a running child.
+    bool stoppedByUs() const { return m_stopped; }
     bool running() const { return m_pid > 0 && !m_ended; }
     // The raw wait status, valid once the child has ended.
     int status() const { return m_status; }
-    // "exited with status 0", "killed by signal 11 (Segmentation fault)", "still running".
+    // "exited with status 0", "killed by signal 11 (Segmentation fault)", "still running";
+    // "stopped by this program" when it ended by the signal it was sent here.
     std::string describe() const;
 
 private:
@@ -43,6 +50,8 @@ private:
     int m_in = -1;
     int m_out = -1;
     bool m_ended = false;
+    bool m_stopped = false;
+    bool m_groupKilled = false;
     int m_status = 0;
 };
 

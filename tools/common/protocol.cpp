@@ -4,6 +4,7 @@
 
 #include "framing.h"
 #include "mp/serializable.h"
+#include "mp/shared_buffer.h"
 
 namespace trx::tools {
 
@@ -35,19 +36,58 @@ std::wstring segmentOf(const JsonValue& envelope) {
     if (data == envelope.MemberEnd()) return {};
     const auto binary = envelope.FindMember(L"binary");
     if (binary != envelope.MemberEnd() && binary->value.IsBool() && binary->value.GetBool())
-        return data->value.IsString() ? std::wstring(data->value.GetString()) : std::wstring();
+        return data->value.IsString() ? fullString(data->value) : std::wstring();
     if (data->value.IsObject()) {
         const auto name = data->value.FindMember(L"shared_acis_buffer_name");
         if (name != data->value.MemberEnd() && name->value.IsString())
-            return name->value.GetString();
+            return fullString(name->value);
     }
     return {};
 }
 
+std::wstring fullString(const JsonValue& v) {
+    return v.IsString() ? std::wstring(v.GetString(), v.GetStringLength()) : std::wstring();
+}
+
+namespace {
+// Reads a string in place: a frame of tens of megabytes is not copied to be parsed.
+class ViewBuffer : public std::wstreambuf {
+public:
+    explicit ViewBuffer(const std::wstring& text) {
+        auto* begin = const_cast<wchar_t*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+}  // namespace
+
 bool parseDocument(const std::wstring& text, JsonDocument& doc) {
-    std::wistringstream in(text);
+    ViewBuffer buffer(text);
+    std::wistream in(&buffer);
     JsonTextIO::read(in, doc);
     return !doc.HasParseError();
+}
+
+bool validSegmentName(const std::wstring& name) {
+    if (name.empty() || name.size() > mp::SharedBuffer<char>::kMaxNameLength || name[0] == L'.') return false;
+    for (const wchar_t c : name) {
+        const bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
+                        (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c == L'-';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+std::wstring clip(const std::wstring& text, std::size_t max) {
+    if (text.size() <= max) return text;
+    return text.substr(0, max) + L"... (" + std::to_wstring(text.size()) + L" characters)";
+}
+
+std::string clip(const std::string& text, std::size_t max) {
+    if (text.size() <= max) return text;
+    // Not inside a UTF-8 sequence.
+    std::size_t cut = max;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " bytes)";
 }
 
 std::wstring textOf(const mp::ISerializable& document) {

@@ -24,8 +24,22 @@ const char* kindName(DocumentKind kind);
 // block geometry. Empty when it names none.
 std::wstring segmentOf(const JsonValue& envelope);
 
-// Parses one document; false (doc untouched or partly filled) when the text is not JSON.
+// Parses one document, reading the text where it lies; false (doc untouched or partly
+// filled) when the text is not JSON.
 bool parseDocument(const std::wstring& text, JsonDocument& doc);
+
+// The whole string of a JSON string value, NULs included.
+std::wstring fullString(const JsonValue& v);
+
+// A segment name the library could have made: 1 to 200 characters of A-Z a-z 0-9 _ . -,
+// not starting with '.', judged over its whole length (a NUL inside fails it).
+bool validSegmentName(const std::wstring& name);
+
+// How much of the other side's text goes into one message of ours.
+constexpr std::size_t kMaxForeignText = 200;
+// The text, or its start and how long it was: foreign text in a message stays short.
+std::wstring clip(const std::wstring& text, std::size_t max = kMaxForeignText);
+std::string clip(const std::string& text, std::size_t max = kMaxForeignText);
 
 // The document's text, as its own writer produces it.
 std::wstring textOf(const mp::ISerializable& document);

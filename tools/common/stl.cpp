@@ -167,22 +167,64 @@ StlFile parseStl(const std::string& bytes) {
          std::to_string(bytes.size()) + " bytes");
 }
 
-StlFile readStl(const std::string& path) {
-    // One read into one buffer: files may hold millions of triangles.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "it is a directory, not a file";
+    if (S_ISFIFO(mode)) return "it is a pipe (FIFO), not a regular file";
+    if (S_ISCHR(mode)) return "it is a character device, not a regular file";
+    if (S_ISBLK(mode)) return "it is a block device, not a regular file";
+    if (S_ISSOCK(mode)) return "it is a socket, not a regular file";
+    return "it is not a regular file";
+}
+
+std::string limitText(std::size_t maxBytes) {
+    return "the reader takes files up to " + std::to_string(maxBytes) + " bytes";
+}
+
+}  // namespace
+
+StlFile readStl(const std::string& path, std::size_t maxBytes) {
+    if (path.find('\0') != std::string::npos)
+        fail(path.substr(0, path.find('\0')) + "\\0...: the file name holds a NUL character");
+    // Without O_NONBLOCK, opening a FIFO waits for a writer for ever. Only a regular file is
+    // read at all: a device or pipe may never end.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) fail(path + ": cannot open the file: " + std::strerror(errno));
-    std::string bytes;
     struct stat st {};
     std::string problem;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) problem = "it is a directory, not a file";
-    if (problem.empty() && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    while (problem.empty()) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) problem = std::string("cannot read the file: ") + std::strerror(errno);
-        if (n <= 0) break;
-        bytes.append(buf, static_cast<std::size_t>(n));
+    if (::fstat(fd, &st) != 0)
+        problem = std::string("cannot read the file: ") + std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        problem = kindOf(st.st_mode);
+    else if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
+        problem = "the file has " + std::to_string(st.st_size) + " bytes; " + limitText(maxBytes);
+    else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        problem = std::string("cannot read the file: ") + std::strerror(errno);
+    if (!problem.empty()) {
+        ::close(fd);
+        fail(path + ": " + problem);
+    }
+    // One read into one buffer: files may hold millions of triangles.
+    std::string bytes;
+    try {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char buf[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) problem = std::string("cannot read the file: ") + std::strerror(errno);
+            if (n <= 0) break;
+            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+                problem = "the file grew beyond " + std::to_string(maxBytes) +
+                          " bytes while it was read; " + limitText(maxBytes);
+                break;
+            }
+            bytes.append(buf, static_cast<std::size_t>(n));
+        }
+    } catch (const std::bad_alloc&) {
+        problem = "not enough memory to read its " + std::to_string(st.st_size) + " bytes (" +
+                  limitText(maxBytes) + ")";
     }
     ::close(fd);
     if (!problem.empty()) fail(path + ": " + problem);
@@ -190,6 +232,9 @@ StlFile readStl(const std::string& path) {
         return parseStl(bytes);
     } catch (const std::runtime_error& e) {
         fail(path + ": " + e.what());
+    } catch (const std::bad_alloc&) {
+        fail(path + ": not enough memory for the triangles of its " + std::to_string(bytes.size()) +
+             " bytes (" + limitText(maxBytes) + ")");
     }
 }
 

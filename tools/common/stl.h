@@ -46,7 +46,10 @@ MeshStats measure(const Solid& solid);
 // Parses the bytes of an STL file. Throws std::runtime_error whose text says what is wrong
 // and where (line for ASCII, byte offset for binary).
 StlFile parseStl(const std::string& bytes);
-// Reads and parses a file; the error text starts with the path.
-StlFile readStl(const std::string& path);
+// The largest file readStl takes: its triangles need about twice its size again.
+constexpr std::size_t kMaxStlBytes = std::size_t(1) << 30;
+// Reads and parses a regular file of at most maxBytes; the error text starts with the path
+// (and names the limit when that is the trouble).
+StlFile readStl(const std::string& path, std::size_t maxBytes = kMaxStlBytes);
 
 }  // namespace trx::tools

@@ -10,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "common/protocol.h"
 #include "report.h"
 #include "session.h"
 
@@ -17,8 +18,9 @@ using namespace trx;
 
 namespace {
 
+// Counts signals: the first stops the import, a further one cuts the clean-up short.
 volatile std::sig_atomic_t g_stop = 0;
-void requestStop(int) { g_stop = 1; }
+void requestStop(int) { g_stop = g_stop + 1; }
 
 const char* kUsage =
     "usage: trx-host [options] [FILE]\n"
@@ -52,17 +54,20 @@ public:
             max > 0 ? static_cast<int>(std::lround(100.0 * std::min(std::max(value, 0), max) / max))
                     : 0;
         if (!m_terminal) {
-            m_out << "progress " << percent << "% " << toNarrow(stage) << '\n';
+            m_out << "progress " << percent << "% " << toNarrow(tools::clip(stage)) << '\n';
             return;
         }
         const int filled = percent * kWidth / 100;
         m_out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
               << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent
-              << "% " << toNarrow(stage).substr(0, 40) << "\033[K" << std::flush;
+              << "% " << toNarrow(stage.substr(0, 40)) << "\033[K" << std::flush;
         m_bar = true;
     }
-    void message(const std::wstring& text) override { line("message: " + toNarrow(text)); }
-    void log(const std::wstring& text) override { line("log: " + toNarrow(text)); }
+    // The bridge's own words, kept to a few hundred characters each.
+    void message(const std::wstring& text) override {
+        line("message: " + toNarrow(tools::clip(text)));
+    }
+    void log(const std::wstring& text) override { line("log: " + toNarrow(tools::clip(text))); }
     void stage(const std::wstring& name, double seconds) override {
         line("stage finished: " + toNarrow(name) + " (" + std::to_string(seconds) + " s)");
     }
@@ -103,6 +108,8 @@ int main(int argc, char** argv) {
     struct sigaction stop {};
     stop.sa_handler = requestStop;
     sigemptyset(&stop.sa_mask);
+    sigaddset(&stop.sa_mask, SIGINT);
+    sigaddset(&stop.sa_mask, SIGTERM);
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
 

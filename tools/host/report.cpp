@@ -46,7 +46,8 @@ bool propertyValue(const ExcMiscPropertiesGroup& group, const wchar_t* name, dou
         if (p.name() != name) continue;
         wchar_t* end = nullptr;
         const double v = std::wcstod(p.value().c_str(), &end);
-        if (end == p.value().c_str() || *end != 0 || !std::isfinite(v)) return false;
+        // A value that does not fit a double (or says "inf") is kept: the report says so.
+        if (end == p.value().c_str() || *end != 0) return false;
         out = v;
         return true;
     }
@@ -130,9 +131,39 @@ void Report::mark(const std::wstring& stage, Listener& listener) {
     const auto now = Clock::now();
     const double seconds = std::chrono::duration<double>(now - m_mark).count();
     m_mark = now;
-    m_stages.push_back({stage, seconds});
+    m_stages.add({stage, seconds});
     m_lastStage = stage;
     listener.stage(stage, seconds);
+}
+
+void Report::arrived(const std::wstring& objectName) {
+    const auto it = m_arrived.find(objectName);
+    if (it != m_arrived.end())
+        ++it->second;
+    else if (m_arrived.size() < kMaxKept)
+        m_arrived.emplace(objectName, 1);
+    else
+        ++m_otherArrived;
+}
+
+void Report::error(const std::wstring& text) { m_errors.add(text); }
+void Report::note(const std::wstring& text) { m_notes.add(text); }
+void Report::noteSegment(const std::wstring& name) { m_segments.add(name); }
+
+void Report::checkFinite(const Measures& m, const BlockReport& b, const wchar_t* what) {
+    if (!m.present) return;
+    std::wstring bad;
+    const tools::MeshStats& s = m.stats;
+    if (!std::isfinite(s.area)) bad += L" area";
+    if (!std::isfinite(s.volume)) bad += L" volume";
+    for (int c = 0; c < 3; ++c)
+        if (!std::isfinite(s.min[c]) || !std::isfinite(s.max[c])) {
+            bad += L" bounding box";
+            break;
+        }
+    if (!bad.empty())
+        note(L"block " + std::to_wstring(b.id) + L": " + what + L" not a finite number:" + bad +
+             L" (too large for a double)");
 }
 
 void Report::takeStructure(const ExcProductStructure& structure) {
@@ -176,6 +207,7 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
         }
         for (ENTITY* e : entities) e->lose();
         r.geometry.stats.volume = std::abs(r.geometry.stats.volume);
+        checkFinite(r.geometry, r, L"the restored geometry measures");
     } else if (auto v = std::dynamic_pointer_cast<ExcBlockVisualization>(object)) {
         BlockReport& r = block(v->blockId());
         r.hasVisualization = true;
@@ -197,7 +229,11 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
             });
         }
     } else if (auto mech = std::dynamic_pointer_cast<ExcBlockMechanicalData>(object)) {
-        if (mech->miscData()) block(mech->blockId()).mechanical = measuresOf(*mech->miscData());
+        if (mech->miscData()) {
+            BlockReport& r = block(mech->blockId());
+            r.mechanical = measuresOf(*mech->miscData());
+            checkFinite(r.mechanical, r, L"the bridge measured");
+        }
     } else if (auto av = std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(object)) {
         if (!av->visualizationData()) return;
         for (const auto& root : av->visualizationData()->sceneRootNodes())
@@ -223,6 +259,8 @@ std::wstring Report::arrivedText() const {
         if (!text.empty()) text += L", ";
         text += std::to_wstring(count) + L" " + name;
     }
+    if (m_otherArrived > 0)
+        text += L", and " + std::to_wstring(m_otherArrived) + L" more under other names";
     return text.empty() ? L"nothing" : text;
 }
 
@@ -284,13 +322,19 @@ void Report::writeText(std::ostream& os) const {
         if (m_structure) os << ' ' << toNarrow(enumToString(m_structure->units()));
         os << '\n';
     }
-    if (!m_stages.empty()) {
+    if (!m_stages.kept.empty()) {
         os << "\nStages\n";
-        for (const auto& s : m_stages)
+        for (const auto& s : m_stages.kept)
             os << "  " << pad(toNarrow(s.stage), 20) << fixed(s.seconds, 4) << " s\n";
+        if (m_stages.more > 0) os << "  ... and " << m_stages.more << " more\n";
     }
     os << "\nObjects: " << toNarrow(arrivedText()) << '\n';
-    for (const auto& e : m_errors) os << "Error: " << toNarrow(e) << '\n';
+    for (const auto& n : m_notes.kept) os << "Note: " << toNarrow(n) << '\n';
+    if (m_notes.more > 0) os << "Note: ... and " << m_notes.more << " more notes\n";
+    for (const auto& e : m_errors.kept) os << "Error: " << toNarrow(e) << '\n';
+    if (m_errors.more > 0) os << "Error: ... and " << m_errors.more << " more errors\n";
+    if (m_segments.more > 0)
+        os << "Segments: " << m_segments.kept.size() + m_segments.more << " named\n";
     os << (status == "ok" ? "Done" : "Failed") << " in " << fixed(seconds, 3)
        << " s: " << toNarrow(message) << '\n';
 }
@@ -368,7 +412,7 @@ void Report::writeJson(std::ostream& os) const {
     root.AddMember(L"legacy_component_names", JsonValue(static_cast<std::uint64_t>(legacyNames)),
                    a);
     JsonValue stages(rapidjson::kArrayType);
-    for (const auto& s : m_stages) {
+    for (const auto& s : m_stages.kept) {
         JsonValue v(rapidjson::kObjectType);
         v.AddMember(L"stage", j.str(s.stage), a);
         v.AddMember(L"seconds", Json::num(s.seconds), a);
@@ -380,10 +424,21 @@ void Report::writeJson(std::ostream& os) const {
         arrived.AddMember(j.str(name), JsonValue(static_cast<std::uint64_t>(count)), a);
     root.AddMember(L"objects", arrived, a);
     JsonValue segments(rapidjson::kArrayType);
-    for (const auto& s : this->segments) segments.PushBack(j.str(s), a);
+    for (const auto& s : m_segments.kept) segments.PushBack(j.str(s), a);
     root.AddMember(L"segments", segments, a);
+    JsonValue notes(rapidjson::kArrayType);
+    for (const auto& n : m_notes.kept) notes.PushBack(j.str(n), a);
+    root.AddMember(L"notes", notes, a);
+    // How much of each list was counted and not kept.
+    JsonValue more(rapidjson::kObjectType);
+    more.AddMember(L"objects", JsonValue(static_cast<std::uint64_t>(m_otherArrived)), a);
+    more.AddMember(L"stages", JsonValue(static_cast<std::uint64_t>(m_stages.more)), a);
+    more.AddMember(L"segments", JsonValue(static_cast<std::uint64_t>(m_segments.more)), a);
+    more.AddMember(L"notes", JsonValue(static_cast<std::uint64_t>(m_notes.more)), a);
+    more.AddMember(L"errors", JsonValue(static_cast<std::uint64_t>(m_errors.more)), a);
+    root.AddMember(L"not_kept", more, a);
     JsonValue errors(rapidjson::kArrayType);
-    for (const auto& e : m_errors) errors.PushBack(j.str(e), a);
+    for (const auto& e : m_errors.kept) errors.PushBack(j.str(e), a);
     root.AddMember(L"errors", errors, a);
 
     std::wostringstream text;

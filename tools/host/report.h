@@ -65,10 +65,14 @@ public:
     // Block geometry is restored, measured and let go.
     void take(const std::shared_ptr<IExchangeObject>& object, Listener& listener);
     // One object of this name arrived (also for names the host does not know).
-    void arrived(const std::wstring& objectName) { ++m_arrived[objectName]; }
+    void arrived(const std::wstring& objectName);
     // A time that is not an ExcStageFinished of the bridge ("result", "loading").
     void mark(const std::wstring& stage, Listener& listener);
-    void error(const std::wstring& text) { m_errors.push_back(text); }
+    void error(const std::wstring& text);
+    // Something worth saying that does not make the import fail.
+    void note(const std::wstring& text);
+    // A segment the bridge named.
+    void noteSegment(const std::wstring& name);
 
     // Where the import stood: the last progress stage and the last finished stage.
     std::wstring whereText() const;
@@ -83,11 +87,15 @@ public:
     bool delayed = false;
     std::string status = "ok";  // ok, error, bridge_died, timeout, protocol_error
     std::wstring message;
-    std::vector<std::wstring> segments;  // every segment the bridge named, in order
     double seconds = 0;
     std::size_t legacyNames = 0;
 
-    const std::vector<std::wstring>& errors() const { return m_errors; }
+    // A bridge may send without end: the report keeps this many of each list (distinct
+    // object names, errors, notes, stages, segments) and counts the rest.
+    static constexpr std::size_t kMaxKept = 100;
+
+    const std::vector<std::wstring>& errors() const { return m_errors.kept; }
+    const std::vector<std::wstring>& segments() const { return m_segments.kept; }
     const std::map<std::uint64_t, BlockReport>& blocks() const { return m_blocks; }
 
     void writeText(std::ostream& os) const;
@@ -97,11 +105,27 @@ private:
     BlockReport& block(std::uint64_t id);
     void takeStructure(const ExcProductStructure& structure);
 
+    template <class T>
+    struct Bounded {
+        std::vector<T> kept;
+        std::size_t more = 0;
+        void add(T item) {
+            if (kept.size() < kMaxKept)
+                kept.push_back(std::move(item));
+            else
+                ++more;
+        }
+    };
+    void checkFinite(const Measures& m, const BlockReport& b, const wchar_t* what);
+
     std::shared_ptr<ExcProductStructure> m_structure;
     std::map<std::uint64_t, BlockReport> m_blocks;
     std::map<std::wstring, std::size_t> m_arrived;
-    std::vector<StageTime> m_stages;
-    std::vector<std::wstring> m_errors;
+    std::size_t m_otherArrived = 0;  // objects under names beyond the kept ones
+    Bounded<StageTime> m_stages;
+    Bounded<std::wstring> m_errors;
+    Bounded<std::wstring> m_notes;
+    Bounded<std::wstring> m_segments;
     std::wstring m_lastProgress;
     std::wstring m_lastStage;
     std::size_t m_assemblyNodes = 0;

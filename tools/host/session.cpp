@@ -25,14 +25,21 @@ struct Failure {
     std::wstring message;
 };
 
-// How long a stopped bridge's last frames may take to come out of the pipe.
-constexpr int kStrandedWaitMs = 500;
+// A bridge asked to stop may take this long to remove what it has not announced; then its
+// group is killed and what is left in the pipe may take this long more to come out. Past
+// either, or past the frame budget, the pipe is left: whatever still writes to it is no
+// bridge of ours.
+constexpr int kStopGraceMs = 2000;
+constexpr int kDrainMs = 1000;
+constexpr int kDrainFrames = 1000;
 
 std::wstring seconds(int ms) {
     std::wostringstream s;
     s << ms / 1000.0 << L" s";
     return s.str();
 }
+
+using tools::clip;
 
 class Session {
 public:
@@ -41,12 +48,14 @@ public:
     ~Session() { removeUnloaded(); }
 
     int run();
+    int replay(int fd);
 
 private:
+    int talk();
     void askInfo();
     void import();
     Command importCommand() const;
-    void receive(const std::wstring& text, const JsonDocument& doc);
+    void receive(const JsonDocument& doc);
     void use(const std::shared_ptr<IExchangeObject>& object, const std::wstring& segment);
     void loadPending();
     void finishBridge();
@@ -54,7 +63,9 @@ private:
     [[noreturn]] void bridgeGone(const wchar_t* waitingFor);
     void send(const Command& command, const wchar_t* what);
     void noteSegment(const std::wstring& segment);
-    void collectStranded();
+    void release(const std::wstring& segment);
+    bool drainOne(int waitMs, int& frames);
+    void stopBridge();
     void removeUnloaded();
 
     const HostOptions& m_o;
@@ -62,8 +73,9 @@ private:
     Listener& m_l;
     tools::ChildProcess m_child;
     std::unique_ptr<tools::FrameReader> m_reader;
+    bool m_replay = false;
     EBridgeInterface m_interface = EBridgeInterface::Connect;
-    std::map<std::wstring, bool> m_segments;  // named by the bridge -> loaded here
+    std::map<std::wstring, bool> m_segments;  // named by the bridge, not yet settled -> loaded
     std::vector<std::pair<std::shared_ptr<IExchangeObject>, std::wstring>> m_pending;
 };
 
@@ -73,76 +85,97 @@ int Session::run() {
     m_r.delayed = m_o.delayed;
     int code = kOk;
     try {
-        try {
-            m_child.start(m_o.bridge, m_o.bridgeArgs);
-        } catch (const std::exception& e) {
-            throw Failure{kBridgeFailed, "error", toWide(e.what())};
-        }
+        m_child.start(m_o.bridge, m_o.bridgeArgs);
         m_reader = std::make_unique<tools::FrameReader>(m_child.output());
         m_reader->setStopFlag(m_o.stop);
-        askInfo();
-        import();
-        if (m_o.delayed) loadPending();
-        finishBridge();
-        if (m_r.status == "ok" && !m_r.errors().empty()) {
-            m_r.status = "error";
-            code = kImportFailed;
-        } else if (m_r.status != "ok") {
-            code = kImportFailed;
-        }
-    } catch (const Failure& f) {
-        m_child.kill();
-        m_r.status = f.status;
-        m_r.message = f.message;
-        code = f.code;
+        code = talk();
     } catch (const std::exception& e) {
-        // Ours, not the bridge's; still nothing may be left behind.
-        m_child.kill();
         m_r.status = "error";
-        m_r.message = L"The host failed: " + toWide(e.what());
-        code = kImportFailed;
+        m_r.message = toWide(e.what());
+        code = kBridgeFailed;
     }
-    collectStranded();
+    stopBridge();
     m_pending.clear();
     removeUnloaded();
     m_r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return code;
 }
 
+int Session::replay(int fd) {
+    m_replay = true;
+    m_r.file = toWide(m_o.file);
+    m_r.delayed = m_o.delayed;
+    m_reader = std::make_unique<tools::FrameReader>(fd);
+    const int code = talk();
+    m_pending.clear();
+    removeUnloaded();
+    return code;
+}
+
+// The conversation; whatever happens, the caller stops the bridge and cleans up.
+int Session::talk() {
+    try {
+        askInfo();
+        import();
+        if (m_o.delayed) loadPending();
+        if (!m_replay) finishBridge();
+        if (m_r.status == "ok" && !m_r.errors().empty()) {
+            m_r.status = "error";
+            return kImportFailed;
+        }
+        return m_r.status == "ok" ? kOk : kImportFailed;
+    } catch (const Failure& f) {
+        m_r.status = f.status;
+        m_r.message = f.message;
+        return f.code;
+    } catch (const std::exception& e) {
+        // Ours, not the bridge's; still nothing may be left behind.
+        m_r.status = "error";
+        m_r.message = L"The host failed: " + clip(toWide(e.what()));
+        return kImportFailed;
+    }
+}
+
 void Session::send(const Command& command, const wchar_t* what) {
+    if (m_replay) return;
     if (!tools::sendDocument(m_child.input(), command)) bridgeGone(what);
 }
 
 [[noreturn]] void Session::bridgeGone(const wchar_t* waitingFor) {
     // The pipe ended: the bridge is dead or about to be.
-    if (!m_child.wait(m_o.timeoutMs)) m_child.kill();
+    std::wstring how;
+    if (m_replay) {
+        how = L"The bridge's output ended";
+    } else if (!m_child.wait(m_o.timeoutMs)) {
+        m_child.kill();
+        how = L"The bridge closed its output but did not end within " + seconds(m_o.timeoutMs) +
+              L"; it timed out and was killed. That happened";
+    } else {
+        how = L"The bridge ended (" + toWide(m_child.describe()) + L")";
+    }
     throw Failure{kBridgeFailed, "bridge_died",
-                  L"The bridge ended (" + toWide(m_child.describe()) +
-                      L") while the host waited for " + waitingFor + L", " + m_r.whereText() +
+                  how + L" while the host waited for " + waitingFor + L", " + m_r.whereText() +
                       L". Arrived: " + m_r.arrivedText() + L"."};
 }
 
 std::wstring Session::next(const wchar_t* waitingFor) {
     std::wstring text;
-    switch (m_reader->read(text, m_o.timeoutMs)) {
+    switch (m_reader->read(text, m_replay ? -1 : m_o.timeoutMs)) {
         case tools::FrameReader::Status::frame: return text;
         case tools::FrameReader::Status::end: bridgeGone(waitingFor);
         case tools::FrameReader::Status::timeout:
-            m_child.kill();
             throw Failure{kBridgeFailed, "timeout",
                           L"The bridge sent nothing for " + seconds(m_o.timeoutMs) +
                               L" while the host waited for " + waitingFor + L", " +
-                              m_r.whereText() + L"; it was stopped. Arrived: " + m_r.arrivedText() +
-                              L"."};
+                              m_r.whereText() + L"; it timed out and was killed. Arrived: " +
+                              m_r.arrivedText() + L"."};
         case tools::FrameReader::Status::interrupted:
-            m_child.kill();
             throw Failure{kInterrupted, "interrupted",
                           std::wstring(L"Interrupted while the host waited for ") + waitingFor +
                               L", " + m_r.whereText() + L". Arrived: " + m_r.arrivedText() + L"."};
         case tools::FrameReader::Status::tooLarge:
         case tools::FrameReader::Status::error: break;
     }
-    m_child.kill();
     throw Failure{
         kBridgeFailed, "protocol_error",
         std::wstring(L"The bridge's output cannot be read as frames while the host waited for ") +
@@ -155,20 +188,23 @@ void Session::askInfo() {
     info.setInternalInterface(EBridgeInterface::Connect);
     send(info, L"its capabilities");
     const std::wstring text = next(L"its capabilities");
-    JsonDocument doc;
-    if (!tools::parseDocument(text, doc) || tools::kindOf(doc) != tools::DocumentKind::bridgeInfo)
-        throw Failure{kBridgeFailed, "protocol_error",
-                      L"The bridge did not answer \"info\" with its capabilities."};
+    {
+        JsonDocument doc;
+        if (!tools::parseDocument(text, doc) ||
+            tools::kindOf(doc) != tools::DocumentKind::bridgeInfo)
+            throw Failure{kBridgeFailed, "protocol_error",
+                          L"The bridge did not answer \"info\" with its capabilities."};
+    }
     BridgeInfo bridge;
     try {
         std::wistringstream in(text);
         bridge.readObject(in);
     } catch (const std::exception& e) {
         throw Failure{kBridgeFailed, "protocol_error",
-                      L"The bridge's capabilities cannot be read: " + toWide(e.what())};
+                      L"The bridge's capabilities cannot be read: " + clip(toWide(e.what()))};
     }
-    m_r.bridgeName = bridge.name();
-    m_r.bridgeVersion = bridge.version();
+    m_r.bridgeName = clip(bridge.name());
+    m_r.bridgeVersion = clip(bridge.version());
     m_interface = m_o.legacy ? EBridgeInterface::Legacy : bridge.requestedInterface();
     m_r.interfaceName = m_interface == EBridgeInterface::Legacy    ? L"legacy"
                         : m_interface == EBridgeInterface::Connect ? L"connect"
@@ -182,7 +218,7 @@ void Session::askInfo() {
     }
     throw Failure{kUsage, "error",
                   L"The bridge imports no file like " + name + L" (it reads " +
-                      (filters.empty() ? L"nothing" : filters) + L")."};
+                      (filters.empty() ? L"nothing" : clip(filters)) + L")."};
 }
 
 Command Session::importCommand() const {
@@ -234,73 +270,119 @@ void Session::import() {
     send(importCommand(), L"the import to start");
     m_r.start();
     for (;;) {
-        const std::wstring text = next(L"the import");
-        JsonDocument doc;
-        if (!tools::parseDocument(text, doc))
+        std::wstring text = next(L"the import");
+        // One document at a time: a frame of tens of megabytes is parsed once.
+        auto doc = std::make_unique<JsonDocument>();
+        if (!tools::parseDocument(text, *doc))
             throw Failure{kBridgeFailed, "protocol_error",
                           L"The bridge sent a document that is not JSON, " + m_r.whereText() +
-                              L": " + text.substr(0, 80)};
-        const auto kind = tools::kindOf(doc);
+                              L": " + clip(text, 80)};
+        const auto kind = tools::kindOf(*doc);
         if (kind == tools::DocumentKind::envelope) {
-            receive(text, doc);
+            std::wstring().swap(text);
+            receive(*doc);
             continue;
         }
         if (kind != tools::DocumentKind::result)
             throw Failure{kBridgeFailed, "protocol_error",
                           L"The bridge sent a " + toWide(tools::kindName(kind)) +
                               L" document during the import, " + m_r.whereText() + L"."};
+        doc.reset();
         Result result;
         try {
             std::wistringstream in(text);
             result.readObject(in);
         } catch (const std::exception& e) {
             throw Failure{kBridgeFailed, "protocol_error",
-                          L"The bridge's result cannot be read: " + toWide(e.what())};
+                          L"The bridge's result cannot be read: " + clip(toWide(e.what()))};
         }
         m_r.mark(L"result", m_l);
-        m_r.message = result.message();
+        m_r.message = clip(result.message(), 4 * tools::kMaxForeignText);
         if (result.code() != Result::Ok && result.code() != Result::Warning) m_r.status = "error";
         return;
     }
 }
 
-void Session::receive(const std::wstring& text, const JsonDocument& doc) {
+// As the library's envelope reader does, but on the document already parsed.
+void Session::receive(const JsonDocument& doc) {
     // The segment is known before anything can fail, so it is never forgotten.
     const std::wstring segment = tools::segmentOf(doc);
     noteSegment(segment);
     const auto name = doc.FindMember(L"exchange_object_name");
-    const std::wstring objectName = name->value.IsString() ? name->value.GetString() : L"(unnamed)";
+    const std::wstring objectName =
+        name->value.IsString() ? clip(tools::fullString(name->value)) : L"(unnamed)";
     m_r.arrived(objectName);
 
-    ExchangeObjectWrapper envelope;
-    envelope.setDelayedLoading(m_o.delayed);
-    try {
-        std::wistringstream in(text);
-        envelope.readObject(in);
-    } catch (const std::exception& e) {
-        m_r.error(L"A " + objectName + L" cannot be read: " + toWide(e.what()));
-        return;
-    }
-    const auto object = envelope.get();
+    std::shared_ptr<IExchangeObject> object;
+    if (name->value.IsString())
+        object = ExchangeObjectRegistry::instance().get(tools::fullString(name->value));
     if (!object) {
         m_r.error(L"Unknown object " + objectName + L".");
+        release(segment);
         return;
     }
-    const bool unloaded = std::dynamic_pointer_cast<ExcBlockGeometry>(object) || object->binary();
-    if (m_o.delayed && unloaded)
+    const auto data = doc.FindMember(L"exchange_object_data");
+    const auto binary = doc.FindMember(L"binary");
+    const bool isBinary =
+        binary != doc.MemberEnd() && binary->value.IsBool() && binary->value.GetBool();
+    std::wstring problem;
+    if (data == doc.MemberEnd()) {
+        problem = L"it came without its data";
+    } else if (isBinary && !object->binary()) {
+        problem = L"it came as binary, which it never is";
+    } else if (isBinary && !data->value.IsString()) {
+        problem = L"its data does not name a segment";
+    } else if (isBinary && !tools::validSegmentName(segment)) {
+        problem = L"it names no segment the library could have made";
+    } else if (isBinary) {
+        object->setSource(segment);
+    } else {
+        try {
+            object->readObject(data->value);
+        } catch (const std::exception& e) {
+            problem = L"it cannot be read: " + clip(toWide(e.what()));
+        }
+        if (problem.empty() && !segment.empty() && !tools::validSegmentName(segment))
+            problem = L"it names no segment the library could have made";
+    }
+    if (!problem.empty()) {
+        m_r.error(L"A " + objectName + L" did not arrive whole: " + problem + L".");
+        release(segment);
+        return;
+    }
+    const bool fromSegment =
+        std::dynamic_pointer_cast<ExcBlockGeometry>(object) || object->binary();
+    if (fromSegment && !m_o.useSegments) return;
+    if (m_o.delayed && fromSegment)
         m_pending.emplace_back(object, segment);
     else
         use(object, segment);
 }
 
 void Session::use(const std::shared_ptr<IExchangeObject>& object, const std::wstring& segment) {
+    const std::wstring where = segment.empty() ? L"" : L" from segment \"" + clip(segment) + L"\"";
     try {
         object->load();  // nothing for text objects and objects loaded on arrival
     } catch (const std::exception& e) {
-        m_r.error(L"A " + object->objectName() + L" cannot be loaded: " + toWide(e.what()));
+        m_r.error(L"A " + object->objectName() + L" cannot be loaded" + where + L": " +
+                  clip(toWide(e.what())));
+        release(segment);
         return;
     }
-    if (!segment.empty() && object->isLoaded()) m_segments[segment] = true;
+    const bool fromSegment =
+        std::dynamic_pointer_cast<ExcBlockGeometry>(object) || object->binary();
+    // An object that should have come from a segment and did not is damage, not a default.
+    if (fromSegment && !object->isLoaded()) {
+        m_r.error(L"A " + object->objectName() + L" did not load" +
+                  (segment.empty() ? std::wstring(L": it names no segment") : where) + L".");
+        release(segment);
+        return;
+    }
+    if (!segment.empty()) {
+        const auto it = m_segments.find(segment);
+        if (it != m_segments.end()) it->second = true;
+        release(segment);
+    }
     m_r.take(object, m_l);
 }
 
@@ -315,40 +397,80 @@ void Session::finishBridge() {
     m_child.closeInput();  // the bridge ends when its input does
     if (!m_child.wait(m_o.timeoutMs)) {
         m_child.kill();
-        m_r.error(L"The bridge did not end after the import; it was stopped.");
+        m_r.error(L"The bridge did not end within " + seconds(m_o.timeoutMs) +
+                  L" after the import; it timed out and was killed.");
     } else if (m_child.describe() != "exited with status 0") {
         m_r.error(L"The bridge " + toWide(m_child.describe()) + L" after the import.");
     }
 }
 
 void Session::noteSegment(const std::wstring& segment) {
-    if (!segment.empty() && m_segments.emplace(segment, false).second)
-        m_r.segments.push_back(segment);
+    // A name the library would refuse names no segment of ours; it is never acted on.
+    if (!tools::validSegmentName(segment)) return;
+    if (m_segments.emplace(segment, false).second) m_r.noteSegment(segment);
 }
 
-// A bridge that was stopped may have named segments the host never read: their names
-// still sit in the pipe. Drain it to its end so that those segments are removed too.
-void Session::collectStranded() {
-    if (!m_reader || m_child.running()) return;
-    m_reader->setStopFlag(nullptr);
-    std::wstring text;
-    while (m_reader->read(text, kStrandedWaitMs) == tools::FrameReader::Status::frame) {
-        JsonDocument doc;
-        if (tools::parseDocument(text, doc)) noteSegment(tools::segmentOf(doc));
+// Settled: loaded (the loader removed it, or owns it now) or refused, and then removed here.
+// What stays in the map is only what delayed loading still waits for.
+void Session::release(const std::wstring& segment) {
+    const auto it = m_segments.find(segment);
+    if (it == m_segments.end()) return;
+    if (!it->second && m_o.useSegments) {
+        try {
+            mp::SharedBuffer<char>::remove(segment);
+        } catch (const std::exception&) {
+            // Not ours to remove, or already gone.
+        }
     }
+    m_segments.erase(it);
+}
+
+// One frame from a bridge being stopped: its segment is noted so that it is removed. False
+// once nothing more is to be had (the pipe ended, broke, or a new signal came).
+bool Session::drainOne(int waitMs, int& frames) {
+    std::wstring text;
+    switch (m_reader->read(text, waitMs)) {
+        case tools::FrameReader::Status::frame: {
+            ++frames;
+            JsonDocument doc;
+            if (tools::parseDocument(text, doc)) noteSegment(tools::segmentOf(doc));
+            return true;
+        }
+        case tools::FrameReader::Status::timeout: return true;
+        default: return false;
+    }
+}
+
+// The bridge is asked to end (it removes what it has not announced), then its whole group
+// is killed. Segments it named in frames the host never read still sit in the pipe: those
+// frames are read, within a deadline and a frame budget, so that the segments are removed
+// too. A further SIGINT or SIGTERM cuts the waiting short.
+void Session::stopBridge() {
+    if (!m_reader) return;
+    using Clock = std::chrono::steady_clock;
+    auto left = [](Clock::time_point until) {
+        return static_cast<int>(std::max<long long>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now())
+                   .count()));
+    };
+    if (m_o.stop) m_reader->setStopFlag(m_o.stop, *m_o.stop);
+    int frames = 0;
+    bool open = true;
+    if (m_child.running()) {
+        m_child.terminate();
+        const auto grace = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
+        while (open && frames < kDrainFrames && left(grace) > 0 && !m_child.wait(0))
+            open = drainOne(std::min(left(grace), 100), frames);
+    }
+    m_child.kill();
+    const auto until = Clock::now() + std::chrono::milliseconds(kDrainMs);
+    while (open && frames < kDrainFrames && left(until) > 0)
+        open = drainOne(left(until), frames);
 }
 
 // Whatever was named and not loaded would stay in shared memory until the next boot.
 void Session::removeUnloaded() {
-    for (auto& [name, loaded] : m_segments) {
-        if (loaded) continue;
-        try {
-            mp::SharedBuffer<char>::remove(name);
-        } catch (const std::exception&) {
-            // A name that breaks the naming rule names no segment of ours.
-        }
-        loaded = true;
-    }
+    while (!m_segments.empty()) release(m_segments.begin()->first);
 }
 
 }  // namespace
@@ -356,6 +478,11 @@ void Session::removeUnloaded() {
 int runSession(const HostOptions& options, Report& report, Listener& listener) {
     Session session(options, report, listener);
     return session.run();
+}
+
+int readBridgeOutput(int fd, const HostOptions& options, Report& report, Listener& listener) {
+    Session session(options, report, listener);
+    return session.replay(fd);
 }
 
 }  // namespace trx::host

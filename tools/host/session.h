@@ -22,8 +22,12 @@ struct HostOptions {
     ELengthUnitType units = ELengthUnitType::unknown;  // unknown: the bridge's default
     bool visualization = true;
     bool mechanical = true;
-    // Set by a signal handler to end the run early (the bridge is stopped, segments removed).
+    // Raised by a signal handler (a count of signals) to end the run early: the bridge is
+    // stopped, segments removed. A further signal cuts the clean-up short.
     const volatile std::sig_atomic_t* stop = nullptr;
+    // Off: binary objects and block geometry are counted but never opened, and no segment
+    // is removed (reading a recorded output, where the names are not ours).
+    bool useSegments = true;
 };
 
 // Exit codes of the host.
@@ -37,5 +41,9 @@ enum ExitCode {
 
 // Runs the import; fills the report and answers the exit code.
 int runSession(const HostOptions& options, Report& report, Listener& listener);
+
+// Takes a bridge's whole output from fd (its answer to "info", then the frames of one
+// import) as runSession would, with no bridge to talk to.
+int readBridgeOutput(int fd, const HostOptions& options, Report& report, Listener& listener);
 
 }  // namespace trx::host
