@@ -245,17 +245,17 @@ TEST(JsonBinaryIO, NestingIsLimitedBothWays) {
 // sanitizers reserve more of it than any cap allows.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 namespace {
-[[noreturn]] void readUnderAddressSpaceCap(const std::string& bytes) {
+template <class Read>
+[[noreturn]] void underAddressSpaceCap(rlim_t room, Read read) {
     std::ifstream statm("/proc/self/statm");
     rlim_t pages = 0;
     statm >> pages;
-    const rlim_t cap = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(384) << 20);
+    const rlim_t cap = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + room;
     rlimit limit;
     limit.rlim_cur = limit.rlim_max = cap;
     if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
-    JsonDocument doc;
     try {
-        JsonBinaryIO::read(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+        read();
     } catch (const std::bad_alloc&) {
         std::_Exit(0);
     }
@@ -266,6 +266,23 @@ namespace {
 TEST(JsonBinaryIODeathTest, AllocationFailureIsAnException) {
     const std::size_t count = std::size_t(48) << 20;  // 768 MB of stack slots
     const std::string nulls = Bytes().u8(4).u64(count).s + std::string(count, '\0');
-    EXPECT_EXIT(readUnderAddressSpaceCap(nulls), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(underAddressSpaceCap(rlim_t(384) << 20,
+                                     [&] {
+                                         JsonDocument doc;
+                                         JsonBinaryIO::read(nulls.data(), nulls.size(), doc, doc.GetAllocator());
+                                     }),
+                ::testing::ExitedWithCode(0), "");
+
+    // The text parser's stack is the same kind of stack.
+    std::wstring zeros = L"[0";
+    for (int i = 0; i < (8 << 20); ++i) zeros += L",0";  // 8 Mi values, 128 MB of stack
+    zeros += L']';
+    std::wistringstream text(zeros);
+    EXPECT_EXIT(underAddressSpaceCap(rlim_t(64) << 20,
+                                     [&] {
+                                         JsonDocument doc;
+                                         JsonTextIO::read(text, doc);
+                                     }),
+                ::testing::ExitedWithCode(0), "");
 }
 #endif

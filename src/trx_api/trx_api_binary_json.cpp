@@ -466,37 +466,12 @@ private:
     std::size_t m_capacity = 0;
 };
 
-// The document's stack, whose growth RapidJSON's own allocator leaves unchecked: a failed
-// realloc there is written through.
-class StackAllocator {
-public:
-    static const bool kNeedFree = true;
-    void* Malloc(std::size_t size) {
-        if (size == 0) return nullptr;
-        void* p = std::malloc(size);
-        if (p == nullptr) throw std::bad_alloc();
-        return p;
-    }
-    void* Realloc(void* block, std::size_t, std::size_t size) {
-        if (size == 0) {
-            std::free(block);
-            return nullptr;
-        }
-        void* p = std::realloc(block, size);
-        if (p == nullptr) throw std::bad_alloc();  // the old block stays with the stack
-        return p;
-    }
-    static void Free(void* block) { std::free(block); }
-};
-
-using DecodedDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, StackAllocator>;
-
 // A document over the caller's allocator, so the values live there; `value` is untouched
 // when reading fails.
 template <class Input>
 void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator) {
     Decoder<Input> decoder(in, inputBytes);
-    DecodedDocument builder(&allocator);
+    JsonDocument builder(&allocator);
     builder.Populate(decoder);
     value = static_cast<JsonValue&>(builder);  // moves
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <iosfwd>
+#include <new>
 #include <string>
 #include <type_traits>
 
@@ -29,9 +31,26 @@ public:
     static void releaseRetained();
 };
 
+// A document's parse stack. RapidJSON's own allocator returns a failed realloc to the stack,
+// which then writes through it: this one throws std::bad_alloc instead.
+class JsonStackAllocator {
+public:
+    static const bool kNeedFree = true;
+    void* Malloc(std::size_t size) { return size == 0 ? nullptr : checked(std::malloc(size)); }
+    void* Realloc(void* block, std::size_t, std::size_t size) {
+        if (size != 0) return checked(std::realloc(block, size));  // on failure the old block stays
+        std::free(block);
+        return nullptr;
+    }
+    static void Free(void* block) { std::free(block); }
+
+private:
+    static void* checked(void* p) { return p != nullptr ? p : throw std::bad_alloc(); }
+};
+
 using JsonAllocator = rapidjson::MemoryPoolAllocator<JsonBlockAllocator>;
 using JsonValue = rapidjson::GenericValue<JsonEncoding, JsonAllocator>;
-using JsonDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, rapidjson::CrtAllocator>;
+using JsonDocument = rapidjson::GenericDocument<JsonEncoding, JsonAllocator, JsonStackAllocator>;
 
 // Base of every JSON record.
 class TRX_API IJsonObject {
