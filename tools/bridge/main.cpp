@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "common/framing.h"
+#include "common/process.h"
 #include "sender.h"
 #include "serve.h"
 #include "log/logger.h"
@@ -85,15 +86,8 @@ int main(int argc, char** argv) {
     }
 
     // SIGINT and SIGTERM stop the bridge at its next safe point: the import unwinds and
-    // removes the segments it made and has not announced. No SA_RESTART: a wait for the host
-    // ends at once.
-    struct sigaction stop {};
-    stop.sa_handler = requestStop;
-    sigemptyset(&stop.sa_mask);
-    sigaddset(&stop.sa_mask, SIGINT);
-    sigaddset(&stop.sa_mask, SIGTERM);
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
+    // removes the segments it made and has not announced.
+    tools::onStopSignals(requestStop);
 
     tools::FrameReader in(STDIN_FILENO);
     in.setStopFlag(&g_stop);

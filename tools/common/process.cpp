@@ -186,4 +186,14 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     return result;
 }
 
+void onStopSignals(void (*handler)(int)) {
+    struct sigaction stop {};
+    stop.sa_handler = handler;
+    sigemptyset(&stop.sa_mask);
+    sigaddset(&stop.sa_mask, SIGINT);
+    sigaddset(&stop.sa_mask, SIGTERM);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+}
+
 }  // namespace trx::tools

@@ -67,4 +67,8 @@ struct RunResult {
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::vector<std::string>& extraEnv, int timeoutMs);
 
+// Routes SIGINT and SIGTERM to `handler`, each blocking both while it runs. No SA_RESTART:
+// a blocking read or wait ends at once, so the caller sees its stop flag promptly.
+void onStopSignals(void (*handler)(int));
+
 }  // namespace trx::tools

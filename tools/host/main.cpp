@@ -10,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "common/process.h"
 #include "common/protocol.h"
 #include "report.h"
 #include "session.h"
@@ -105,13 +106,7 @@ int usage(const std::string& problem) {
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);  // a dead bridge shows as a failed write, not our death
     // Interrupted, the host still stops the bridge and removes the segments it was told of.
-    struct sigaction stop {};
-    stop.sa_handler = requestStop;
-    sigemptyset(&stop.sa_mask);
-    sigaddset(&stop.sa_mask, SIGINT);
-    sigaddset(&stop.sa_mask, SIGTERM);
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
+    tools::onStopSignals(requestStop);
 
     host::HostOptions options;
     options.stop = &g_stop;
