@@ -95,11 +95,55 @@ template <class T> Kind streamKind() {
     return k;
 }
 
+// Commands have no operator==, their option groups do: two commands are equal here when
+// each format type holds equal groups in both (the set's own fields are not compared).
+template <class G> bool sameGroup(const std::shared_ptr<IFormatOptions>& a, const std::shared_ptr<IFormatOptions>& b, bool& known) {
+    const auto* x = dynamic_cast<const G*>(a.get());
+    if (!x) return false;
+    known = true;
+    const auto* y = dynamic_cast<const G*>(b.get());
+    return y && *x == *y;
+}
+
+template <class... G> std::function<bool(const void*, const void*)> groupEquality() {
+    return [](const void* l, const void* r) {
+        const auto& a = *static_cast<const Command*>(l);
+        const auto& b = *static_cast<const Command*>(r);
+        for (int t = 0; t < 32; ++t) {
+            auto groups = [t](const Command& c) {
+                const auto type = static_cast<EFormatType>(t);
+                return c.type() == Command::EType::Import ? c.importOptions()->formatOptions(type)
+                                                          : c.exportOptions()->formatOptions(type);
+            };
+            const auto ga = groups(a), gb = groups(b);
+            if (!ga && !gb) continue;
+            if (!ga || !gb) return false;
+            bool known = false;
+            const bool same = (sameGroup<G>(ga, gb, known) || ...);
+            if (!known) throw std::logic_error("a group class is missing from the list");
+            if (!same) return false;
+        }
+        return true;
+    };
+}
+
+template <class... G> Kind commandKind() {
+    Kind k = streamKind<Command>();
+    k.equal = groupEquality<G...>();
+    return k;
+}
+
+// Members of a command and its option set that no operator== covers.
+const std::set<std::wstring> kSetMembers = {L"bridge_interface", L"command", L"mt_mode", L"file",
+    L"force_mp_mode", L"translate_world_orientation", L"translate_misc_data", L"modeler_version",
+    L"format_version", L"geometry_flags"};
+
 struct Row {
     const char* file;
     Kind kind;
     std::set<std::wstring> ignoredByEquality;  // keys operator== leaves out on purpose
 };
+void PrintTo(const Row& row, std::ostream* os) { *os << row.file; }
 
 std::wstring golden(const char* file) {
     std::ifstream in(std::string(TRX_WIRE_DIR) + "/" + file + ".json", std::ios::binary);
@@ -153,6 +197,23 @@ const std::vector<Row>& rows() {
         {"exc_block_visualization", jsonKind<ExcBlockVisualization>(L"exc_block_visualization"), {}},
         {"exc_root_assembly_visualization",
          jsonKind<ExcRootAssemblyVisualization>(L"exc_root_assembly_visualization"), {}},
+        {"command_import",
+         commandKind<OptionsGeneral, OptionsGraphical, OptionsMechanical, OptionsModeler, imp::Options3DXML,
+                     imp::OptionsCatiaV4, imp::OptionsCatiaV5, imp::OptionsCatiaV5Drawing, imp::OptionsCreo,
+                     imp::OptionsIGES, imp::OptionsInventor, imp::OptionsJT, imp::OptionsNX,
+                     imp::OptionsParasolid, imp::OptionsSolidEdge, imp::OptionsSolidWorks,
+                     imp::OptionsSolidWorksDrawing, imp::OptionsSTEP, imp::OptionsXCGM>(),
+         kSetMembers},
+        {"command_export",
+         commandKind<OptionsGeneral, OptionsGraphical, OptionsMechanical, OptionsModeler, exp::Options3DXML,
+                     exp::OptionsAcis, exp::OptionsCatiaV4, exp::OptionsCatiaV5, exp::OptionsIGES,
+                     exp::OptionsParasolid, exp::OptionsSTEP, exp::OptionsXCGM, exp::OptionsSTL,
+                     exp::OptionsPDF>(),
+         kSetMembers},
+        {"command_legacy_import", streamKind<Command>(), {}},
+        {"command_legacy_export", streamKind<Command>(), {}},
+        {"result", streamKind<Result>(), {}},
+        {"bridge_info", streamKind<BridgeInfo>(), {}},
     };
     return table;
 }
