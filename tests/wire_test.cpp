@@ -53,11 +53,10 @@ template <class T> std::function<bool(const void*, const void*)> equality() {
         return {};
 }
 
-// A record with a JSON value form; exchange objects come fresh from the registry.
-template <class T> Kind jsonKind(const wchar_t* objectName = nullptr) {
+// An exchange object, fresh from the registry.
+template <class T> Kind jsonKind(const wchar_t* objectName) {
     Kind k;
     k.fresh = [objectName]() -> std::shared_ptr<void> {
-        if (!objectName) return std::make_shared<T>();
         auto object = std::dynamic_pointer_cast<T>(ExchangeObjectRegistry::instance().get(objectName));
         if (!object) throw std::runtime_error("registry lacks " + toNarrow(objectName));
         return object;
@@ -129,8 +128,7 @@ template <class... G> std::function<bool(const void*, const void*)> groupEqualit
 
 template <class... G> Kind commandKind() {
     Kind k = streamKind<Command>();
-    k.equal = groupEquality<G...>();
-    return k;
+    return k.equal = groupEquality<G...>(), k;
 }
 
 // Members of a command and its option set that no operator== covers.
@@ -249,8 +247,8 @@ TEST_P(Wire, GoldenTextReadsAndWritesUnchanged) {
 }
 
 // Each leaf changed alone: a change that survives reading and writing must also show in
-// operator==. Strings are tried with a suffix first and then with every other name used in
-// the golden texts, so an enumeration member is swapped for another valid one.
+// operator==. Strings are tried with a suffix first and then with the other values their key
+// has in the golden texts, so an enumeration member is swapped for another valid name.
 TEST_P(Wire, EveryValueCountsForEquality) {
     const Row& row = GetParam();
     if (!row.kind.equal) GTEST_SKIP() << "no operator==";
@@ -269,26 +267,21 @@ TEST_P(Wire, EveryValueCountsForEquality) {
         std::wstring key;
         JsonValue* v = leaf(changed, index, key);
         if (!v) break;
-        std::vector<std::function<void(JsonValue&)>> tries;
         auto& a = changed.GetAllocator();
-        if (v->IsBool()) {
-            tries.push_back([](JsonValue& x) { x.SetBool(!x.GetBool()); });
-        } else if (v->IsInt()) {
-            tries.push_back([](JsonValue& x) { x.SetInt(x.GetInt() ^ 1); });
-        } else if (v->IsUint64()) {
-            tries.push_back([](JsonValue& x) { x.SetUint64(x.GetUint64() ^ 1); });
-        } else if (v->IsInt64()) {
-            tries.push_back([](JsonValue& x) { x.SetInt64(x.GetInt64() ^ 1); });
-        } else if (v->IsDouble()) {
-            tries.push_back([](JsonValue& x) { x.SetDouble(x.GetDouble() + 1.25); });
-        } else if (v->IsString()) {
+        std::vector<JsonValue> tries;  // replacements, in the order they are tried
+        if (v->IsBool()) tries.emplace_back(!v->GetBool());
+        else if (v->IsInt()) tries.emplace_back(v->GetInt() ^ 1);
+        else if (v->IsUint64()) tries.emplace_back(v->GetUint64() ^ 1);
+        else if (v->IsInt64()) tries.emplace_back(v->GetInt64() ^ 1);
+        else if (v->IsDouble()) tries.emplace_back(v->GetDouble() + 1.25);
+        else if (v->IsString()) {
             const std::wstring s = v->GetString();
-            tries.push_back([s, &a](JsonValue& x) { x.SetString((s + L"x").c_str(), a); });
+            tries.emplace_back((s + L"x").c_str(), a);
             for (const auto& other : names.at(key))
-                if (other != s) tries.push_back([other, &a](JsonValue& x) { x.SetString(other.c_str(), a); });
+                if (other != s) tries.emplace_back(other.c_str(), a);
         }
-        for (const auto& change : tries) {
-            change(*v);
+        for (auto& replacement : tries) {
+            *v = replacement;
             const auto copy = row.kind.fresh();
             try {
                 row.kind.read(copy.get(), compact(changed));
