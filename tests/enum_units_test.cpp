@@ -1,3 +1,5 @@
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,20 +14,11 @@
 #include "trx_api/json/json_object.h"
 
 using namespace trx;
+using trx::test::compact;
+using trx::test::parse;
 
 namespace {
 
-std::wstring compact(const JsonDocument& doc) {
-    std::wostringstream os;
-    JsonTextIO::write(os, doc, false);
-    return os.str();
-}
-
-void parse(JsonDocument& doc, const std::wstring& text) {
-    std::wistringstream is(text);
-    JsonTextIO::read(is, doc);
-    ASSERT_FALSE(doc.HasParseError());
-}
 
 }  // namespace
 

@@ -45,19 +45,30 @@ private:
     std::string m_path;
 };
 
-inline std::wstring toText(const IJsonObject& record) {
+// A value as compact JSON text.
+inline std::wstring compact(const JsonValue& value) {
     JsonDocument doc;
-    record.writeObject(doc, doc.GetAllocator());
+    doc.CopyFrom(value, doc.GetAllocator());
     std::wostringstream os;
     JsonTextIO::write(os, doc, false);
     return os.str();
 }
 
-inline void parseInto(IJsonObject& record, const std::wstring& text) {
-    JsonDocument doc;
+inline void parse(JsonDocument& doc, const std::wstring& text) {
     std::wistringstream is(text);
     JsonTextIO::read(is, doc);
     ASSERT_FALSE(doc.HasParseError()) << "bad test JSON";
+}
+
+inline std::wstring toText(const IJsonObject& record) {
+    JsonDocument doc;
+    record.writeObject(doc, doc.GetAllocator());
+    return compact(doc);
+}
+
+inline void parseInto(IJsonObject& record, const std::wstring& text) {
+    JsonDocument doc;
+    parse(doc, text);
     record.readObject(doc);
 }
 

@@ -3,6 +3,8 @@
 // change to any one value must make the read record unequal to the unchanged one. A key
 // misspelt on either side, a member left out of the text or of operator==, or a misspelt
 // enumeration name fails here.
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -17,22 +19,11 @@
 #include "trx_api/trx_api.h"
 
 using namespace trx;
+using trx::test::compact;
+using trx::test::parse;
 
 namespace {
 
-std::wstring compact(const JsonValue& v) {
-    JsonDocument doc;
-    doc.CopyFrom(v, doc.GetAllocator());
-    std::wostringstream os;
-    JsonTextIO::write(os, doc, false);
-    return os.str();
-}
-
-void parse(JsonDocument& doc, const std::wstring& text) {
-    std::wistringstream is(text);
-    JsonTextIO::read(is, doc);
-    ASSERT_FALSE(doc.HasParseError());
-}
 
 // One kind of record: how to make a fresh one, read and write its text, and compare two.
 struct Kind {
