@@ -49,29 +49,20 @@ std::wstring IExchangeObject::generateUUID() {
     return boost::uuids::to_wstring(generator());
 }
 
-detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment, std::uint64_t maxSize) {
+detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
     const std::size_t size = segment.size();
-    if (size > maxSize)
+    if (size > kMaxPayloadSegment)
         throw std::length_error("Shared memory segment of " + std::to_string(size) +
-                                " bytes is larger than any payload (at most " + std::to_string(maxSize) + ")");
+                                " bytes is larger than any payload (at most " +
+                                std::to_string(kMaxPayloadSegment) + ")");
+    char head[3];
+    const std::size_t n = segment.read(head, sizeof(head));
+    if (n != 0 && !Compressor::isCompressed(head, n) && head[0] != 3)
+        throw std::invalid_argument("Payload is neither compressed nor a binary JSON object");
     Bytes bytes(size);
     bytes.resize(segment.read(bytes.data(), size));
     return bytes;
 }
-
-namespace {
-
-// A payload is gzip (or zlib) data or a binary JSON object: anything else is refused from
-// its first bytes, before a peer's segment of gigabytes is copied. An empty segment goes on
-// to the decoder, which says that no value is there.
-void checkPayloadStart(mp::SharedBuffer<char>& segment) {
-    char head[3];
-    const std::size_t n = segment.read(head, sizeof(head));
-    if (n == 0 || Compressor::isCompressed(head, n) || head[0] == 3) return;
-    throw std::invalid_argument("Payload is neither compressed nor a binary JSON object");
-}
-
-}  // namespace
 
 void IExchangeObject::load() {
     TRX_TRACE();
@@ -81,8 +72,7 @@ void IExchangeObject::load() {
     JsonAllocator pool(detail::kPayloadChunk);
     JsonDocument doc(&pool);
     {
-        if (buffer.size() <= detail::kMaxPayloadSegment) checkPayloadStart(buffer);
-        const detail::Bytes bytes = detail::readPayload(buffer, detail::kMaxPayloadSegment);
+        const detail::Bytes bytes = detail::readPayload(buffer);
         // The content decides, not compress(): a sender may have chosen either form. Expanded
         // data goes straight into the decoder, piece by piece: it never exists whole.
         if (Compressor::isCompressed(bytes.data(), bytes.size())) {

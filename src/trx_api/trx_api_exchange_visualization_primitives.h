@@ -74,9 +74,9 @@ public:
 
     // The packed form of polygons: per polygon its type, its index count, then the indices.
     static std::vector<std::uint32_t> packPolygons(const Polygons& polygons);
-    // Appends the polygons of every whole record; words after the last whole record are
-    // ignored, never read past.
-    static void unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons);
+    // Appends the polygons of every whole record and gives the words they took; words after
+    // the last whole record are ignored, never read past.
+    static std::size_t unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons);
 
 private:
     std::vector<float> m_vertices;

@@ -101,9 +101,11 @@ std::uint64_t documentCostLimit(std::uint64_t inputBytes);
 // the same holds for a compressed one.
 constexpr std::uint64_t kMaxPayloadSegment = kMaxDocumentCost / 2;
 
-// The whole content of a payload segment. A segment larger than `maxSize` is refused before
-// anything is allocated: a peer's sparse segment of a terabyte must not exhaust the reader.
-Bytes readPayload(mp::SharedBuffer<char>& segment, std::uint64_t maxSize = std::uint64_t(4) << 30);
+// The whole content of a payload segment. A segment larger than kMaxPayloadSegment, or whose
+// first bytes are neither gzip (zlib) data nor a binary JSON object, is refused before
+// anything is allocated: a peer's sparse segment of gigabytes must not exhaust the reader.
+// An empty segment is read as such; the decoder says that no value is there.
+Bytes readPayload(mp::SharedBuffer<char>& segment);
 
 // JsonBinaryIO::write's bytes.
 Bytes writeBinaryJson(const JsonValue& value);

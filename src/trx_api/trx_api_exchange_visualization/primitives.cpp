@@ -149,21 +149,23 @@ std::vector<std::uint32_t> ExcVisuFace::packPolygons(const Polygons& polygons) {
     return words;
 }
 
-void ExcVisuFace::unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons) {
+std::size_t ExcVisuFace::unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons) {
     // A record is whole when its type, its count and all its indices are there.
     const auto wholeRecords = [&](auto&& take) {
         const std::size_t n = words.size();
-        for (std::size_t i = 0; n - i >= 2;) {
+        std::size_t i = 0;
+        while (n - i >= 2) {
             const std::size_t count = words[i + 1];
             if (count > n - i - 2) break;
             take(i, count);
             i += 2 + count;
         }
+        return i;
     };
     std::size_t records = 0;
     wholeRecords([&](std::size_t, std::size_t) { ++records; });
     polygons.reserve(polygons.size() + records);
-    wholeRecords([&](std::size_t i, std::size_t count) {
+    return wholeRecords([&](std::size_t i, std::size_t count) {
         Polygon p;
         p.type = words[i];
         const auto first = words.begin() + static_cast<std::ptrdiff_t>(i + 2);
@@ -185,11 +187,8 @@ void ExcVisuFace::readObject(const JsonValue& value) {
             std::vector<std::uint32_t> words;
             if (!detail::base64DecodeInto(polygons->GetString(), polygons->GetStringLength(), words))
                 damaged("ExcVisuFace", L"polygons", "its Base64 text does not decode whole");
-            const std::size_t before = m_polygons.size();
-            unpackPolygons(words, m_polygons);
-            std::size_t used = 0;
-            for (std::size_t i = before; i < m_polygons.size(); ++i) used += 2 + m_polygons[i].indices.size();
-            if (used != words.size()) damaged("ExcVisuFace", L"polygons", "the last polygon is cut short");
+            if (unpackPolygons(words, m_polygons) != words.size())
+                damaged("ExcVisuFace", L"polygons", "the last polygon is cut short");
         } else if (polygons->IsArray()) {
             m_polygons.reserve(m_polygons.size() + polygons->Size());
             for (const auto& item : polygons->GetArray()) {
