@@ -32,18 +32,6 @@ std::string segmentLabel(const std::wstring& name) {
     throw SharedMemoryException(label + ": " + std::system_category().message(error));
 }
 
-// Every character counts, an embedded NUL included: a name is never cut short to another.
-bool validName(const std::wstring& name) {
-    if (name.empty() || name.size() > SharedBuffer<char>::kMaxNameLength || name.front() == L'.')
-        return false;
-    for (const wchar_t c : name) {
-        const bool ok = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
-                        (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c == L'-';
-        if (!ok) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 template <class T>
@@ -55,6 +43,19 @@ const std::string& SharedBuffer<T>::rootName() {
                boost::uuids::to_string(boost::uuids::name_generator_md5(ns)("Veltrix_23_MultiProcess"));
     }();
     return root;
+}
+
+// Every character counts, an embedded NUL included: a name is never cut short to another.
+template <class T>
+bool SharedBuffer<T>::validName(const std::wstring& name) {
+    if (name.empty() || name.size() > kMaxNameLength || name.front() == L'.')
+        return false;
+    for (const wchar_t c : name) {
+        const bool ok = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+                        (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c == L'-';
+        if (!ok) return false;
+    }
+    return true;
 }
 
 template <class T>

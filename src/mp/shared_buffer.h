@@ -64,6 +64,9 @@ public:
     // Removes a segment by name; false when there was none, or when it is not ours (another
     // user's, or not a plain file) and is left alone.
     static bool remove(const std::wstring& name);
+    // Whether `name` is a segment name at all (see above), judged over its whole length: a
+    // name with a NUL inside is not one.
+    static bool validName(const std::wstring& name);
     // The system-wide name of a segment ("/" + rootName() + "-" + name); checks the name.
     static std::string nativeName(const std::wstring& name);
     // "mp-v23-" and a name-based UUID fixed for the library.

@@ -97,9 +97,6 @@ const wchar_t* const kName = L"exchange_object_name";
 const wchar_t* const kBinary = L"binary";
 const wchar_t* const kData = L"exchange_object_data";
 
-// The whole string, NUL characters included: a name or segment must match exactly.
-std::wstring fullString(const JsonValue& v) { return std::wstring(v.GetString(), v.GetStringLength()); }
-
 }  // namespace
 
 void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
@@ -150,7 +147,7 @@ void ExchangeObjectWrapper::readObject(std::wistream& is) {
         m_pObject.reset();
         return;
     }
-    m_pObject = ExchangeObjectRegistry::instance().get(fullString(*name));
+    m_pObject = ExchangeObjectRegistry::instance().get(json::fullString(*name));
     if (!m_pObject) return;
 
     const JsonValue* data = json::member(doc, kData);
@@ -167,7 +164,7 @@ void ExchangeObjectWrapper::readObject(std::wistream& is) {
                             "field (if binary).");
             return;
         }
-        m_pObject->setSource(fullString(*data));
+        m_pObject->setSource(json::fullString(*data));
         if (!m_delayedLoading) m_pObject->load();
         return;
     }

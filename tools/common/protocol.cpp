@@ -67,16 +67,6 @@ bool parseDocument(const std::wstring& text, JsonDocument& doc) {
     return !doc.HasParseError();
 }
 
-bool validSegmentName(const std::wstring& name) {
-    if (name.empty() || name.size() > mp::SharedBuffer<char>::kMaxNameLength || name[0] == L'.') return false;
-    for (const wchar_t c : name) {
-        const bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
-                        (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c == L'-';
-        if (!ok) return false;
-    }
-    return true;
-}
-
 std::wstring clip(const std::wstring& text, std::size_t max) {
     if (text.size() <= max) return text;
     return text.substr(0, max) + L"... (" + std::to_wstring(text.size()) + L" characters)";

@@ -31,10 +31,6 @@ bool parseDocument(const std::wstring& text, JsonDocument& doc);
 // The whole string of a JSON string value, NULs included.
 std::wstring fullString(const JsonValue& v);
 
-// A segment name the library could have made: 1 to 200 characters of A-Z a-z 0-9 _ . -,
-// not starting with '.', judged over its whole length (a NUL inside fails it).
-bool validSegmentName(const std::wstring& name);
-
 // How much of the other side's text goes into one message of ours.
 constexpr std::size_t kMaxForeignText = 200;
 // The text, or its start and how long it was: foreign text in a message stays short.

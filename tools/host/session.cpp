@@ -332,7 +332,7 @@ void Session::receive(const JsonDocument& doc) {
         problem = L"it came as binary, which it never is";
     } else if (isBinary && !data->value.IsString()) {
         problem = L"its data does not name a segment";
-    } else if (isBinary && !tools::validSegmentName(segment)) {
+    } else if (isBinary && !mp::SharedBuffer<char>::validName(segment)) {
         problem = L"it names no segment the library could have made";
     } else if (isBinary) {
         object->setSource(segment);
@@ -342,7 +342,7 @@ void Session::receive(const JsonDocument& doc) {
         } catch (const std::exception& e) {
             problem = L"it cannot be read: " + clip(toWide(e.what()));
         }
-        if (problem.empty() && !segment.empty() && !tools::validSegmentName(segment))
+        if (problem.empty() && !segment.empty() && !mp::SharedBuffer<char>::validName(segment))
             problem = L"it names no segment the library could have made";
     }
     if (!problem.empty()) {
@@ -406,7 +406,7 @@ void Session::finishBridge() {
 
 void Session::noteSegment(const std::wstring& segment) {
     // A name the library would refuse names no segment of ours; it is never acted on.
-    if (!tools::validSegmentName(segment)) return;
+    if (!mp::SharedBuffer<char>::validName(segment)) return;
     if (m_segments.emplace(segment, false).second) m_r.noteSegment(segment);
 }
 

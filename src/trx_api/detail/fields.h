@@ -134,6 +134,10 @@ void put(JsonValue& obj, JsonAllocator& a, const wchar_t* key, const std::shared
     if (v) obj.AddMember(JsonValue(rapidjson::StringRef(key)), toJson(*v, a), a);
 }
 
+// The whole of a string value, NUL characters included: a name or segment must match
+// exactly, where the string fields of records stop at the first NUL.
+inline std::wstring fullString(const JsonValue& v) { return std::wstring(v.GetString(), v.GetStringLength()); }
+
 inline const JsonValue* member(const JsonValue& obj, const wchar_t* key) {
     if (!obj.IsObject()) return nullptr;
     const auto it = obj.FindMember(key);

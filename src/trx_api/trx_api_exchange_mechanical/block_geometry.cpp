@@ -343,9 +343,9 @@ void ExcBlockGeometry::readObject(const JsonValue& value) {
         logText(vx_bridge::kError, "ExcBlockGeometry: Failed to read block Id from JSON object.");
     // Taken at its full length: a name with a NUL inside must fail as a whole, not name
     // whatever precedes the NUL.
-    const auto name = value.FindMember(L"shared_acis_buffer_name");
-    if (name != value.MemberEnd() && name->value.IsString()) {
-        setSource(std::wstring(name->value.GetString(), name->value.GetStringLength()));
+    const JsonValue* name = json::member(value, L"shared_acis_buffer_name");
+    if (name != nullptr && name->IsString()) {
+        setSource(json::fullString(*name));
         setLoaded(false);
     } else {
         logText(vx_bridge::kError, "ExcBlockGeometry: Failed to read shared memory buffer name.");
