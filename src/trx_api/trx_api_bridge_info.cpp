@@ -11,8 +11,7 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(EParasolidMode,
-    {EParasolidMode::direct, L"direct"}, {EParasolidMode::kernel, L"kernel"});
+TRX_ENUM(EParasolidMode, direct, kernel);
 
 // ---- ThirdpartyCore ----
 

@@ -8,14 +8,9 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(ExcMiscProperty::EType,
-    {ExcMiscProperty::EType::unknown, L"unknown"}, {ExcMiscProperty::EType::string, L"string"},
-    {ExcMiscProperty::EType::integer, L"integer"}, {ExcMiscProperty::EType::double_, L"double"},
-    {ExcMiscProperty::EType::boolean, L"boolean"}, {ExcMiscProperty::EType::date_time, L"date_time"});
+TRX_ENUM(ExcMiscProperty::EType, unknown, string, integer, (double_, "double"), boolean, date_time);
 
-TRX_ENUM_NAMES(ExcEntity::EType,
-    {ExcEntity::EType::unknown, L"unknown"}, {ExcEntity::EType::fsp, L"fsp"},
-    {ExcEntity::EType::mfg, L"mfg"}, {ExcEntity::EType::original, L"original"});
+TRX_ENUM(ExcEntity::EType, unknown, fsp, mfg, original);
 
 using detail::logText;
 using detail::logWith;

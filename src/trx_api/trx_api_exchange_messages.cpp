@@ -14,14 +14,8 @@ TRX_REGISTER_EXCHANGE_OBJECT(ExcStageFinished, L"exc_stage_finished");
 TRX_REGISTER_EXCHANGE_OBJECT(LegacyComponentInstanceNames, L"legacy_component_instance_names");
 TRX_REGISTER_EXCHANGE_OBJECT(LegacyMaterialMap, L"legacy_component_material_map");
 
-TRX_ENUM_NAMES(ExcStageFinished::EStage,
-    {ExcStageFinished::EStage::unknown, L"unknown"},
-    {ExcStageFinished::EStage::product_structure, L"product_structure"},
-    {ExcStageFinished::EStage::root_visualization, L"root_visualization"},
-    {ExcStageFinished::EStage::visualization, L"visualization"},
-    {ExcStageFinished::EStage::root_mechanical, L"root_mechanical"},
-    {ExcStageFinished::EStage::mechanical, L"mechanical"},
-    {ExcStageFinished::EStage::visu_and_mech, L"visu_and_mech"});
+TRX_ENUM(ExcStageFinished::EStage, unknown, product_structure, root_visualization, visualization,
+    root_mechanical, mechanical, visu_and_mech);
 
 // ---- messages, progress, stages -----------------------------------------------------
 

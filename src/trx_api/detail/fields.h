@@ -83,7 +83,7 @@ inline bool fromJson(const JsonValue& v, std::wstring& out) {
 template <class E, std::enable_if_t<std::is_enum_v<E>, int> = 0>
 bool fromJson(const JsonValue& v, E& out) {
     if (!v.IsString()) return false;
-    out = enumFromString<E>(v.GetString());
+    out = enumFromString<E>(v.GetString(), v.GetStringLength());
     return true;
 }
 // A nested record reads the member itself (and logs when it is of the wrong kind).

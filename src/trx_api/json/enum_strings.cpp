@@ -5,36 +5,18 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(ELengthUnitType,
-    {ELengthUnitType::unknown, L"unknown"}, {ELengthUnitType::model_unit, L"model_unit"},
-    {ELengthUnitType::nanometer, L"nanometer"}, {ELengthUnitType::micrometer, L"micrometer"},
-    {ELengthUnitType::millimeter, L"millimeter"}, {ELengthUnitType::centimeter, L"centimeter"},
-    {ELengthUnitType::decimeter, L"decimeter"}, {ELengthUnitType::meter, L"meter"},
-    {ELengthUnitType::inch, L"inch"}, {ELengthUnitType::foot, L"foot"},
-    {ELengthUnitType::mile, L"mile"}, {ELengthUnitType::kilometer, L"kilometer"},
-    {ELengthUnitType::milliinch, L"milliinch"}, {ELengthUnitType::microinch, L"microinch"});
+TRX_ENUM(ELengthUnitType, unknown, model_unit, nanometer, micrometer, millimeter, centimeter,
+    decimeter, meter, inch, foot, mile, kilometer, milliinch, microinch);
 
-TRX_ENUM_NAMES(EMassUnitType,
-    {EMassUnitType::unknown, L"unknown"}, {EMassUnitType::model_unit, L"model_unit"},
-    {EMassUnitType::centigram, L"centigram"}, {EMassUnitType::decigram, L"decigram"},
-    {EMassUnitType::gram, L"gram"}, {EMassUnitType::kilogram, L"kilogram"},
-    {EMassUnitType::poind_mass, L"poind_mass"}, {EMassUnitType::tonne, L"tonne"},
-    {EMassUnitType::slug, L"slug"}, {EMassUnitType::lbfsec2_in, L"lbfsec2_in"});
+TRX_ENUM(EMassUnitType, unknown, model_unit, centigram, decigram, gram, kilogram, poind_mass,
+    tonne, slug, lbfsec2_in);
 
-TRX_ENUM_NAMES(ETimeUnitType,
-    {ETimeUnitType::unknown, L"unknown"}, {ETimeUnitType::model_unit, L"model_unit"},
-    {ETimeUnitType::nanosecond, L"nanosecond"}, {ETimeUnitType::microsecond, L"microsecond"},
-    {ETimeUnitType::millisecond, L"millisecond"}, {ETimeUnitType::second, L"second"},
-    {ETimeUnitType::minute, L"minute"}, {ETimeUnitType::hour, L"hour"});
+TRX_ENUM(ETimeUnitType, unknown, model_unit, nanosecond, microsecond, millisecond, second, minute,
+    hour);
 
-TRX_ENUM_NAMES(ETemperatureUnitType,
-    {ETemperatureUnitType::unknown, L"unknown"}, {ETemperatureUnitType::model_unit, L"model_unit"},
-    {ETemperatureUnitType::fahrenheit, L"fahrenheit"}, {ETemperatureUnitType::celsius, L"celsius"},
-    {ETemperatureUnitType::kelvin, L"kelvin"});
+TRX_ENUM(ETemperatureUnitType, unknown, model_unit, fahrenheit, celsius, kelvin);
 
-TRX_ENUM_NAMES(EWorldOrientation,
-    {EWorldOrientation::unknown, L"unknown"}, {EWorldOrientation::up_x, L"up_x"},
-    {EWorldOrientation::up_y, L"up_y"}, {EWorldOrientation::up_z, L"up_z"});
+TRX_ENUM(EWorldOrientation, unknown, up_x, up_y, up_z);
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,7 @@ namespace trx {
 // value in the table; an unknown name reads as the value whose name sorts first.
 template <class E> TRX_API const std::wstring& enumToString(E value);
 template <class E> TRX_API E enumFromString(const std::wstring& name);
+template <class E> TRX_API E enumFromString(const wchar_t* name, std::size_t length);
 
 enum class ELengthUnitType : int {
     unknown = 0, model_unit = 1, nanometer = 2, micrometer = 3, millimeter = 4, centimeter = 5,

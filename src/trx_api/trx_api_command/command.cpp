@@ -9,13 +9,10 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(EBridgeInterface,
-    {EBridgeInterface::UConnect, L"uconnect"}, {EBridgeInterface::Connect, L"connect"},
-    {EBridgeInterface::Legacy, L"legacy"});
+TRX_ENUM(EBridgeInterface, (UConnect, "uconnect"), (Connect, "connect"), (Legacy, "legacy"));
 
-TRX_ENUM_NAMES(Command::EType,
-    {Command::Unknown, L"unknown"}, {Command::Info, L"info"}, {Command::Import, L"import"},
-    {Command::Export, L"export"}, {Command::Ping, L"ping"});
+TRX_ENUM(Command::EType, (Unknown, "unknown"), (Info, "info"), (Import, "import"),
+    (Export, "export"), (Ping, "ping"));
 
 EBridgeInterface detail::interfaceFromName(const std::wstring& name) {
     return enumFromStringOr(name, EBridgeInterface::UConnect);

@@ -10,58 +10,39 @@
 namespace trx {
 namespace {
 
-// The legacy modes are plain integers; these types only give each its own name table.
-enum class LegacyPmiMode : std::int32_t {};
-enum class LegacyImportStructureMode : std::int32_t {};
-enum class LegacyColorsMode : std::int32_t {};
-enum class LegacyImportHiddenMode : std::int32_t {};
-enum class LegacyExportStructureMode : std::int32_t {};
-enum class LegacyExportHiddenMode : std::int32_t {};
-enum class DrawingUnits : std::int32_t {};
-
-template <class E> constexpr E v(int value) { return static_cast<E>(value); }
+// The legacy modes are plain integers counted from 0; these types give each its name table.
+enum class LegacyPmiMode : std::int32_t { none, graphical, semantic };
+enum class LegacyImportStructureMode : std::int32_t { none, as_blocks, as_mechanical_components };
+enum class LegacyColorsMode : std::int32_t { rgb, matching_index, nearest_index };
+enum class LegacyImportHiddenMode : std::int32_t { import_hide, import_show, do_not_import };
+enum class LegacyExportStructureMode : std::int32_t { none, as_mechanical_components };
+enum class LegacyExportHiddenMode : std::int32_t { export_hide, do_not_export };
+enum class DrawingUnits : std::int32_t {
+    undefined, inches, feet, miles, millimeters, centimeters, meters, kilometers, microinches,
+    mils, yards, angstroms, nanometers, microns, decimeters, dekameters, hectometers, gigameters,
+    astronomical, light_years, parsecs, us_survey_feet, us_survey_inch, us_survey_yard,
+    us_survey_mil
+};
 
 }  // namespace
 
-TRX_ENUM_NAMES(LegacyPmiMode,
-    {v<LegacyPmiMode>(0), L"none"}, {v<LegacyPmiMode>(1), L"graphical"},
-    {v<LegacyPmiMode>(2), L"semantic"});
+TRX_ENUM_TABLE(LegacyPmiMode, none, graphical, semantic)
 
-TRX_ENUM_NAMES(LegacyImportStructureMode,
-    {v<LegacyImportStructureMode>(0), L"none"}, {v<LegacyImportStructureMode>(1), L"as_blocks"},
-    {v<LegacyImportStructureMode>(2), L"as_mechanical_components"});
+TRX_ENUM_TABLE(LegacyImportStructureMode, none, as_blocks, as_mechanical_components)
 
-TRX_ENUM_NAMES(LegacyColorsMode,
-    {v<LegacyColorsMode>(0), L"rgb"}, {v<LegacyColorsMode>(1), L"matching_index"},
-    {v<LegacyColorsMode>(2), L"nearest_index"});
+TRX_ENUM_TABLE(LegacyColorsMode, rgb, matching_index, nearest_index)
 
-TRX_ENUM_NAMES(LegacyImportHiddenMode,
-    {v<LegacyImportHiddenMode>(0), L"import_hide"}, {v<LegacyImportHiddenMode>(1), L"import_show"},
-    {v<LegacyImportHiddenMode>(2), L"do_not_import"});
+TRX_ENUM_TABLE(LegacyImportHiddenMode, import_hide, import_show, do_not_import)
 
-TRX_ENUM_NAMES(LegacyExportStructureMode,
-    {v<LegacyExportStructureMode>(0), L"none"},
-    {v<LegacyExportStructureMode>(1), L"as_mechanical_components"});
+TRX_ENUM_TABLE(LegacyExportStructureMode, none, as_mechanical_components)
 
-TRX_ENUM_NAMES(LegacyExportHiddenMode,
-    {v<LegacyExportHiddenMode>(0), L"export_hide"},
-    {v<LegacyExportHiddenMode>(1), L"do_not_export"});
+TRX_ENUM_TABLE(LegacyExportHiddenMode, export_hide, do_not_export)
 
 // The unit codes of drawing files.
-TRX_ENUM_NAMES(DrawingUnits,
-    {v<DrawingUnits>(0), L"undefined"}, {v<DrawingUnits>(1), L"inches"},
-    {v<DrawingUnits>(2), L"feet"}, {v<DrawingUnits>(3), L"miles"},
-    {v<DrawingUnits>(4), L"millimeters"}, {v<DrawingUnits>(5), L"centimeters"},
-    {v<DrawingUnits>(6), L"meters"}, {v<DrawingUnits>(7), L"kilometers"},
-    {v<DrawingUnits>(8), L"microinches"}, {v<DrawingUnits>(9), L"mils"},
-    {v<DrawingUnits>(10), L"yards"}, {v<DrawingUnits>(11), L"angstroms"},
-    {v<DrawingUnits>(12), L"nanometers"}, {v<DrawingUnits>(13), L"microns"},
-    {v<DrawingUnits>(14), L"decimeters"}, {v<DrawingUnits>(15), L"dekameters"},
-    {v<DrawingUnits>(16), L"hectometers"}, {v<DrawingUnits>(17), L"gigameters"},
-    {v<DrawingUnits>(18), L"astronomical"}, {v<DrawingUnits>(19), L"light_years"},
-    {v<DrawingUnits>(20), L"parsecs"}, {v<DrawingUnits>(21), L"us_survey_feet"},
-    {v<DrawingUnits>(22), L"us_survey_inch"}, {v<DrawingUnits>(23), L"us_survey_yard"},
-    {v<DrawingUnits>(24), L"us_survey_mil"});
+TRX_ENUM_TABLE(DrawingUnits, undefined, inches, feet, miles, millimeters, centimeters, meters,
+    kilometers, microinches, mils, yards, angstroms, nanometers, microns, decimeters, dekameters,
+    hectometers, gigameters, astronomical, light_years, parsecs, us_survey_feet, us_survey_inch,
+    us_survey_yard, us_survey_mil)
 
 namespace {
 

@@ -4,16 +4,12 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ELineType, e)
-TRX_ENUM_NAMES(ELineType,
-    N(unknown), N(solid), N(dash), N(dot), N(dash_dot), N(dash_dot_dot), N(dash_dot_dot_dot),
-    N(dash_dash_dot), N(dash_dash_dot_dot), N(dash_dash_dot_dot_dot), N(short_dash), N(long_dash),
-    N(medium_dash_long_dash), N(medium_dash_short_dash_short_dash), N(long_dash_short_dash),
-    N(long_dash_short_dash_short_dash), N(long_dash_dot_dot), N(long_dash_dot),
-    N(medium_dash_dot_short_dash_dot), N(sparse_dot), N(visible_invisible), N(zigzag),
-    N(curve_batting), N(fence_circle), N(fence_square), N(supply_line_gas),
-    N(supply_line_hot_water), N(tracks));
-#undef N
+TRX_ENUM(ELineType, unknown, solid, dash, dot, dash_dot, dash_dot_dot, dash_dot_dot_dot,
+    dash_dash_dot, dash_dash_dot_dot, dash_dash_dot_dot_dot, short_dash, long_dash,
+    medium_dash_long_dash, medium_dash_short_dash_short_dash, long_dash_short_dash,
+    long_dash_short_dash_short_dash, long_dash_dot_dot, long_dash_dot,
+    medium_dash_dot_short_dash_dot, sparse_dot, visible_invisible, zigzag, curve_batting,
+    fence_circle, fence_square, supply_line_gas, supply_line_hot_water, tracks);
 
 // ---- topological entity information ------------------------------------------------
 

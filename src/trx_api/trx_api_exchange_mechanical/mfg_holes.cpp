@@ -5,25 +5,14 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ExcMfgThreading::EOrientation, e)
-TRX_ENUM_NAMES(ExcMfgThreading::EOrientation,
-    N(unknown), N(right_handed), N(left_handed));
-#undef N
+TRX_ENUM(ExcMfgThreading::EOrientation, unknown, right_handed, left_handed);
 
-#define N(e) TRX_NAMED(ExcMfgThreading::EDesignationSystemType, e)
-TRX_ENUM_NAMES(ExcMfgThreading::EDesignationSystemType,
-    N(unknown), N(metric), N(american), N(british));
-#undef N
+TRX_ENUM(ExcMfgThreading::EDesignationSystemType, unknown, metric, american, british);
 
-#define N(e) TRX_NAMED(ExcMfgThread::EBottomType, e)
-TRX_ENUM_NAMES(ExcMfgThread::EBottomType,
-    N(unknown), N(dimension), N(support_depth), N(support_up_to_plane));
-#undef N
+TRX_ENUM(ExcMfgThread::EBottomType, unknown, dimension, support_depth, support_up_to_plane);
 
-#define N(e) TRX_NAMED(ExcMfgHole::EBottomLimitExtentType, e)
-TRX_ENUM_NAMES(ExcMfgHole::EBottomLimitExtentType,
-    N(unknown), N(blind), N(up_to_last), N(up_to_plane), N(up_to_surface), N(up_to_next));
-#undef N
+TRX_ENUM(ExcMfgHole::EBottomLimitExtentType, unknown, blind, up_to_last, up_to_plane,
+    up_to_surface, up_to_next);
 
 // ---- threads ------------------------------------------------------------------------
 

@@ -7,10 +7,7 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ExcMfgPattern::EType, e)
-TRX_ENUM_NAMES(ExcMfgPattern::EType,
-    N(unknown), N(none), N(rectangular), N(circular), N(user_defined));
-#undef N
+TRX_ENUM(ExcMfgPattern::EType, unknown, none, rectangular, circular, user_defined);
 
 namespace {
 

@@ -7,28 +7,16 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ExcMiscLayerFilter::EType, e)
-TRX_ENUM_NAMES(ExcMiscLayerFilter::EType,
-    N(all), N(laycur), N(other));
-#undef N
+TRX_ENUM(ExcMiscLayerFilter::EType, all, laycur, other);
 
-#define N(e) TRX_NAMED(EUnitSystemType, e)
-TRX_ENUM_NAMES(EUnitSystemType,
-    N(unknown), N(mks), N(cgs), N(fps), N(ips), N(mmks), N(mmns), N(ipscreo), N(si),
-    N(not_applicable), N(custom));
-#undef N
+TRX_ENUM(EUnitSystemType, unknown, mks, cgs, fps, ips, mmks, mmns, ipscreo, si, not_applicable,
+    custom);
 
-#define N(e) TRX_NAMED(ExcMiscMaterial::EProperty, e)
-TRX_ENUM_NAMES(ExcMiscMaterial::EProperty,
-    N(unknown), N(density), N(youngs_modulus), N(poissons_ratio), N(yield_strength),
-    N(tensile_strength), N(thermal_conductivity), N(thermal_expansion_coefficient),
-    N(specific_heat), N(shear_modulus));
-#undef N
+TRX_ENUM(ExcMiscMaterial::EProperty, unknown, density, youngs_modulus, poissons_ratio,
+    yield_strength, tensile_strength, thermal_conductivity, thermal_expansion_coefficient,
+    specific_heat, shear_modulus);
 
-#define N(e) TRX_NAMED(ExcMiscSymmetry::ETransformMode, e)
-TRX_ENUM_NAMES(ExcMiscSymmetry::ETransformMode,
-    N(none), N(opposite), N(both));
-#undef N
+TRX_ENUM(ExcMiscSymmetry::ETransformMode, none, opposite, both);
 
 // ---- coordinate systems and layers --------------------------------------------------
 

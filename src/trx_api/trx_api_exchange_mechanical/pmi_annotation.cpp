@@ -4,21 +4,13 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(EPMIAnnotationType, e)
-TRX_ENUM_NAMES(EPMIAnnotationType,
-    N(unknown), N(datum), N(datum_target), N(note), N(flag_note), N(NOA), N(roughness), N(GDT),
-    N(dimension));
-#undef N
+TRX_ENUM(EPMIAnnotationType, unknown, datum, datum_target, note, flag_note, NOA, roughness, GDT,
+    dimension);
 
-#define N(e) TRX_NAMED(EPMIOrientation, e)
-TRX_ENUM_NAMES(EPMIOrientation, N(horizontal), N(vertical), N(parallel), N(perpendicular), N(dim_angle));
-#undef N
+TRX_ENUM(EPMIOrientation, horizontal, vertical, parallel, perpendicular, dim_angle);
 
-#define N(e) TRX_NAMED(ExcPMINote::Text::EFontType, e)
-TRX_ENUM_NAMES(ExcPMINote::Text::EFontType,
-    N(simplex), N(din), N(military), N(ISO), N(light_line), N(century), N(IGES_1001), N(IGES_1002),
-    N(IGES_1003));
-#undef N
+TRX_ENUM(ExcPMINote::Text::EFontType, simplex, din, military, ISO, light_line, century, IGES_1001,
+    IGES_1002, IGES_1003);
 
 // ---- object -------------------------------------------------------------------------
 

@@ -4,55 +4,37 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ExcPMIDimension::EMainType, e)
-TRX_ENUM_NAMES(ExcPMIDimension::EMainType,
-    N(unknown), N(basic), N(reference), N(tolerance), N(coord_dim), N(hole_callout));
-#undef N
+TRX_ENUM(ExcPMIDimension::EMainType, unknown, basic, reference, tolerance, coord_dim, hole_callout);
 
-#define N(e) TRX_NAMED(ExcPMIDimension::ESubType, e)
-TRX_ENUM_NAMES(ExcPMIDimension::ESubType,
-    N(distance), N(distance_offset), N(length), N(length_or_distance), N(length_curvilinear),
-    N(angle), N(radius), N(radius_tangent), N(radius_cylinder), N(radius_edge), N(diameter),
-    N(diameter_tangent), N(diameter_cylinder), N(diameter_edge), N(diameter_cone), N(chamfer),
-    N(slope), N(dim_gdt), N(dim_datum_feature), N(dim_datum_target), N(dim_balloon), N(no_dim),
-    N(angle_arc), N(length_circular), N(fillet), N(coord_dimension_2d), N(coord_dimension_3d));
-#undef N
+TRX_ENUM(ExcPMIDimension::ESubType, distance, distance_offset, length, length_or_distance,
+    length_curvilinear, angle, radius, radius_tangent, radius_cylinder, radius_edge, diameter,
+    diameter_tangent, diameter_cylinder, diameter_edge, diameter_cone, chamfer, slope, dim_gdt,
+    dim_datum_feature, dim_datum_target, dim_balloon, no_dim, angle_arc, length_circular, fillet,
+    coord_dimension_2d, coord_dimension_3d);
 
-#define N(e) TRX_NAMED(ExcPMIDimension::ECalloutFeatureAnnotationType, e)
-TRX_ENUM_NAMES(ExcPMIDimension::ECalloutFeatureAnnotationType,
-    N(unknown), N(hole_unknown), N(hole_callout_fit), N(hole_callout_depth),
-    N(hole_callout_diameter), N(hole_callout_screw_size), N(hole_callout_counter_bore_depth),
-    N(hole_callout_counter_bore_diameter), N(hole_callout_pattern_count), N(hole_callout_pitch),
-    N(hole_callout_angle), N(hole_callout_pat_taper_angle), N(hole_callout_counter_sink_diameter),
-    N(hole_callout_counter_sink_angle), N(hole_callout_thread_depth), N(hole_callout_thread_size),
-    N(hole_callout_thread_minor_dia), N(hole_callout_thread_major_dia), N(hole_callout_tap_drill_dia));
-#undef N
+TRX_ENUM(ExcPMIDimension::ECalloutFeatureAnnotationType, unknown, hole_unknown, hole_callout_fit,
+    hole_callout_depth, hole_callout_diameter, hole_callout_screw_size,
+    hole_callout_counter_bore_depth, hole_callout_counter_bore_diameter,
+    hole_callout_pattern_count, hole_callout_pitch, hole_callout_angle,
+    hole_callout_pat_taper_angle, hole_callout_counter_sink_diameter,
+    hole_callout_counter_sink_angle, hole_callout_thread_depth, hole_callout_thread_size,
+    hole_callout_thread_minor_dia, hole_callout_thread_major_dia, hole_callout_tap_drill_dia);
 
-#define N(e) TRX_NAMED(ExcPMIDimension::EDimUnit, e)
-TRX_ENUM_NAMES(ExcPMIDimension::EDimUnit,
-    N(none), N(mm), N(inch), N(meter), N(cm), N(km), N(foot), N(f_i_f64), N(f_i_f16), N(f_i_dec),
-    N(degree), N(minute), N(second), N(radian), N(grade));
-#undef N
+TRX_ENUM(ExcPMIDimension::EDimUnit, none, mm, inch, meter, cm, km, foot, f_i_f64, f_i_f16, f_i_dec,
+    degree, minute, second, radian, grade);
 
-#define N(e) TRX_NAMED(ExcPMIDimension::EArrowSymbol, e)
-TRX_ENUM_NAMES(ExcPMIDimension::EArrowSymbol,
-    N(not_used), N(cross), N(plus), N(concentric), N(coincident), N(full_circle), N(full_square),
-    N(full_star), N(dot), N(small_dot), N(misc1), N(misc2), N(full_circle2), N(full_square2),
-    N(open_arrow), N(unfilled_arrow), N(blanked_arrow), N(filled_arrow), N(unfilled_circle),
-    N(blanked_circle), N(filled_circle), N(crossed_circle), N(blanked_square), N(filled_square),
-    N(blanked_triangle), N(filled_triangle), N(manipulator_square), N(manipulator_diamond),
-    N(manipulator_circle), N(manipulator_triangle), N(double_open_arrow), N(wave));
-#undef N
+TRX_ENUM(ExcPMIDimension::EArrowSymbol, not_used, cross, plus, concentric, coincident, full_circle,
+    full_square, full_star, dot, small_dot, misc1, misc2, full_circle2, full_square2, open_arrow,
+    unfilled_arrow, blanked_arrow, filled_arrow, unfilled_circle, blanked_circle, filled_circle,
+    crossed_circle, blanked_square, filled_square, blanked_triangle, filled_triangle,
+    manipulator_square, manipulator_diamond, manipulator_circle, manipulator_triangle,
+    double_open_arrow, wave);
 
-#define N(e) TRX_NAMED(ExcPMIRoughness::EObtentionType, e)
-TRX_ENUM_NAMES(ExcPMIRoughness::EObtentionType,
-    N(unsupported), N(not_defined), N(matching_mandatory), N(matching_forbidden));
-#undef N
+TRX_ENUM(ExcPMIRoughness::EObtentionType, unsupported, not_defined, matching_mandatory,
+    matching_forbidden);
 
-#define N(e) TRX_NAMED(ExcPMIRoughness::EApplicabilityType, e)
-TRX_ENUM_NAMES(ExcPMIRoughness::EApplicabilityType,
-    N(unsupported), N(specified_surface_only), N(all_part_surfaces), N(basic_surface));
-#undef N
+TRX_ENUM(ExcPMIRoughness::EApplicabilityType, unsupported, specified_surface_only,
+    all_part_surfaces, basic_surface);
 
 // ---- dimension ----------------------------------------------------------------------
 

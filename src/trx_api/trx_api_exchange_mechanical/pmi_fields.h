@@ -9,10 +9,6 @@
 #include "../detail/fields.h"
 #include "../detail/trace.h"
 
-// One entry of an enumeration table whose enumerator is spelt like its name:
-//   TRX_ENUM_NAMES(ELineType, TRX_NAMED(ELineType, solid), ...);
-#define TRX_WIDEN_(s) L##s
-#define TRX_NAMED(E, e) detail::EnumEntry<E>{E::e, TRX_WIDEN_(#e)}
 
 namespace trx::json {
 

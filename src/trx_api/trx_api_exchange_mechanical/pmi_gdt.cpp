@@ -4,34 +4,22 @@
 
 namespace trx {
 
-#define N(e) TRX_NAMED(ExcPMIDatumTarget::EType, e)
-TRX_ENUM_NAMES(ExcPMIDatumTarget::EType,
-    N(unknown), N(point), N(line), N(area_circular), N(area_rectangular), N(area_face), N(feature),
-    N(user_defined));
-#undef N
+TRX_ENUM(ExcPMIDatumTarget::EType, unknown, point, line, area_circular, area_rectangular,
+    area_face, feature, user_defined);
 
-#define N(e) TRX_NAMED(ExcPMIGDT::EToleranceType, e)
-TRX_ENUM_NAMES(ExcPMIGDT::EToleranceType,
-    N(unknown), N(form_straightness), N(form_flatness), N(form_circularity), N(form_cylindricity),
-    N(form_profile_any_line), N(form_profile_any_surface), N(orientation_parallelism),
-    N(orientation_perpendicularity), N(orientation_angularity), N(location_true_position),
-    N(location_concentricity), N(location_coaxiality), N(location_symmetry),
-    N(location_position_of_any_line), N(Location_position_of_a_surface), N(run_out_circular),
-    N(run_out_total));
-#undef N
+TRX_ENUM(ExcPMIGDT::EToleranceType, unknown, form_straightness, form_flatness, form_circularity,
+    form_cylindricity, form_profile_any_line, form_profile_any_surface, orientation_parallelism,
+    orientation_perpendicularity, orientation_angularity, location_true_position,
+    location_concentricity, location_coaxiality, location_symmetry, location_position_of_any_line,
+    Location_position_of_a_surface, run_out_circular, run_out_total);
 
-#define N(e) TRX_NAMED(ExcPMIGDT::EToleranceValueType, e)
-TRX_ENUM_NAMES(ExcPMIGDT::EToleranceValueType, N(none), N(diameter), N(radius), N(spherical), N(square));
-#undef N
+TRX_ENUM(ExcPMIGDT::EToleranceValueType, none, diameter, radius, spherical, square);
 
-#define N(e) TRX_NAMED(ExcPMIGDT::EToleranceModifier, e)
-TRX_ENUM_NAMES(ExcPMIGDT::EToleranceModifier,
-    N(no_modifier), N(material_condition_unsupported), N(material_condition_no_modifier),
-    N(material_condition_maximum), N(material_condition_least),
-    N(material_condition_regardless_of_feature_size), N(tangent_plant_unsupported),
-    N(tangent_plant_non_tangent), N(tangent_plant_tangent), N(free_state_unsupported),
-    N(free_state_free), N(free_state_not_free), N(statistical_symbol), N(common_zone));
-#undef N
+TRX_ENUM(ExcPMIGDT::EToleranceModifier, no_modifier, material_condition_unsupported,
+    material_condition_no_modifier, material_condition_maximum, material_condition_least,
+    material_condition_regardless_of_feature_size, tangent_plant_unsupported,
+    tangent_plant_non_tangent, tangent_plant_tangent, free_state_unsupported, free_state_free,
+    free_state_not_free, statistical_symbol, common_zone);
 
 // ---- datum --------------------------------------------------------------------------
 

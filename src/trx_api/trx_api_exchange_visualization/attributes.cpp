@@ -8,37 +8,21 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(ExcVisuFont::EPitch,
-    TRX_SAME_NAME(ExcVisuFont::EPitch, unknown), TRX_SAME_NAME(ExcVisuFont::EPitch, fixed),
-    TRX_SAME_NAME(ExcVisuFont::EPitch, variable));
+TRX_ENUM(ExcVisuFont::EPitch, unknown, fixed, variable);
 
-#define N(e) TRX_SAME_NAME(ExcVisuTexture::EMethod, e)
-TRX_ENUM_NAMES(ExcVisuTexture::EMethod, N(undefined), N(decal), N(modulate), N(add), N(replace));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuTexture::EWrapMode, e)
-TRX_ENUM_NAMES(ExcVisuTexture::EWrapMode, N(undefined), N(repeat), N(clamp), N(border), N(edge), N(mirror));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuTexture::EMappingMode, e)
-TRX_ENUM_NAMES(ExcVisuTexture::EMappingMode, N(undefined), N(uv), N(planar), N(spherical), N(cylindrical),
-               N(environment_spherical), N(environment_cubic));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuTexture::EFilter, e)
-TRX_ENUM_NAMES(ExcVisuTexture::EFilter, N(undefined), N(nearest), N(linear), N(nearest_mipmap_nearest),
-               N(nearest_mipmap_linear), N(linear_mipmap_linear), N(linear_mipmap_nearest));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuMaterial::EColorType, e)
-TRX_ENUM_NAMES(ExcVisuMaterial::EColorType, N(unknown), N(ambient), N(diffuse), N(specular), N(emissive),
-               N(transparency), N(reflection));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuMaterial::ETextureType, e)
-TRX_ENUM_NAMES(ExcVisuMaterial::ETextureType, N(unknown), N(ambient_color), N(ambient_coefficient),
-               N(diffuse_color), N(diffuse_coefficient), N(specular_color), N(specular_coefficient),
-               N(emissive_color), N(emissive_coefficient), N(normal));
-#undef N
-#define N(e) TRX_SAME_NAME(ExcVisuLineAttribute::ELineStyle, e)
-TRX_ENUM_NAMES(ExcVisuLineAttribute::ELineStyle, N(undefined), N(solid_line), N(dash_dot_line), N(dash_line),
-               N(dot_line), N(dash_dot_dot_line), N(dash_dot_dot_dot_line), N(center_line), N(phantom_line));
-#undef N
+TRX_ENUM(ExcVisuTexture::EMethod, undefined, decal, modulate, add, replace);
+TRX_ENUM(ExcVisuTexture::EWrapMode, undefined, repeat, clamp, border, edge, mirror);
+TRX_ENUM(ExcVisuTexture::EMappingMode, undefined, uv, planar, spherical, cylindrical,
+    environment_spherical, environment_cubic);
+TRX_ENUM(ExcVisuTexture::EFilter, undefined, nearest, linear, nearest_mipmap_nearest,
+    nearest_mipmap_linear, linear_mipmap_linear, linear_mipmap_nearest);
+TRX_ENUM(ExcVisuMaterial::EColorType, unknown, ambient, diffuse, specular, emissive, transparency,
+    reflection);
+TRX_ENUM(ExcVisuMaterial::ETextureType, unknown, ambient_color, ambient_coefficient, diffuse_color,
+    diffuse_coefficient, specular_color, specular_coefficient, emissive_color,
+    emissive_coefficient, normal);
+TRX_ENUM(ExcVisuLineAttribute::ELineStyle, undefined, solid_line, dash_dot_line, dash_line,
+    dot_line, dash_dot_dot_line, dash_dot_dot_dot_line, center_line, phantom_line);
 
 using detail::logText;
 

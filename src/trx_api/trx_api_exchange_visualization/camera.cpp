@@ -7,9 +7,7 @@
 
 namespace trx {
 
-TRX_ENUM_NAMES(ExcCamera::EType,
-    {ExcCamera::EType::undefined, L"undefined"}, {ExcCamera::EType::perspective, L"perspective"},
-    {ExcCamera::EType::orthographic, L"orthographic"});
+TRX_ENUM(ExcCamera::EType, undefined, perspective, orthographic);
 
 // ---- camera -------------------------------------------------------------------------
 

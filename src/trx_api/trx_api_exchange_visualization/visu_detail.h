@@ -34,7 +34,3 @@ void addChecked(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>&
 
 }  // namespace trx::detail
 
-// One entry of a name table whose JSON name is the enumerator's own name.
-#define TRX_VISU_WIDEN_(s) L##s
-#define TRX_VISU_WIDEN(s) TRX_VISU_WIDEN_(s)
-#define TRX_SAME_NAME(E, e) {E::e, TRX_VISU_WIDEN(#e)}
