@@ -7,6 +7,7 @@
 // A present sub-record key replaces the sub-record with a fresh one; list keys append.
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "../json/enum_strings.h"
 #include "../json/json_object.h"
+#include "equal.h"
 #include "trace.h"
 
 namespace trx::json {
@@ -166,14 +168,81 @@ inline bool isArrayOrLog(const JsonValue& v, const char* className) {
     return false;
 }
 
+// ---- adapters --------------------------------------------------------------------
+
+// A field adapter stands in a `fields` list for a key whose value is not one plain member.
+// It provides
+//   bool present() const                whether the key is written
+//   void read(const JsonValue& member)  takes the member's value (the key is present)
+//   JsonValue write(JsonAllocator&) const
+//   void members(G&& g) const           calls g on each member it stands for (equality)
+struct FieldAdapter {};
+template <class T>
+constexpr bool isAdapter = std::is_base_of_v<FieldAdapter, std::decay_t<T>>;
+
+// A fixed-size array member. An array of another length logs `sizeMessage` as a WARNING and
+// changes nothing; items of the wrong kind keep their value.
+template <class Array>
+struct FixedArray : FieldAdapter {
+    Array& items;
+    const char* sizeMessage;
+
+    bool present() const { return true; }
+    void read(const JsonValue& m) const {
+        if (!m.IsArray()) return;
+        if (m.Size() != std::size(items)) {
+            detail::logText(vx_bridge::kWarning, sizeMessage);
+            return;
+        }
+        for (rapidjson::SizeType i = 0; i < m.Size(); ++i) fromJson(m[i], items[i]);
+    }
+    JsonValue write(JsonAllocator& a) const {
+        JsonValue array(rapidjson::kArrayType);
+        for (const auto& item : items) array.PushBack(toJson(item, a), a);
+        return array;
+    }
+    template <class G>
+    void members(G&& g) const { g(items); }
+};
+template <class Array>
+FixedArray<Array> fixedArray(Array& items, const char* sizeMessage) {
+    return {{}, items, sizeMessage};
+}
+
+// A value that is written only when its flag is set; reading it sets the flag.
+template <class T, class Flag>
+struct FlaggedValue : FieldAdapter {
+    T& value;
+    Flag& has;
+
+    bool present() const { return has; }
+    void read(const JsonValue& m) const {
+        if (fromJson(m, value)) has = true;
+    }
+    JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    template <class G>
+    void members(G&& g) const { g(value); g(has); }
+};
+template <class T, class Flag>
+FlaggedValue<T, Flag> flagged(T& value, Flag& has) {
+    return {{}, value, has};
+}
+
+// ---- visitors ------------------------------------------------------------------------
+
 // Visitors for records that name each key once in a static `fields(self, f)`:
 //   f(L"key", s.m_field);              always
 //   f(L"key", s.m_field, condition);   written only when condition holds; read always
+//   f(L"key", adapter(s.m_a, ...));    through a field adapter
 struct Reader {
     const JsonValue& obj;
     template <class T>
-    void operator()(const wchar_t* key, T& field, bool = true) const {
-        get(obj, key, field);
+    void operator()(const wchar_t* key, T&& field, bool = true) const {
+        if constexpr (isAdapter<T>) {
+            if (const JsonValue* m = member(obj, key)) field.read(*m);
+        } else {
+            get(obj, key, field);
+        }
     }
 };
 struct Writer {
@@ -181,34 +250,107 @@ struct Writer {
     JsonAllocator& a;
     template <class T>
     void operator()(const wchar_t* key, const T& field, bool when = true) const {
-        if (when) put(obj, a, key, field);
+        if (!when) return;
+        if constexpr (isAdapter<T>) {
+            if (field.present()) obj.AddMember(JsonValue(rapidjson::StringRef(key)), field.write(a), a);
+        } else {
+            put(obj, a, key, field);
+        }
     }
 };
 
-// readObject/writeObject of a record whose `fields` is its whole JSON form.
+// Calls g on every member a `fields` list names, adapters unfolded, in list order.
+template <class R, class Fields, class G>
+void forEachMember(R& record, Fields fields, G&& g) {
+    fields(record, [&](const wchar_t*, auto&& field, bool = true) {
+        if constexpr (isAdapter<decltype(field)>)
+            field.members(g);
+        else
+            g(field);
+    });
+}
+
+// Member-wise equality over a `fields` list; sub-records compare by value.
+template <class R, class Fields>
+bool sameFields(const R& a, const R& b, Fields fields) {
+    std::vector<const void*> mine;
+    forEachMember(a, fields, [&](const auto& member) { mine.push_back(&member); });
+    std::size_t i = 0;
+    bool equal = true;
+    forEachMember(b, fields, [&](const auto& member) {
+        using T = std::decay_t<decltype(member)>;
+        equal = equal && detail::same(*static_cast<const T*>(mine[i++]), member);
+    });
+    return equal;
+}
+
+// ---- whole records -------------------------------------------------------------------
+
+// What TRX_FIELDS makes of a record's `fields` list; `Base` is the record's base class
+// (IJsonObject for none), whose keys come first.
+template <class Base, class R, class Fields>
+void readRecord(R& record, const JsonValue& v, const char* className, Fields fields) {
+    if (!isObjectOrLog(v, className)) return;
+    if constexpr (!std::is_same_v<Base, IJsonObject>) static_cast<Base&>(record).Base::readObject(v);
+    fields(record, Reader{v});
+}
+template <class Base, class R, class Fields>
+void writeRecord(const R& record, JsonValue& v, JsonAllocator& a, Fields fields) {
+    if constexpr (std::is_same_v<Base, IJsonObject>)
+        v.SetObject();
+    else
+        static_cast<const Base&>(record).Base::writeObject(v, a);
+    fields(record, Writer{v, a});
+}
+template <class Base, class R, class Fields>
+bool sameRecord(const R& a, const R& b, Fields fields) {
+    if constexpr (!std::is_same_v<Base, IJsonObject>)
+        if (!(static_cast<const Base&>(a) == static_cast<const Base&>(b))) return false;
+    return sameFields(a, b, fields);
+}
+
+// The same for records whose `fields` list is public.
 template <class R>
 void readFields(R& record, const JsonValue& v, const char* className) {
-    if (isObjectOrLog(v, className)) R::fields(record, Reader{v});
+    readRecord<IJsonObject>(record, v, className, [](auto& s, auto&& f) { R::fields(s, f); });
 }
 template <class R>
 void writeFields(const R& record, JsonValue& v, JsonAllocator& a) {
-    v.SetObject();
-    R::fields(record, Writer{v, a});
+    writeRecord<IJsonObject>(record, v, a, [](auto& s, auto&& f) { R::fields(s, f); });
 }
-
-// Member-wise equality of two records over their `fields` list (shared pointers compare
-// by identity).
 template <class R>
 bool sameFields(const R& a, const R& b) {
-    std::vector<const void*> mine;
-    R::fields(a, [&](const wchar_t*, const auto& field, bool = true) { mine.push_back(&field); });
-    std::size_t i = 0;
-    bool same = true;
-    R::fields(b, [&](const wchar_t*, const auto& field, bool = true) {
-        using T = std::decay_t<decltype(field)>;
-        same = same && *static_cast<const T*>(mine[i++]) == field;
-    });
-    return same;
+    return sameFields(a, b, [](auto& s, auto&& f) { R::fields(s, f); });
+}
+
+// Appends `item` unless it is null, in which case the WARNING `refusal` is logged.
+template <class List, class T>
+bool addOrRefuse(List& list, const T& item, const char* refusal) {
+    if (!item) {
+        detail::logText(vx_bridge::kWarning, refusal);
+        return false;
+    }
+    list.push_back(item);
+    return true;
 }
 
 }  // namespace trx::json
+
+// Defines readObject, writeObject and operator== of a record declared with TRX_JSON_RECORD
+// from its `fields` list, and opens the definition of that list:
+//   TRX_FIELDS(ExcMfgThread, ExcMfgThreading) {
+//       f(L"support_diameter", s.m_supportDiameter);
+//   }
+#define TRX_FIELDS_LIST_ [](auto& s, auto&& f) { fields(s, f); }
+#define TRX_FIELDS(R, Base)                                                                  \
+    void R::readObject(const JsonValue& value) {                                             \
+        TRX_TRACE();                                                                         \
+        json::readRecord<Base>(*this, value, #R, TRX_FIELDS_LIST_);                          \
+    }                                                                                        \
+    void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                  \
+        TRX_TRACE();                                                                         \
+        json::writeRecord<Base>(*this, value, allocator, TRX_FIELDS_LIST_);                  \
+    }                                                                                        \
+    bool R::operator==(const R& o) const { return json::sameRecord<Base>(*this, o, TRX_FIELDS_LIST_); } \
+    template <class Self, class F>                                                           \
+    void R::fields(Self& s, F&& f)

@@ -64,6 +64,20 @@ public:
     virtual void writeObject(JsonValue& value, JsonAllocator& allocator) const = 0;
 };
 
+// Declares what a record made from one key list has: its JSON form both ways and member-wise
+// equality, defined in its .cpp by TRX_FIELDS from the list `fields`. Leaves the class in its
+// protected section.
+#define TRX_JSON_RECORD(Class)                                                               \
+public:                                                                                      \
+    void readObject(const ::trx::JsonValue& value) override;                                 \
+    void writeObject(::trx::JsonValue& value, ::trx::JsonAllocator& allocator) const override; \
+    bool operator==(const Class& o) const;                                                   \
+    bool operator!=(const Class& o) const { return !(*this == o); }                          \
+                                                                                             \
+protected:                                                                                   \
+    template <class Self, class F>                                                           \
+    static void fields(Self& s, F&& f)
+
 // Whole documents on wide streams and in files.
 class TRX_API JsonTextIO {
 public:

@@ -42,15 +42,4 @@ void putArray(JsonValue& obj, JsonAllocator& a, const wchar_t* key, const T&... 
     obj.AddMember(JsonValue(rapidjson::StringRef(key)), array, a);
 }
 
-// Appends `item` unless it is null, in which case the WARNING `refusal` is logged.
-template <class List, class T>
-bool addOrRefuse(List& list, const T& item, const char* refusal) {
-    if (!item) {
-        detail::logText(vx_bridge::kWarning, refusal);
-        return false;
-    }
-    list.push_back(item);
-    return true;
-}
-
 }  // namespace trx::json

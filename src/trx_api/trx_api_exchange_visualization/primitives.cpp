@@ -17,7 +17,6 @@
 
 namespace trx {
 
-using detail::addChecked;
 
 TRX_ENUM(EVisuGeometryType, unknown, part, construction, fta_constructed);
 TRX_ENUM(ExcVisuEdge::ELineType, unknown, line_strip, line_loop, line_loop_filled);
@@ -301,13 +300,13 @@ const char kPmiNullLinked[] = "ExcVisuPMI: attempt to add null Linked Element ob
 
 }  // namespace
 
-void ExcVisuMesh::addFace(const std::shared_ptr<ExcVisuFace>& face) { addChecked(m_faces, face, kMeshNullFace); }
+void ExcVisuMesh::addFace(const std::shared_ptr<ExcVisuFace>& face) { json::addOrRefuse(m_faces, face, kMeshNullFace); }
 void ExcVisuMesh::addFaces(const Faces& faces) {
-    for (const auto& f : faces) addChecked(m_faces, f, kMeshNullFace);
+    for (const auto& f : faces) json::addOrRefuse(m_faces, f, kMeshNullFace);
 }
-void ExcVisuMesh::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kMeshNullEdge); }
+void ExcVisuMesh::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { json::addOrRefuse(m_edges, edge, kMeshNullEdge); }
 void ExcVisuMesh::addEdges(const Edges& edges) {
-    for (const auto& e : edges) addChecked(m_edges, e, kMeshNullEdge);
+    for (const auto& e : edges) json::addOrRefuse(m_edges, e, kMeshNullEdge);
 }
 
 std::shared_ptr<ExcVisuMesh> ExcVisuMesh::clone() const {
@@ -332,9 +331,9 @@ bool ExcVisuMesh::operator==(const ExcVisuMesh& o) const {
            detail::sameItems(m_edges, o.m_edges);
 }
 
-void ExcVisuWire::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kWireNullEdge); }
+void ExcVisuWire::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { json::addOrRefuse(m_edges, edge, kWireNullEdge); }
 void ExcVisuWire::addEdges(const Edges& edges) {
-    for (const auto& e : edges) addChecked(m_edges, e, kWireNullEdge);
+    for (const auto& e : edges) json::addOrRefuse(m_edges, e, kWireNullEdge);
 }
 
 std::shared_ptr<ExcVisuWire> ExcVisuWire::clone() const {
@@ -358,10 +357,10 @@ bool ExcVisuWire::operator==(const ExcVisuWire& o) const {
 }
 
 void ExcVisuPointSet::addPoints(const std::shared_ptr<ExcVisuPoints>& points) {
-    addChecked(m_points, points, kPointSetNullPoints);
+    json::addOrRefuse(m_points, points, kPointSetNullPoints);
 }
 void ExcVisuPointSet::addPoints(const PointsList& points) {
-    for (const auto& p : points) addChecked(m_points, p, kPointSetNullPoints);
+    for (const auto& p : points) json::addOrRefuse(m_points, p, kPointSetNullPoints);
 }
 
 void ExcVisuPointSet::readObject(const JsonValue& value) {
@@ -378,16 +377,16 @@ bool ExcVisuPointSet::operator==(const ExcVisuPointSet& o) const {
     return sameHeader(o) && m_geometryType == o.m_geometryType && detail::sameItems(m_points, o.m_points);
 }
 
-void ExcVisuPMI::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { addChecked(m_edges, edge, kPmiNullEdge); }
+void ExcVisuPMI::addEdge(const std::shared_ptr<ExcVisuEdge>& edge) { json::addOrRefuse(m_edges, edge, kPmiNullEdge); }
 void ExcVisuPMI::addEdges(const Edges& edges) {
-    for (const auto& e : edges) addChecked(m_edges, e, kPmiNullEdge);
+    for (const auto& e : edges) json::addOrRefuse(m_edges, e, kPmiNullEdge);
 }
-void ExcVisuPMI::addText(const std::shared_ptr<ExcVisuText>& text) { addChecked(m_texts, text, kPmiNullText); }
+void ExcVisuPMI::addText(const std::shared_ptr<ExcVisuText>& text) { json::addOrRefuse(m_texts, text, kPmiNullText); }
 void ExcVisuPMI::addTexts(const Texts& texts) {
-    for (const auto& t : texts) addChecked(m_texts, t, kPmiNullText);
+    for (const auto& t : texts) json::addOrRefuse(m_texts, t, kPmiNullText);
 }
 void ExcVisuPMI::addLinkedElement(const std::shared_ptr<ExcEntity>& element) {
-    addChecked(m_linkedElements, element, kPmiNullLinked);
+    json::addOrRefuse(m_linkedElements, element, kPmiNullLinked);
 }
 
 void ExcVisuPMI::readObject(const JsonValue& value) {

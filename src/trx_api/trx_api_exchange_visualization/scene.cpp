@@ -6,7 +6,6 @@
 
 namespace trx {
 
-using detail::addChecked;
 
 TRX_ENUM(ExcVisuNode::EType, UNDEFINED, ROOT, GROUP, GEOMETRY, MESHES, MESH, WIRES, WIRE, POINTS,
     POINTSET, PMI, FTA_CONSTRUCTED_GEOMETRY, NOTES, NOTE, FLAGNOTE, NOA, DATUMS, DATUM_SIMPLE,
@@ -37,11 +36,11 @@ const char kCaptureNullLinked[] = "ExcVisuCapture: attempt to add null Linked El
 // ---- node ---------------------------------------------------------------------------
 
 void ExcVisuNode::addChildNode(const std::shared_ptr<ExcVisuNode>& node) {
-    addChecked(m_childNodes, node, kNodeNullChild);
+    json::addOrRefuse(m_childNodes, node, kNodeNullChild);
 }
 
 void ExcVisuNode::addChildNodes(const Nodes& nodes) {
-    for (const auto& n : nodes) addChecked(m_childNodes, n, kNodeNullChild);
+    for (const auto& n : nodes) json::addOrRefuse(m_childNodes, n, kNodeNullChild);
 }
 
 void ExcVisuNode::readObject(const JsonValue& value) {
@@ -75,7 +74,7 @@ void ExcVisuView::writeObject(JsonValue& value, JsonAllocator& allocator) const 
 }
 
 void ExcVisuCapture::addLinkedElement(const std::shared_ptr<ExcEntity>& element) {
-    addChecked(m_linkedElements, element, kCaptureNullLinked);
+    json::addOrRefuse(m_linkedElements, element, kCaptureNullLinked);
 }
 
 void ExcVisuCapture::readObject(const JsonValue& value) {
@@ -98,27 +97,27 @@ bool ExcVisuCapture::operator==(const ExcVisuCapture& o) const {
 // ---- visualization data -------------------------------------------------------------
 
 void ExcVisualizationData::addSceneRootNode(const std::shared_ptr<ExcVisuNode>& node) {
-    addChecked(m_sceneRootNodes, node, kDataNullRoot);
+    json::addOrRefuse(m_sceneRootNodes, node, kDataNullRoot);
 }
 
 void ExcVisualizationData::addSceneRootNodes(const Nodes& nodes) {
-    for (const auto& n : nodes) addChecked(m_sceneRootNodes, n, kDataNullRoot);
+    for (const auto& n : nodes) json::addOrRefuse(m_sceneRootNodes, n, kDataNullRoot);
 }
 
 void ExcVisualizationData::addView(const std::shared_ptr<ExcVisuView>& view) {
-    addChecked(m_views, view, kDataNullView);
+    json::addOrRefuse(m_views, view, kDataNullView);
 }
 
 void ExcVisualizationData::addViews(const Views& views) {
-    for (const auto& v : views) addChecked(m_views, v, kDataNullView);
+    for (const auto& v : views) json::addOrRefuse(m_views, v, kDataNullView);
 }
 
 void ExcVisualizationData::addCapture(const std::shared_ptr<ExcVisuCapture>& capture) {
-    addChecked(m_captures, capture, kDataNullCapture);
+    json::addOrRefuse(m_captures, capture, kDataNullCapture);
 }
 
 void ExcVisualizationData::addCaptures(const Captures& captures) {
-    for (const auto& c : captures) addChecked(m_captures, c, kDataNullCapture);
+    for (const auto& c : captures) json::addOrRefuse(m_captures, c, kDataNullCapture);
 }
 
 void ExcVisualizationData::readObject(const JsonValue& value) {

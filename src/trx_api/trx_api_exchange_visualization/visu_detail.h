@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "../detail/fields.h"
 #include "../detail/trace.h"
 
 namespace trx::detail {
@@ -20,16 +21,6 @@ bool samePointee(const std::shared_ptr<T>& a, const std::shared_ptr<T>& b) {
 template <class T>
 bool sameItems(const std::vector<std::shared_ptr<T>>& a, const std::vector<std::shared_ptr<T>>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), samePointee<T>);
-}
-
-// Adds a non-null item; a null one gives the warning and adds nothing.
-template <class T>
-void addChecked(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& item, const char* warning) {
-    if (!item) {
-        logText(vx_bridge::kWarning, warning);
-        return;
-    }
-    list.push_back(item);
 }
 
 }  // namespace trx::detail
