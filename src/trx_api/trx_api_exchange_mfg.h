@@ -35,14 +35,7 @@ public:
     EDesignationSystemType designationSystemType() const { return m_designationSystemType; }
     void setDesignationSystemType(EDesignationSystemType v) { m_designationSystemType = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgThreading& o) const;
-    bool operator!=(const ExcMfgThreading& o) const { return !(*this == o); }
-
-protected:
-    template <class Self, class F> static void fields(Self& s, F&& f);
+    TRX_JSON_RECORD(ExcMfgThreading);
 
 private:
     double m_diameter = 0.0;
@@ -69,14 +62,7 @@ public:
     EBottomType bottomType() const { return m_bottomType; }
     void setBottomType(EBottomType v) { m_bottomType = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgThread& o) const;
-    bool operator!=(const ExcMfgThread& o) const { return !(*this == o); }
-
-protected:
-    template <class Self, class F> static void fields(Self& s, F&& f);
+    TRX_JSON_RECORD(ExcMfgThread);
 
 private:
     double m_supportDiameter = 0.0;
@@ -93,14 +79,7 @@ public:
     double maximalTolerance() const { return m_maximalTolerance; }
     void setMaximalTolerance(double v) { m_maximalTolerance = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgHoleThread& o) const;
-    bool operator!=(const ExcMfgHoleThread& o) const { return !(*this == o); }
-
-protected:
-    template <class Self, class F> static void fields(Self& s, F&& f);
+    TRX_JSON_RECORD(ExcMfgHoleThread);
 
 private:
     std::wstring m_standart;
@@ -136,15 +115,10 @@ public:
     const std::shared_ptr<ExcMfgHoleThread>& holeThread() const { return m_holeThread; }
     void setHoleThread(const std::shared_ptr<ExcMfgHoleThread>& v) { m_holeThread = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgHole& o) const;
-    bool operator!=(const ExcMfgHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgHole);
 
 protected:
     ExcMfgHole() = default;
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
 private:
     std::wstring m_name;
@@ -171,14 +145,9 @@ public:
     double angle() const { return m_angle; }
     void setAngle(double v) { m_angle = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgTaperHole& o) const;
-    bool operator!=(const ExcMfgTaperHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgTaperHole);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     double m_angle = 0.0;
 };
 
@@ -196,14 +165,9 @@ public:
     double depth() const { return m_depth; }
     void setDepth(double v) { m_depth = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgCounterBoreHole& o) const;
-    bool operator!=(const ExcMfgCounterBoreHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgCounterBoreHole);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     double m_diameter = 0.0;
     double m_maximumTolerance = 0.0;
     double m_minimumTolerance = 0.0;
@@ -224,14 +188,9 @@ public:
     double taperAngle() const { return m_taperAngle; }
     void setTaperAngle(double v) { m_taperAngle = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgCounterSinkHole& o) const;
-    bool operator!=(const ExcMfgCounterSinkHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgCounterSinkHole);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     double m_diameter = 0.0;
     double m_maximumTolerance = 0.0;
     double m_minimumTolerance = 0.0;
@@ -255,14 +214,9 @@ public:
     double taperAngle() const { return m_taperAngle; }
     void setTaperAngle(double v) { m_taperAngle = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgCounterDrillHole& o) const;
-    bool operator!=(const ExcMfgCounterDrillHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgCounterDrillHole);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     double m_diameter = 0.0;
     double m_maximumTolerance = 0.0;
     double m_minimumTolerance = 0.0;
