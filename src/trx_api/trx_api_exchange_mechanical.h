@@ -27,15 +27,13 @@ class TRX_API ExcRootMechanicalData : public IExchangeObject {
     const std::wstring& logFile() const { return m_logFile; }
     void setLogFile(const std::wstring& v) { m_logFile = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    TRX_JSON_RECORD(ExcRootMechanicalData);
+
+public:
 
     // Compares the content, not where it was loaded from.
-    bool operator==(const ExcRootMechanicalData& o) const;
-    bool operator!=(const ExcRootMechanicalData& o) const { return !(*this == o); }
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::shared_ptr<ExcPMIData> m_pmiData;
     std::wstring m_logFile;
 };
@@ -61,15 +59,13 @@ class TRX_API ExcBlockMechanicalData : public IExchangeObject {
     const std::shared_ptr<ExcEntityData>& entityData() const { return m_entityData; }
     void setEntityData(const std::shared_ptr<ExcEntityData>& v) { m_entityData = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    TRX_JSON_RECORD(ExcBlockMechanicalData);
+
+public:
 
     // Compares the content, not where it was loaded from.
-    bool operator==(const ExcBlockMechanicalData& o) const;
-    bool operator!=(const ExcBlockMechanicalData& o) const { return !(*this == o); }
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::uint64_t m_blockId = 0;
     std::wstring m_logFile;
     std::shared_ptr<ExcPMIData> m_pmiData;

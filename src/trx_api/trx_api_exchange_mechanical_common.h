@@ -57,18 +57,9 @@ public:
     double lineThickness() const { return m_lineThickness; }
     void setLineThickness(double v) { m_lineThickness = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcTopologicalEntityInformation& o) const {
-        return detail::deepEqual(m_entity, o.m_entity) && m_persistentNames == o.m_persistentNames &&
-               m_name == o.m_name && m_hidden == o.m_hidden && m_lineType == o.m_lineType &&
-               m_lineThickness == o.m_lineThickness;
-    }
-    bool operator!=(const ExcTopologicalEntityInformation& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcTopologicalEntityInformation);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     std::shared_ptr<ExcEntity> m_entity;
     std::vector<std::wstring> m_persistentNames;

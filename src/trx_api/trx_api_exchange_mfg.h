@@ -405,15 +405,10 @@ public:
     const ExcEntities& linkedElements() const { return m_linkedElements; }
     void addLinkedElement(const std::shared_ptr<ExcEntity>& entity);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgObject& o) const;
-    bool operator!=(const ExcMfgObject& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgObject);
 
 protected:
     ExcMfgObject() = default;
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
 private:
     std::wstring m_id;
@@ -449,17 +444,12 @@ public:
     const ExcEntities& definingGeometry() const { return m_definingGeometry; }
     void addDefiningGeometry(const std::shared_ptr<ExcEntity>& entity);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgFeatureHole& o) const;
-    bool operator!=(const ExcMfgFeatureHole& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgFeatureHole);
 
 protected:
     ExcMfgFeatureHole() = default;
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcEntities m_limitingGeometry;
     ExcEntities m_definingGeometry;
 };
@@ -504,17 +494,12 @@ public:
     const ExcEntities& bottomFaces() const { return m_bottomFaces; }
     void addBottomFace(const std::shared_ptr<ExcEntity>& entity);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgFeatureThread& o) const;
-    bool operator!=(const ExcMfgFeatureThread& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgFeatureThread);
 
 protected:
     ExcMfgFeatureThread() = default;
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::shared_ptr<ExcMfgThread> m_thread;
     ExcEntities m_sideFaces;
     ExcEntities m_topFaces;
@@ -565,14 +550,9 @@ public:
     }
     void addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUnclassified>& v);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgData& o) const;
-    bool operator!=(const ExcMfgData& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgData);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     bool m_hasData = false;
     List<ExcMfgFeatureSimpleHole> m_simpleHoles;
     List<ExcMfgFeatureTaperHole> m_taperHoles;

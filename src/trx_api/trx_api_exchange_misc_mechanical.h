@@ -40,14 +40,9 @@ public:
     std::int32_t layerId() const { return m_layerId; }
     void setLayerId(std::int32_t v) { m_layerId = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscWCS& o) const;
-    bool operator!=(const ExcMiscWCS& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscWCS);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcVector3d m_origin;
     ExcVector3d m_x;
     ExcVector3d m_y;
@@ -101,14 +96,9 @@ public:
     const std::vector<std::int32_t>& layerIds() const { return m_layerIds; }
     void addLayerId(std::int32_t v) { m_layerIds.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscLayerFilter& o) const;
-    bool operator!=(const ExcMiscLayerFilter& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscLayerFilter);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::wstring m_name;
     EType m_type = EType::all;
     bool m_current = false;
@@ -123,14 +113,9 @@ public:
     const ExcMiscPropertiesGroup& properties() const { return m_properties; }
     ExcMiscPropertiesGroup& properties() { return m_properties; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscNoteParameters& o) const;
-    bool operator!=(const ExcMiscNoteParameters& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscNoteParameters);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::wstring m_name;
     ExcMiscPropertiesGroup m_properties;
 };
@@ -148,14 +133,9 @@ public:
     EUnitSystemType unitSystem() const { return m_unitSystem; }
     void setUnitSystem(EUnitSystemType v) { m_unitSystem = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscMaterialPropertyUnit& o) const;
-    bool operator!=(const ExcMiscMaterialPropertyUnit& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscMaterialPropertyUnit);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::wstring m_units;
     EUnitSystemType m_unitSystem = EUnitSystemType::unknown;
 };
@@ -235,14 +215,9 @@ public:
     const std::shared_ptr<ExcEntity>& linkedEntity() const { return m_linkedEntity; }
     void setLinkedEntity(const std::shared_ptr<ExcEntity>& v) { m_linkedEntity = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscSymmetry& o) const;
-    bool operator!=(const ExcMiscSymmetry& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscSymmetry);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ETransformMode m_transformMode = ETransformMode::none;
     ExcTransformation m_transformation;
     std::shared_ptr<ExcEntity> m_linkedEntity;
@@ -257,14 +232,9 @@ public:
     const ExcEntities& entities() const { return m_entities; }
     void addEntity(const std::shared_ptr<ExcEntity>& entity);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscDisplaySet& o) const;
-    bool operator!=(const ExcMiscDisplaySet& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscDisplaySet);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     std::wstring m_name;
     bool m_active = false;
     ExcEntities m_entities;
@@ -292,14 +262,9 @@ public:
     const List<ExcMiscDisplaySet>& displaySets() const { return m_displaySets; }
     void addDisplaySet(const std::shared_ptr<ExcMiscDisplaySet>& v);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMechanicalMiscData& o) const;
-    bool operator!=(const ExcMechanicalMiscData& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMechanicalMiscData);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcMiscData m_miscData;
     List<ExcMiscWCS> m_worldCoordinateSystems;
     List<ExcMiscLayer> m_layers;

@@ -139,19 +139,9 @@ public:
     const ExcEntities& constructedGeometry() const { return m_constructedGeometry; }
     void addConstructedGeometry(const std::shared_ptr<ExcEntity>& v);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIAnnotationSet& o) const {
-        return m_blockId == o.m_blockId && m_name == o.m_name && m_hidden == o.m_hidden &&
-               m_standart == o.m_standart && detail::deepEqual(m_views, o.m_views) &&
-               detail::deepEqual(m_captures, o.m_captures) &&
-               detail::deepEqual(m_constructedGeometry, o.m_constructedGeometry);
-    }
-    bool operator!=(const ExcPMIAnnotationSet& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIAnnotationSet);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     std::uint64_t m_blockId = 0;
     std::wstring m_name;

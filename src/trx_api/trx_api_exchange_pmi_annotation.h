@@ -32,20 +32,15 @@ public:
     bool isHidden() const { return m_hidden; }
     void setHidden(bool v) { m_hidden = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    TRX_JSON_RECORD(ExcPMIObject);
 
 protected:
     ExcPMIObject() = default;
     ExcPMIObject(const ExcPMIObject&) = default;
     ExcPMIObject& operator=(const ExcPMIObject&) = default;
     // The shared part only; derived classes compare the rest.
-    bool operator==(const ExcPMIObject& o) const {
-        return m_name == o.m_name && m_id == o.m_id && m_hidden == o.m_hidden;
-    }
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     std::wstring m_name;
     std::wstring m_id;

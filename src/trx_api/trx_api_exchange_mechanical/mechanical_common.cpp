@@ -13,25 +13,13 @@ TRX_ENUM(ELineType, unknown, solid, dash, dot, dash_dot, dash_dot_dot, dash_dot_
 
 // ---- topological entity information ------------------------------------------------
 
-template <class Self, class F>
-void ExcTopologicalEntityInformation::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcTopologicalEntityInformation, IJsonObject) {
     f(L"entity", s.m_entity);
     f(L"pnames", s.m_persistentNames, !s.m_persistentNames.empty());
     f(L"name", s.m_name);
     f(L"hidden", s.m_hidden);
     f(L"line_type", s.m_lineType);
     f(L"line_thickness", s.m_lineThickness);
-}
-
-void ExcTopologicalEntityInformation::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcTopologicalEntityInformation")) fields(*this, json::Reader{value});
-}
-
-void ExcTopologicalEntityInformation::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
 }
 
 // ---- entity data --------------------------------------------------------------------

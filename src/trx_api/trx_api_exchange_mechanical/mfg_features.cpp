@@ -12,25 +12,9 @@ void ExcMfgObject::addLinkedElement(const std::shared_ptr<ExcEntity>& entity) {
                       "ExcMfgObject: attempt to add null Linked Element object.");
 }
 
-template <class Self, class F>
-void ExcMfgObject::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgObject, IJsonObject) {
     f(L"id", s.m_id);
     f(L"linked_elements", s.m_linkedElements, !s.m_linkedElements.empty());
-}
-
-void ExcMfgObject::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMfgObject")) fields(*this, json::Reader{value});
-}
-
-void ExcMfgObject::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgObject::operator==(const ExcMfgObject& o) const {
-    return m_id == o.m_id && detail::deepEqual(m_linkedElements, o.m_linkedElements);
 }
 
 void ExcMfgFeature::readObject(const JsonValue& value) {
@@ -67,31 +51,13 @@ void ExcMfgFeatureHole::addDefiningGeometry(const std::shared_ptr<ExcEntity>& en
                       "ExcMfgFeatureHole: attempt to add null Defining Geometry Entity object.");
 }
 
-template <class Self, class F>
-void ExcMfgFeatureHole::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgFeatureHole, ExcMfgFeature) {
     f(L"limiting", s.m_limitingGeometry);
     f(L"defining", s.m_definingGeometry);
 }
 
 // Hole features carry the feature keys (id, links, name, pattern) like every other feature:
 // holes are often patterned, and a peer that does not know the keys ignores them.
-void ExcMfgFeatureHole::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcMfgFeatureHole")) return;
-    ExcMfgFeature::readObject(value);
-    fields(*this, json::Reader{value});
-}
-
-void ExcMfgFeatureHole::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgFeature::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgFeatureHole::operator==(const ExcMfgFeatureHole& o) const {
-    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_limitingGeometry, o.m_limitingGeometry) &&
-           detail::deepEqual(m_definingGeometry, o.m_definingGeometry);
-}
 
 template <class T>
 void ExcMfgFeatureHoleType<T>::readObject(const JsonValue& value) {
@@ -136,32 +102,11 @@ void ExcMfgFeatureThread::addBottomFace(const std::shared_ptr<ExcEntity>& entity
                       "ExcMfgFeatureThread: attempt to add null Bottom Face Entity object.");
 }
 
-template <class Self, class F>
-void ExcMfgFeatureThread::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgFeatureThread, ExcMfgFeature) {
     f(L"thread_data", s.m_thread);  // only when set
     f(L"side_faces", s.m_sideFaces);
     f(L"top_faces", s.m_topFaces);
     f(L"bottom_faces", s.m_bottomFaces);
-}
-
-void ExcMfgFeatureThread::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcMfgFeatureThread")) return;
-    ExcMfgFeature::readObject(value);
-    fields(*this, json::Reader{value});
-}
-
-void ExcMfgFeatureThread::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgFeature::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgFeatureThread::operator==(const ExcMfgFeatureThread& o) const {
-    return ExcMfgFeature::operator==(o) && detail::deepEqual(m_thread, o.m_thread) &&
-           detail::deepEqual(m_sideFaces, o.m_sideFaces) &&
-           detail::deepEqual(m_topFaces, o.m_topFaces) &&
-           detail::deepEqual(m_bottomFaces, o.m_bottomFaces);
 }
 
 // ---- per-block container ------------------------------------------------------------
@@ -195,8 +140,7 @@ void ExcMfgData::addUnclassifiedFeature(const std::shared_ptr<ExcMfgFeatureUncla
                       "ExcMfgData: attempt to add null Unclassified Feature object.");
 }
 
-template <class Self, class F>
-void ExcMfgData::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgData, IJsonObject) {
     f(L"has_data", s.m_hasData);
     f(L"simple_holes", s.m_simpleHoles);
     f(L"taper_holes", s.m_taperHoles);
@@ -206,28 +150,6 @@ void ExcMfgData::fields(Self& s, F&& f) {
     f(L"internal_threads", s.m_internalThreads);
     f(L"external_threads", s.m_externalThreads);
     f(L"unclassified_features", s.m_unclassifiedFeatures);
-}
-
-void ExcMfgData::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMfgData")) fields(*this, json::Reader{value});
-}
-
-void ExcMfgData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgData::operator==(const ExcMfgData& o) const {
-    return m_hasData == o.m_hasData && detail::deepEqual(m_simpleHoles, o.m_simpleHoles) &&
-           detail::deepEqual(m_taperHoles, o.m_taperHoles) &&
-           detail::deepEqual(m_counterBoreHoles, o.m_counterBoreHoles) &&
-           detail::deepEqual(m_counterSinkHoles, o.m_counterSinkHoles) &&
-           detail::deepEqual(m_counterDrillHoles, o.m_counterDrillHoles) &&
-           detail::deepEqual(m_internalThreads, o.m_internalThreads) &&
-           detail::deepEqual(m_externalThreads, o.m_externalThreads) &&
-           detail::deepEqual(m_unclassifiedFeatures, o.m_unclassifiedFeatures);
 }
 
 }  // namespace trx

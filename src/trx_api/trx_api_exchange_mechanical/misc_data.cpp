@@ -20,8 +20,7 @@ TRX_ENUM(ExcMiscSymmetry::ETransformMode, none, opposite, both);
 
 // ---- coordinate systems and layers --------------------------------------------------
 
-template <class Self, class F>
-void ExcMiscWCS::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscWCS, IJsonObject) {
     f(L"origin", s.m_origin);
     f(L"x", s.m_x);
     f(L"y", s.m_y);
@@ -32,23 +31,6 @@ void ExcMiscWCS::fields(Self& s, F&& f) {
     f(L"name", s.m_name);
     f(L"shown", s.m_shown);
     f(L"layer_id", s.m_layerId);
-}
-
-void ExcMiscWCS::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscWCS")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscWCS::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscWCS::operator==(const ExcMiscWCS& o) const {
-    return m_origin == o.m_origin && m_x == o.m_x && m_y == o.m_y && m_z == o.m_z &&
-           m_color == o.m_color && m_active == o.m_active && m_id == o.m_id && m_name == o.m_name &&
-           m_shown == o.m_shown && m_layerId == o.m_layerId;
 }
 
 void ExcMiscLayer::addEntity(const std::shared_ptr<ExcEntity>& entity) {
@@ -81,74 +63,25 @@ bool ExcMiscLayer::operator==(const ExcMiscLayer& o) const {
            detail::deepEqual(m_entities, o.m_entities);
 }
 
-template <class Self, class F>
-void ExcMiscLayerFilter::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscLayerFilter, IJsonObject) {
     f(L"name", s.m_name);
     f(L"type", s.m_type);
     f(L"current", s.m_current);
     f(L"layer_id", s.m_layerIds);  // integer items appended, others skipped
 }
 
-void ExcMiscLayerFilter::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscLayerFilter")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscLayerFilter::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscLayerFilter::operator==(const ExcMiscLayerFilter& o) const {
-    return m_name == o.m_name && m_type == o.m_type && m_current == o.m_current &&
-           m_layerIds == o.m_layerIds;
-}
-
 // ---- note parameters ----------------------------------------------------------------
 
-template <class Self, class F>
-void ExcMiscNoteParameters::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscNoteParameters, IJsonObject) {
     f(L"name", s.m_name);
     f(L"properties", s.m_properties);
 }
 
-void ExcMiscNoteParameters::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscNoteParameters")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscNoteParameters::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscNoteParameters::operator==(const ExcMiscNoteParameters& o) const {
-    return m_name == o.m_name && m_properties == o.m_properties;
-}
-
 // ---- materials ----------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcMiscMaterialPropertyUnit::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscMaterialPropertyUnit, IJsonObject) {
     f(L"units", s.m_units);
     f(L"unit_system", s.m_unitSystem);
-}
-
-void ExcMiscMaterialPropertyUnit::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscMaterialPropertyUnit")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscMaterialPropertyUnit::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscMaterialPropertyUnit::operator==(const ExcMiscMaterialPropertyUnit& o) const {
-    return m_units == o.m_units && m_unitSystem == o.m_unitSystem;
 }
 
 bool ExcMiscMaterialProperty::Unit::operator==(const Unit& o) const {
@@ -263,53 +196,20 @@ bool ExcMiscMaterial::operator==(const ExcMiscMaterial& o) const {
 
 // ---- symmetries and display sets ----------------------------------------------------
 
-template <class Self, class F>
-void ExcMiscSymmetry::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscSymmetry, IJsonObject) {
     f(L"transform_mode", s.m_transformMode);
     f(L"transformation", s.m_transformation);
     f(L"linked_entity", s.m_linkedEntity);  // only when set
-}
-
-void ExcMiscSymmetry::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscSymmetry")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscSymmetry::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscSymmetry::operator==(const ExcMiscSymmetry& o) const {
-    return m_transformMode == o.m_transformMode && m_transformation == o.m_transformation &&
-           detail::deepEqual(m_linkedEntity, o.m_linkedEntity);
 }
 
 void ExcMiscDisplaySet::addEntity(const std::shared_ptr<ExcEntity>& entity) {
     json::addOrRefuse(m_entities, entity, "ExcMiscDisplaySet: attempt to add null Entity object.");
 }
 
-template <class Self, class F>
-void ExcMiscDisplaySet::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMiscDisplaySet, IJsonObject) {
     f(L"name", s.m_name);
     f(L"active", s.m_active);
     f(L"entities", s.m_entities);
-}
-
-void ExcMiscDisplaySet::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMiscDisplaySet")) fields(*this, json::Reader{value});
-}
-
-void ExcMiscDisplaySet::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMiscDisplaySet::operator==(const ExcMiscDisplaySet& o) const {
-    return m_name == o.m_name && m_active == o.m_active && detail::deepEqual(m_entities, o.m_entities);
 }
 
 // ---- per-block container ------------------------------------------------------------
@@ -340,8 +240,7 @@ void ExcMechanicalMiscData::addDisplaySet(const std::shared_ptr<ExcMiscDisplaySe
                       "ExcMechanicalMiscData: attempt to add null Display Set object.");
 }
 
-template <class Self, class F>
-void ExcMechanicalMiscData::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMechanicalMiscData, IJsonObject) {
     f(L"misc_data", s.m_miscData);
     f(L"wcs", s.m_worldCoordinateSystems);
     f(L"layers", s.m_layers);
@@ -350,28 +249,6 @@ void ExcMechanicalMiscData::fields(Self& s, F&& f) {
     f(L"note_parameters", s.m_noteParameters);
     f(L"symmetries", s.m_symmetries);
     f(L"display_sets", s.m_displaySets);
-}
-
-void ExcMechanicalMiscData::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMechanicalMiscData")) fields(*this, json::Reader{value});
-}
-
-void ExcMechanicalMiscData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMechanicalMiscData::operator==(const ExcMechanicalMiscData& o) const {
-    return m_miscData == o.m_miscData &&
-           detail::deepEqual(m_worldCoordinateSystems, o.m_worldCoordinateSystems) &&
-           detail::deepEqual(m_layers, o.m_layers) &&
-           detail::deepEqual(m_layerFilters, o.m_layerFilters) &&
-           detail::deepEqual(m_materials, o.m_materials) &&
-           detail::deepEqual(m_noteParameters, o.m_noteParameters) &&
-           detail::deepEqual(m_symmetries, o.m_symmetries) &&
-           detail::deepEqual(m_displaySets, o.m_displaySets);
 }
 
 }  // namespace trx

@@ -14,22 +14,10 @@ TRX_ENUM(ExcPMINote::Text::EFontType, simplex, din, military, ISO, light_line, c
 
 // ---- object -------------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMIObject::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMIObject, IJsonObject) {
     f(L"name", s.m_name);
     f(L"id", s.m_id);
     f(L"hidden", s.m_hidden);
-}
-
-void ExcPMIObject::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcPMIObject")) fields(*this, json::Reader{value});
-}
-
-void ExcPMIObject::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
 }
 
 // ---- leader -------------------------------------------------------------------------

@@ -135,8 +135,7 @@ bool ExcPMICapture::operator==(const ExcPMICapture& o) const {
 
 // ---- annotation set -----------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMIAnnotationSet::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMIAnnotationSet, IJsonObject) {
     f(L"block_id", s.m_blockId);
     f(L"name", s.m_name);
     f(L"hidden", s.m_hidden);
@@ -157,17 +156,6 @@ void ExcPMIAnnotationSet::addCapture(const std::shared_ptr<ExcPMICapture>& v) {
 void ExcPMIAnnotationSet::addConstructedGeometry(const std::shared_ptr<ExcEntity>& v) {
     json::addOrRefuse(m_constructedGeometry, v,
                       "ExcPMIAnnotationSet: attempt to add null Constructed Geometry Entity object.");
-}
-
-void ExcPMIAnnotationSet::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcPMIAnnotationSet")) fields(*this, json::Reader{value});
-}
-
-void ExcPMIAnnotationSet::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
 }
 
 // ---- PMI data -----------------------------------------------------------------------
