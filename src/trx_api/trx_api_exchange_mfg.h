@@ -382,14 +382,9 @@ public:
     const std::vector<ExcVector3d>& deactivatedPositions() const { return m_deactivatedPositions; }
     void addDeactivatedPosition(const ExcVector3d& v) { m_deactivatedPositions.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgPatternUserDefined& o) const;
-    bool operator!=(const ExcMfgPatternUserDefined& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgPatternUserDefined);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcVector3d m_anchorPoint;
     std::shared_ptr<Instance> m_baseInstance;
     std::vector<ExcVector3d> m_instancePositions;

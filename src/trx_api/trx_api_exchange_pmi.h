@@ -98,14 +98,9 @@ public:
     const ExcEntities& bodies() const { return m_bodies; }
     void addBody(const std::shared_ptr<ExcEntity>& v);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMICapture& o) const;
-    bool operator!=(const ExcPMICapture& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMICapture);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     bool m_captureHidden = false;
     bool m_current = false;

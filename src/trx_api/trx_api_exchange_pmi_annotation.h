@@ -157,14 +157,14 @@ public:
         }
         void setRGBA(double r, double g, double b, double a) { m_rgba = {r, g, b, a}; }
 
-        void readObject(const JsonValue& value) override;
-        void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    TRX_JSON_RECORD(ExcPMINote);
+
+public:
 
         bool operator==(const Text& o) const;
         bool operator!=(const Text& o) const { return !(*this == o); }
 
     private:
-        template <class Self, class F> static void fields(Self& s, F&& f);
 
         std::wstring m_label;
         std::wstring m_fontName;
@@ -196,14 +196,7 @@ public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
 
-    bool operator==(const ExcPMINote& o) const {
-        return ExcPMIAnnotation::operator==(o) && detail::deepEqual(m_texts, o.m_texts) &&
-               m_flagNote == o.m_flagNote && m_NOA == o.m_NOA;
-    }
-    bool operator!=(const ExcPMINote& o) const { return !(*this == o); }
-
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     Texts m_texts;
     bool m_flagNote = false;

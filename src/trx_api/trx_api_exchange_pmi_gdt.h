@@ -23,16 +23,9 @@ public:
     void setTargetIds(const std::vector<std::wstring>& v) { m_targetIds = v; }
     void addTargetId(const std::wstring& v) { m_targetIds.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIDatum& o) const {
-        return ExcPMIAnnotation::operator==(o) && m_label == o.m_label && m_targetIds == o.m_targetIds;
-    }
-    bool operator!=(const ExcPMIDatum& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIDatum);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
 
     std::wstring m_label;
     std::vector<std::wstring> m_targetIds;

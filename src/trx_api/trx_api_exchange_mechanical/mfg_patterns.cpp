@@ -222,30 +222,11 @@ bool ExcMfgPatternCircular::operator==(const ExcMfgPatternCircular& o) const {
 
 // ---- user defined -------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcMfgPatternUserDefined::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgPatternUserDefined, ExcMfgPattern) {
     f(L"anchor_point", s.m_anchorPoint);
     f(L"base_instance", s.m_baseInstance);
     f(L"instance_positions", s.m_instancePositions);
     f(L"deactivated_positions", s.m_deactivatedPositions);
-}
-
-void ExcMfgPatternUserDefined::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcMfgPattern::readObject(value);
-    if (value.IsObject()) fields(*this, json::Reader{value});
-}
-
-void ExcMfgPatternUserDefined::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgPattern::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgPatternUserDefined::operator==(const ExcMfgPatternUserDefined& o) const {
-    return m_anchorPoint == o.m_anchorPoint && detail::deepEqual(m_baseInstance, o.m_baseInstance) &&
-           m_instancePositions == o.m_instancePositions &&
-           m_deactivatedPositions == o.m_deactivatedPositions;
 }
 
 }  // namespace trx

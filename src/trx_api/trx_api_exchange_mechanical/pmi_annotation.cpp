@@ -122,8 +122,7 @@ bool ExcPMINote::Text::operator==(const Text& o) const {
 
 // ---- note ---------------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMINote::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMINote, ExcPMIAnnotation) {
     f(L"texts", s.m_texts);
     f(L"is_flag_note", s.m_flagNote);
     f(L"is_noa", s.m_NOA);
@@ -135,18 +134,6 @@ void ExcPMINote::addText(const std::shared_ptr<Text>& v) {
 
 void ExcPMINote::addTexts(const Texts& v) {
     for (const auto& t : v) addText(t);
-}
-
-void ExcPMINote::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcPMIAnnotation::readObject(value);
-    if (json::isObjectOrLog(value, "ExcPMINote")) fields(*this, json::Reader{value});
-}
-
-void ExcPMINote::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcPMIAnnotation::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
 }
 
 }  // namespace trx

@@ -91,8 +91,7 @@ bool ExcPMIAnnotationView::operator==(const ExcPMIAnnotationView& o) const {
 
 // ---- capture ------------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMICapture::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMICapture, ExcPMIObject) {
     f(L"capture_hidden", s.m_captureHidden);
     f(L"current", s.m_current);
     f(L"hidden_text", s.m_hiddenText);
@@ -110,27 +109,6 @@ void ExcPMICapture::addConstructedGeometry(const std::shared_ptr<ExcEntity>& v) 
 
 void ExcPMICapture::addBody(const std::shared_ptr<ExcEntity>& v) {
     json::addOrRefuse(m_bodies, v, "ExcPMICapture: attempt to add null Body object.");
-}
-
-void ExcPMICapture::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcPMIObject::readObject(value);
-    if (json::isObjectOrLog(value, "ExcPMICapture")) fields(*this, json::Reader{value});
-}
-
-void ExcPMICapture::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcPMIObject::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcPMICapture::operator==(const ExcPMICapture& o) const {
-    return ExcPMIObject::operator==(o) && m_captureHidden == o.m_captureHidden && m_current == o.m_current &&
-           m_hiddenText == o.m_hiddenText && m_manageHideShow == o.m_manageHideShow &&
-           detail::deepEqual(m_camera, o.m_camera) && detail::deepEqual(m_clippingPlane, o.m_clippingPlane) &&
-           m_annotationIds == o.m_annotationIds &&
-           detail::deepEqual(m_constructedGeometry, o.m_constructedGeometry) &&
-           detail::deepEqual(m_bodies, o.m_bodies);
 }
 
 // ---- annotation set -----------------------------------------------------------------

@@ -23,22 +23,9 @@ TRX_ENUM(ExcPMIGDT::EToleranceModifier, no_modifier, material_condition_unsuppor
 
 // ---- datum --------------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMIDatum::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMIDatum, ExcPMIAnnotation) {
     f(L"label", s.m_label);
     f(L"target_ids", s.m_targetIds);
-}
-
-void ExcPMIDatum::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcPMIAnnotation::readObject(value);
-    if (json::isObjectOrLog(value, "ExcPMIDatum")) fields(*this, json::Reader{value});
-}
-
-void ExcPMIDatum::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcPMIAnnotation::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
 }
 
 // ---- datum target -------------------------------------------------------------------
