@@ -242,14 +242,9 @@ public:
         void addLimiting(const std::shared_ptr<ExcEntity>& entity);
         void addDefining(const std::shared_ptr<ExcEntity>& entity);
 
-        void readObject(const JsonValue& value) override;
-        void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-        bool operator==(const Instance& o) const;
-        bool operator!=(const Instance& o) const { return !(*this == o); }
+        TRX_JSON_RECORD(Instance);
 
     private:
-        template <class Self, class F> static void fields(Self& s, F&& f);
         bool m_baseInstance = false;
         ExcEntities m_limiting;
         ExcEntities m_defining;
@@ -258,8 +253,6 @@ public:
     // (row, column) style indices of pattern instances.
     using InstanceIndex = std::pair<std::int32_t, std::int32_t>;
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
     virtual EType type() const = 0;
 
     // Null for a value that is not an object, has no type, or is of type "none" or "unknown".
@@ -297,14 +290,9 @@ public:
     const std::vector<InstanceIndex>& deactivatedInstances() const { return m_deactivatedInstances; }
     void addDeactivatedInstance(const InstanceIndex& v) { m_deactivatedInstances.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgPatternRectangular& o) const;
-    bool operator!=(const ExcMfgPatternRectangular& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgPatternRectangular);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcVector3d m_anchorPoint;
     ExcVector3d m_alignmentPrimaryDirection;
     ExcVector3d m_alignmentSecondaryDirection;
@@ -347,14 +335,9 @@ public:
     const std::vector<InstanceIndex>& deactivatedInstances() const { return m_deactivatedInstances; }
     void addDeactivatedInstance(const InstanceIndex& v) { m_deactivatedInstances.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgPatternCircular& o) const;
-    bool operator!=(const ExcMfgPatternCircular& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgPatternCircular);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
     ExcVector3d m_anchorPoint;
     ExcVector3d m_centerOfRotation;
     ExcVector3d m_axisOfRotation;

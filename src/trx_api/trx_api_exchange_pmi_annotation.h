@@ -157,15 +157,9 @@ public:
         }
         void setRGBA(double r, double g, double b, double a) { m_rgba = {r, g, b, a}; }
 
-    TRX_JSON_RECORD(ExcPMINote);
-
-public:
-
-        bool operator==(const Text& o) const;
-        bool operator!=(const Text& o) const { return !(*this == o); }
+        TRX_JSON_RECORD(Text);
 
     private:
-
         std::wstring m_label;
         std::wstring m_fontName;
         EFontType m_fontType = EFontType::simplex;
@@ -193,11 +187,9 @@ public:
     bool isNOA() const { return m_NOA; }
     void setNOA(bool v) { m_NOA = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    TRX_JSON_RECORD(ExcPMINote);
 
 private:
-
     Texts m_texts;
     bool m_flagNote = false;
     bool m_NOA = false;

@@ -209,6 +209,43 @@ FixedArray<Array> fixedArray(Array& items, const char* sizeMessage) {
     return {{}, items, sizeMessage};
 }
 
+// A fixed-size array read item by item up to the first item of the wrong kind or the end of
+// either array; the items not read keep their value.
+template <class Array>
+struct LeadingItems : FieldAdapter {
+    Array& items;
+
+    bool present() const { return true; }
+    void read(const JsonValue& m) const {
+        if (!m.IsArray()) return;
+        for (rapidjson::SizeType i = 0; i < m.Size() && i < std::size(items); ++i)
+            if (!fromJson(m[i], items[i])) return;
+    }
+    JsonValue write(JsonAllocator& a) const { return FixedArray<Array>{{}, items, ""}.write(a); }
+    template <class G>
+    void members(G&& g) const { g(items); }
+};
+template <class Array>
+LeadingItems<Array> leadingItems(Array& items) {
+    return {{}, items};
+}
+
+// A value the record fixes itself (its kind, say): written, never read, not compared.
+template <class T>
+struct WriteOnly : FieldAdapter {
+    T value;
+
+    bool present() const { return true; }
+    void read(const JsonValue&) const {}
+    JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    template <class G>
+    void members(G&&) const {}
+};
+template <class T>
+WriteOnly<T> writeOnly(T value) {
+    return {{}, value};
+}
+
 // A value that is written only when its flag is set; reading it sets the flag.
 template <class T, class Flag>
 struct FlaggedValue : FieldAdapter {
@@ -302,10 +339,11 @@ void writeRecord(const R& record, JsonValue& v, JsonAllocator& a, Fields fields)
         static_cast<const Base&>(record).Base::writeObject(v, a);
     fields(record, Writer{v, a});
 }
-template <class Base, class R, class Fields>
-bool sameRecord(const R& a, const R& b, Fields fields) {
+// `sameBase(a, b)` compares the base parts; it is called only when there is a base record.
+template <class Base, class R, class Fields, class SameBase>
+bool sameRecord(const R& a, const R& b, Fields fields, SameBase sameBase) {
     if constexpr (!std::is_same_v<Base, IJsonObject>)
-        if (!(static_cast<const Base&>(a) == static_cast<const Base&>(b))) return false;
+        if (!sameBase(a, b)) return false;
     return sameFields(a, b, fields);
 }
 
@@ -351,6 +389,9 @@ bool addOrRefuse(List& list, const T& item, const char* refusal) {
         TRX_TRACE();                                                                         \
         json::writeRecord<Base>(*this, value, allocator, TRX_FIELDS_LIST_);                  \
     }                                                                                        \
-    bool R::operator==(const R& o) const { return json::sameRecord<Base>(*this, o, TRX_FIELDS_LIST_); } \
+    bool R::operator==(const R& o) const {                                                   \
+        return json::sameRecord<Base>(*this, o, TRX_FIELDS_LIST_,                            \
+                                      [](const auto& a, const auto& b) { return a.Base::operator==(b); }); \
+    }                                                                                        \
     template <class Self, class F>                                                           \
     void R::fields(Self& s, F&& f)

@@ -13,29 +13,41 @@ namespace {
 
 using Indices = std::vector<ExcMfgPattern::InstanceIndex>;
 
-void writeIndices(JsonValue& value, JsonAllocator& allocator, const wchar_t* key, const Indices& list) {
-    JsonValue array(rapidjson::kArrayType);
-    array.Reserve(static_cast<rapidjson::SizeType>(list.size()), allocator);
-    for (const auto& [first, second] : list) {
-        JsonValue pair(rapidjson::kArrayType);
-        pair.PushBack(first, allocator).PushBack(second, allocator);
-        array.PushBack(pair, allocator);
-    }
-    value.AddMember(JsonValue(rapidjson::StringRef(key)), array, allocator);
-}
-
 std::int32_t indexOrMinusOne(const JsonValue& v) { return v.IsInt() ? v.GetInt() : -1; }
 
-// Items shorter than a pair are skipped with a WARNING; extra elements are ignored.
-void readIndices(const JsonValue& value, const wchar_t* key, Indices& list, const char* shortItemText) {
-    const JsonValue* array = json::member(value, key);
-    if (array == nullptr || !array->IsArray()) return;
-    for (const auto& item : array->GetArray()) {
-        if (item.IsArray() && item.Size() >= 2)
-            list.emplace_back(indexOrMinusOne(item[0]), indexOrMinusOne(item[1]));
-        else
-            detail::logText(vx_bridge::kWarning, shortItemText);
+// A list of instance indices as an array of pairs. Items shorter than a pair are skipped
+// with a WARNING; extra elements are ignored.
+template <class List>
+struct IndexPairs : json::FieldAdapter {
+    List& list;
+    const char* shortItemText;
+
+    bool present() const { return true; }
+    void read(const JsonValue& array) const {
+        if (!array.IsArray()) return;
+        for (const auto& item : array.GetArray()) {
+            if (item.IsArray() && item.Size() >= 2)
+                list.emplace_back(indexOrMinusOne(item[0]), indexOrMinusOne(item[1]));
+            else
+                detail::logText(vx_bridge::kWarning, shortItemText);
+        }
     }
+    JsonValue write(JsonAllocator& allocator) const {
+        JsonValue array(rapidjson::kArrayType);
+        array.Reserve(static_cast<rapidjson::SizeType>(list.size()), allocator);
+        for (const auto& [first, second] : list) {
+            JsonValue pair(rapidjson::kArrayType);
+            pair.PushBack(first, allocator).PushBack(second, allocator);
+            array.PushBack(pair, allocator);
+        }
+        return array;
+    }
+    template <class G>
+    void members(G&& g) const { g(list); }
+};
+template <class List>
+IndexPairs<List> indexPairs(List& list, const char* shortItemText) {
+    return {{}, list, shortItemText};
 }
 
 template <class P>
@@ -59,41 +71,13 @@ void ExcMfgPattern::Instance::addDefining(const std::shared_ptr<ExcEntity>& enti
                       "ExcMfgPattern::Instance: attempt to add null Defining Entity object.");
 }
 
-template <class Self, class F>
-void ExcMfgPattern::Instance::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgPattern::Instance, IJsonObject) {
     f(L"is_base", s.m_baseInstance);
     f(L"limiting", s.m_limiting);
     f(L"defining", s.m_defining);
 }
 
-void ExcMfgPattern::Instance::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcMfgPattern::Instance")) fields(*this, json::Reader{value});
-}
-
-void ExcMfgPattern::Instance::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-}
-
-bool ExcMfgPattern::Instance::operator==(const Instance& o) const {
-    return m_baseInstance == o.m_baseInstance && detail::deepEqual(m_limiting, o.m_limiting) &&
-           detail::deepEqual(m_defining, o.m_defining);
-}
-
 // ---- pattern base and dispatch --------------------------------------------------------
-
-void ExcMfgPattern::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::isObjectOrLog(value, "ExcMfgPattern");
-}
-
-void ExcMfgPattern::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"type", type());
-}
 
 std::shared_ptr<ExcMfgPattern> ExcMfgPattern::readPattern(const JsonValue& value) {
     TRX_TRACE();
@@ -129,8 +113,8 @@ bool ExcMfgPattern::operator==(const ExcMfgPattern& o) const {
 
 // ---- rectangular --------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcMfgPatternRectangular::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgPatternRectangular, IJsonObject) {
+    f(L"type", json::writeOnly(s.type()));
     f(L"anchor_point", s.m_anchorPoint);
     f(L"align_primary_dir", s.m_alignmentPrimaryDirection);
     f(L"align_secondary_dir", s.m_alignmentSecondaryDirection);
@@ -140,43 +124,16 @@ void ExcMfgPatternRectangular::fields(Self& s, F&& f) {
     f(L"secondary_spacing", s.m_secondarySpacing);
     f(L"base_instance", s.m_baseInstance);
     f(L"simplified", s.m_simplified);
-}
-
-void ExcMfgPatternRectangular::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcMfgPattern::readObject(value);
-    if (!value.IsObject()) return;
-    fields(*this, json::Reader{value});
-    readIndices(value, L"visible_instances", m_visibleInstances,
-                "ExcMfgPatternRectangular: invalid size of visible_instances array item (pair).");
-    readIndices(value, L"deactivated_instances", m_deactivatedInstances,
-                "ExcMfgPatternRectangular: invalid size of deactivated instances array item (pair).");
-}
-
-void ExcMfgPatternRectangular::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgPattern::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-    writeIndices(value, allocator, L"visible_instances", m_visibleInstances);
-    writeIndices(value, allocator, L"deactivated_instances", m_deactivatedInstances);
-}
-
-bool ExcMfgPatternRectangular::operator==(const ExcMfgPatternRectangular& o) const {
-    return m_anchorPoint == o.m_anchorPoint &&
-           m_alignmentPrimaryDirection == o.m_alignmentPrimaryDirection &&
-           m_alignmentSecondaryDirection == o.m_alignmentSecondaryDirection &&
-           m_primaryInstanceCount == o.m_primaryInstanceCount &&
-           m_secondaryInstanceCount == o.m_secondaryInstanceCount &&
-           m_primarySpacing == o.m_primarySpacing && m_secondarySpacing == o.m_secondarySpacing &&
-           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
-           m_visibleInstances == o.m_visibleInstances &&
-           m_deactivatedInstances == o.m_deactivatedInstances;
+    f(L"visible_instances", indexPairs(s.m_visibleInstances,
+        "ExcMfgPatternRectangular: invalid size of visible_instances array item (pair)."));
+    f(L"deactivated_instances", indexPairs(s.m_deactivatedInstances,
+        "ExcMfgPatternRectangular: invalid size of deactivated instances array item (pair)."));
 }
 
 // ---- circular -----------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcMfgPatternCircular::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcMfgPatternCircular, IJsonObject) {
+    f(L"type", json::writeOnly(s.type()));
     f(L"anchor_point", s.m_anchorPoint);
     f(L"center_of_rotation", s.m_centerOfRotation);
     f(L"axis_of_rotation", s.m_axisOfRotation);
@@ -187,42 +144,16 @@ void ExcMfgPatternCircular::fields(Self& s, F&& f) {
     f(L"fixed_rot_orient", s.m_fixedRotationOrientation);
     f(L"base_instance", s.m_baseInstance);
     f(L"simplified", s.m_simplified);
-}
-
-void ExcMfgPatternCircular::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcMfgPattern::readObject(value);
-    if (!value.IsObject()) return;
-    fields(*this, json::Reader{value});
-    readIndices(value, L"visible_instances", m_visibleInstances,
-                "ExcMfgPatternCircular: invalid size of visible_instances array item (pair).");
-    readIndices(value, L"deactivated_instances", m_deactivatedInstances,
-                "ExcMfgPatternCircular: invalid size of deactivated_instances array item (pair).");
-}
-
-void ExcMfgPatternCircular::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgPattern::writeObject(value, allocator);
-    fields(*this, json::Writer{value, allocator});
-    writeIndices(value, allocator, L"visible_instances", m_visibleInstances);
-    writeIndices(value, allocator, L"deactivated_instances", m_deactivatedInstances);
-}
-
-bool ExcMfgPatternCircular::operator==(const ExcMfgPatternCircular& o) const {
-    return m_anchorPoint == o.m_anchorPoint && m_centerOfRotation == o.m_centerOfRotation &&
-           m_axisOfRotation == o.m_axisOfRotation && m_axialInstanceCount == o.m_axialInstanceCount &&
-           m_radialInstanceCount == o.m_radialInstanceCount &&
-           m_axialDistanceDegrees == o.m_axialDistanceDegrees &&
-           m_radialDistance == o.m_radialDistance &&
-           m_fixedRotationOrientation == o.m_fixedRotationOrientation &&
-           detail::deepEqual(m_baseInstance, o.m_baseInstance) && m_simplified == o.m_simplified &&
-           m_visibleInstances == o.m_visibleInstances &&
-           m_deactivatedInstances == o.m_deactivatedInstances;
+    f(L"visible_instances", indexPairs(s.m_visibleInstances,
+        "ExcMfgPatternCircular: invalid size of visible_instances array item (pair)."));
+    f(L"deactivated_instances", indexPairs(s.m_deactivatedInstances,
+        "ExcMfgPatternCircular: invalid size of deactivated_instances array item (pair)."));
 }
 
 // ---- user defined -------------------------------------------------------------------
 
-TRX_FIELDS(ExcMfgPatternUserDefined, ExcMfgPattern) {
+TRX_FIELDS(ExcMfgPatternUserDefined, IJsonObject) {
+    f(L"type", json::writeOnly(s.type()));
     f(L"anchor_point", s.m_anchorPoint);
     f(L"base_instance", s.m_baseInstance);
     f(L"instance_positions", s.m_instancePositions);

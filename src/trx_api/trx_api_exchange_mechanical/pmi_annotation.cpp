@@ -78,8 +78,7 @@ void ExcPMIAnnotation::writeObject(JsonValue& value, JsonAllocator& allocator) c
 
 // ---- note text ----------------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMINote::Text::fields(Self& s, F&& f) {
+TRX_FIELDS(ExcPMINote::Text, IJsonObject) {
     f(L"label", s.m_label);
     f(L"font_name", s.m_fontName);
     f(L"font_type", s.m_fontType);
@@ -92,32 +91,7 @@ void ExcPMINote::Text::fields(Self& s, F&& f) {
     f(L"overline", s.m_overline);
     f(L"ratio", s.m_ratio);
     f(L"slant", s.m_slant);
-}
-
-void ExcPMINote::Text::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcPMINote::Text")) return;
-    fields(*this, json::Reader{value});
-    // Components in order, up to the first one that is not a double.
-    if (const JsonValue* c = json::member(value, L"color"); c != nullptr && c->IsArray()) {
-        for (rapidjson::SizeType i = 0; i < m_rgba.size() && i < c->Size() && (*c)[i].IsDouble(); ++i)
-            m_rgba[i] = (*c)[i].GetDouble();
-    }
-}
-
-void ExcPMINote::Text::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    fields(*this, json::Writer{value, allocator});
-    json::putArray(value, allocator, L"color", m_rgba[0], m_rgba[1], m_rgba[2], m_rgba[3]);
-}
-
-bool ExcPMINote::Text::operator==(const Text& o) const {
-    return m_label == o.m_label && m_fontName == o.m_fontName && m_fontType == o.m_fontType &&
-           m_fixedPitch == o.m_fixedPitch && m_height == o.m_height && m_bold == o.m_bold &&
-           m_italic == o.m_italic && m_underline == o.m_underline &&
-           m_strikeThrough == o.m_strikeThrough && m_overline == o.m_overline &&
-           m_ratio == o.m_ratio && m_slant == o.m_slant && m_rgba == o.m_rgba;
+    f(L"color", json::leadingItems(s.m_rgba));
 }
 
 // ---- note ---------------------------------------------------------------------------
