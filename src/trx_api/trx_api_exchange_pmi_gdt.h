@@ -55,19 +55,9 @@ public:
     const ExcVector3d& zonePoint2() const { return m_zone[1]; }
     void setZonePoint2(const ExcVector3d& v) { m_zone[1] = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIDatumTarget& o) const {
-        return ExcPMIAnnotation::operator==(o) && m_label == o.m_label &&
-               m_targetType == o.m_targetType && m_hasDiameter == o.m_hasDiameter &&
-               m_upperText == o.m_upperText && m_lowerText == o.m_lowerText && m_zone == o.m_zone;
-    }
-    bool operator!=(const ExcPMIDatumTarget& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIDatumTarget);
 
 private:
-    template <class Self, class F> static void fields(Self& s, F&& f);
-
     std::wstring m_label;
     EType m_targetType = EType::unknown;
     bool m_hasDiameter = false;
@@ -110,17 +100,9 @@ public:
         EToleranceModifier modifier() const { return m_modifier; }
         void setModifier(EToleranceModifier v) { m_modifier = v; }
 
-        void readObject(const JsonValue& value) override;
-        void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-        bool operator==(const ModifiedDatum& o) const {
-            return m_datumId == o.m_datumId && m_modifier == o.m_modifier;
-        }
-        bool operator!=(const ModifiedDatum& o) const { return !(*this == o); }
+        TRX_JSON_RECORD(ModifiedDatum);
 
     private:
-        template <class Self, class F> static void fields(Self& s, F&& f);
-
         std::wstring m_datumId;
         EToleranceModifier m_modifier = EToleranceModifier::no_modifier;
     };
@@ -133,17 +115,9 @@ public:
         const std::vector<ModifiedDatum>& modifiedDatums() const { return m_modifiedDatums; }
         void addModifiedDatum(ModifiedDatum&& v) { m_modifiedDatums.push_back(std::move(v)); }
 
-        void readObject(const JsonValue& value) override;
-        void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-        bool operator==(const DatumRef& o) const {
-            return m_label == o.m_label && m_modifiedDatums == o.m_modifiedDatums;
-        }
-        bool operator!=(const DatumRef& o) const { return !(*this == o); }
+        TRX_JSON_RECORD(DatumRef);
 
     private:
-        template <class Self, class F> static void fields(Self& s, F&& f);
-
         std::wstring m_label;
         std::vector<ModifiedDatum> m_modifiedDatums;
     };
@@ -156,15 +130,9 @@ public:
         const std::vector<DatumRef>& datumRefs() const { return m_datumRefs; }
         void addDatumRef(DatumRef&& v) { m_datumRefs.push_back(std::move(v)); }
 
-        void readObject(const JsonValue& value) override;
-        void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-        bool operator==(const Frame& o) const { return m_label == o.m_label && m_datumRefs == o.m_datumRefs; }
-        bool operator!=(const Frame& o) const { return !(*this == o); }
+        TRX_JSON_RECORD(Frame);
 
     private:
-        template <class Self, class F> static void fields(Self& s, F&& f);
-
         std::wstring m_label;
         std::vector<DatumRef> m_datumRefs;
     };
@@ -210,11 +178,7 @@ public:
     const std::shared_ptr<Frame>& compositeReferenceFrame() const { return m_compositeReferenceFrame; }
     void setCompositeReferenceFrame(const std::shared_ptr<Frame>& v) { m_compositeReferenceFrame = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIGDT& o) const;
-    bool operator!=(const ExcPMIGDT& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIGDT);
 
 private:
     EToleranceType m_toleranceType = EToleranceType::unknown;

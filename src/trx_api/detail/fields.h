@@ -181,11 +181,13 @@ template <class T>
 constexpr bool isAdapter = std::is_base_of_v<FieldAdapter, std::decay_t<T>>;
 
 // A fixed-size array member. An array of another length logs `sizeMessage` as a WARNING and
-// changes nothing; items of the wrong kind keep their value.
+// changes nothing; an item of the wrong kind keeps its value, or takes `fallback` when given.
 template <class Array>
 struct FixedArray : FieldAdapter {
+    using Item = std::decay_t<decltype(std::declval<Array&>()[0])>;
     Array& items;
     const char* sizeMessage;
+    const Item* fallback = nullptr;
 
     bool present() const { return true; }
     void read(const JsonValue& m) const {
@@ -194,7 +196,8 @@ struct FixedArray : FieldAdapter {
             detail::logText(vx_bridge::kWarning, sizeMessage);
             return;
         }
-        for (rapidjson::SizeType i = 0; i < m.Size(); ++i) fromJson(m[i], items[i]);
+        for (rapidjson::SizeType i = 0; i < m.Size(); ++i)
+            if (!fromJson(m[i], items[i]) && fallback != nullptr) items[i] = *fallback;
     }
     JsonValue write(JsonAllocator& a) const {
         JsonValue array(rapidjson::kArrayType);
@@ -207,6 +210,11 @@ struct FixedArray : FieldAdapter {
 template <class Array>
 FixedArray<Array> fixedArray(Array& items, const char* sizeMessage) {
     return {{}, items, sizeMessage};
+}
+template <class Array>
+FixedArray<Array> fixedArray(Array& items, const char* sizeMessage,
+                             const typename FixedArray<Array>::Item& fallback) {
+    return {{}, items, sizeMessage, &fallback};
 }
 
 // A fixed-size array read item by item up to the first item of the wrong kind or the end of
@@ -265,6 +273,33 @@ FlaggedValue<T, Flag> flagged(T& value, Flag& has) {
     return {{}, value, has};
 }
 
+// A group of keys in an object of its own, present exactly when `flag` is set: reading an
+// object sets it (and reads the group), any other value clears it. `list(g)` calls
+// g(L"key", field) for each key of the group, as a `fields` list does.
+template <class Flag, class List>
+struct SubObject : FieldAdapter {
+    Flag& flag;
+    List list;
+
+    bool present() const { return flag; }
+    void read(const JsonValue& m) const;
+    JsonValue write(JsonAllocator& a) const;
+    template <class G>
+    void members(G&& g) const {
+        g(flag);
+        list([&](const wchar_t*, auto&& field, bool = true) {
+            if constexpr (isAdapter<decltype(field)>)
+                field.members(g);
+            else
+                g(field);
+        });
+    }
+};
+template <class Flag, class List>
+SubObject<Flag, List> subObject(Flag& flag, List list) {
+    return {{}, flag, std::move(list)};
+}
+
 // ---- visitors ------------------------------------------------------------------------
 
 // Visitors for records that name each key once in a static `fields(self, f)`:
@@ -295,6 +330,18 @@ struct Writer {
         }
     }
 };
+
+template <class Flag, class List>
+void SubObject<Flag, List>::read(const JsonValue& m) const {
+    flag = m.IsObject();
+    if (flag) list(Reader{m});
+}
+template <class Flag, class List>
+JsonValue SubObject<Flag, List>::write(JsonAllocator& a) const {
+    JsonValue object(rapidjson::kObjectType);
+    list(Writer{object, a});
+    return object;
+}
 
 // Calls g on every member a `fields` list names, adapters unfolded, in list order.
 template <class R, class Fields, class G>
