@@ -2,7 +2,7 @@
 
 // Internal: how every option group reads, writes and compares itself through its fields().
 
-#include "../trx_api_command.h"
+#include "../trx_api_option_groups.h"
 #include "fields.h"
 #include "trace.h"
 

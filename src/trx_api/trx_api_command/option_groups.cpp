@@ -1,4 +1,4 @@
-// The base of the option groups, the group factory and the groups common to all formats.
+// The base of the option groups, the group factory and every group's JSON form.
 
 #include "../detail/option_groups.h"
 
@@ -107,5 +107,32 @@ TRX_DEFINE_OPTION_GROUP(OptionsGeneral, "OptionsGeneral")
 TRX_DEFINE_OPTION_GROUP(OptionsGraphical, "OptionsGraphical")
 TRX_DEFINE_OPTION_GROUP(OptionsMechanical, "OptionsMechanical")
 TRX_DEFINE_OPTION_GROUP(OptionsModeler, "OptionsModeler")
+
+TRX_DEFINE_OPTION_GROUP(imp::Options3DXML, "Options3DXML")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV4, "OptionsCatiaV4")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV5, "OptionsCatiaV5")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV5Drawing, "OptionsCatiaV5Drawing")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsCreo, "OptionsCreo")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsIGES, "OptionsIGES")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsInventor, "OptionsInventor")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsJT, "OptionsJT")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsNX, "OptionsNX")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsParasolid, "OptionsParasolid")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidEdge, "OptionsSolidEdge")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidWorks, "OptionsSolidWorks")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidWorksDrawing, "OptionsSolidWorksDrawing")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsSTEP, "OptionsSTEP")
+TRX_DEFINE_OPTION_GROUP(imp::OptionsXCGM, "OptionsXCGM")
+
+TRX_DEFINE_OPTION_GROUP(exp::Options3DXML, "Options3DXML")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsAcis, "OptionsAcis")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsCatiaV4, "OptionsCatiaV4")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsCatiaV5, "OptionsCatiaV5")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsIGES, "OptionsIges")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsParasolid, "OptionsParasolid")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsSTEP, "OptionsStep")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsXCGM, "OptionsXCGM")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsSTL, "OptionsSTL")
+TRX_DEFINE_OPTION_GROUP(exp::OptionsPDF, "OptionsPDF")
 
 }  // namespace trx
