@@ -1,6 +1,9 @@
 // The base of the option groups, the group factory and every group's JSON form.
 
-#include "../detail/option_groups.h"
+#include "../trx_api_option_groups.h"
+
+#include "../detail/fields.h"
+#include "../detail/trace.h"
 
 namespace trx {
 
@@ -102,6 +105,19 @@ std::shared_ptr<IFormatOptions> IFormatOptions::readOptions(const JsonValue& val
     if (group) group->readObject(value);
     return group;
 }
+
+// A group's JSON form is the classification, then the keys of its fields() list; equality
+// runs over the same list. className is the name the group's ERROR record uses.
+#define TRX_DEFINE_OPTION_GROUP(Class, className)                                                  \
+    void Class::readObject(const JsonValue& value) {                                               \
+        TRX_TRACE();                                                                               \
+        json::readRecord<IFormatOptions>(*this, value, className, TRX_FIELDS_LIST_);               \
+    }                                                                                              \
+    void Class::writeObject(JsonValue& value, JsonAllocator& allocator) const {                    \
+        TRX_TRACE();                                                                               \
+        json::writeRecord<IFormatOptions>(*this, value, allocator, TRX_FIELDS_LIST_);              \
+    }                                                                                              \
+    bool Class::operator==(const Class& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); }
 
 TRX_DEFINE_OPTION_GROUP(OptionsGeneral, "OptionsGeneral")
 TRX_DEFINE_OPTION_GROUP(OptionsGraphical, "OptionsGraphical")
