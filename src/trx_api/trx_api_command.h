@@ -21,28 +21,19 @@ enum class EBridgeInterface : std::int32_t { UConnect = 0, Connect = 1, Legacy =
 
 // ---- option sets ---------------------------------------------------------------------
 
+// The two accessors of one option of a set.
+#define TRX_SET_OPTION(Type, getter, setter)                                                       \
+    virtual OptionArg<Type> getter() const = 0;                                                    \
+    virtual void setter(OptionArg<Type> v) = 0;
+
 class TRX_API BridgeOptions : public IJsonObject {
 public:
-    virtual const std::wstring& file() const = 0;
-    virtual void setFile(const std::wstring& file) = 0;
     virtual EOperationType operationType() const = 0;
-};
-
-class TRX_API ImportOptions : public BridgeOptions {
-public:
-    EOperationType operationType() const override;
-    virtual bool forceMPMode() const = 0;
-    virtual void setForceMPMode(bool v) = 0;
-    virtual bool translateWorldOrientation() const = 0;
-    virtual void setTranslateWorldOrientation(bool v) = 0;
-    virtual bool translateMiscData() const = 0;
-    virtual void setTranslateMiscData(bool v) = 0;
+    TRX_SET_OPTION(std::wstring, file, setFile)
     // The group held for a format type, or empty.
     virtual std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const = 0;
     // Stores the group under its own format type, replacing one of the same type; empty is ignored.
     virtual void setFormatOptions(std::shared_ptr<IFormatOptions> options) = 0;
-    virtual int modelerVersion() const = 0;
-    virtual void setModelerVersion(int v) = 0;
 
     // The group of class G, or empty.
     template <class G> std::shared_ptr<G> formatOptionsOf() const {
@@ -50,56 +41,44 @@ public:
     }
 };
 
+class TRX_API ImportOptions : public BridgeOptions {
+public:
+    EOperationType operationType() const override;
+    TRX_SET_OPTION(bool, forceMPMode, setForceMPMode)
+    TRX_SET_OPTION(bool, translateWorldOrientation, setTranslateWorldOrientation)
+    TRX_SET_OPTION(bool, translateMiscData, setTranslateMiscData)
+    TRX_SET_OPTION(int, modelerVersion, setModelerVersion)
+};
+
 class TRX_API ExportOptions : public BridgeOptions {
 public:
     EOperationType operationType() const override;
-    virtual const std::wstring& formatVersion() const = 0;
-    virtual void setFormatVersion(const std::wstring& v) = 0;
-    virtual int geometryFlags() const = 0;
-    virtual void setGeometryFlags(int v) = 0;
-    virtual std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const = 0;
-    virtual void setFormatOptions(std::shared_ptr<IFormatOptions> options) = 0;
-
-    template <class G> std::shared_ptr<G> formatOptionsOf() const {
-        return std::dynamic_pointer_cast<G>(formatOptions(G::kFormatType));
-    }
+    TRX_SET_OPTION(std::wstring, formatVersion, setFormatVersion)
+    TRX_SET_OPTION(int, geometryFlags, setGeometryFlags)
 };
 
 // The flat option sets of the legacy interface. The mode fields hold the values of their
 // name tables ("pmi_mode": 0 none, 1 graphical, 2 semantic; ...).
 class TRX_API LegacyImportOptions : public ImportOptions {
 public:
-    virtual bool useIopMP() const = 0;
-    virtual void setUseIopMP(bool v) = 0;
-    virtual const std::wstring& temporaryDwg() const = 0;
-    virtual void setTemporaryDwg(const std::wstring& v) = 0;
-    virtual int pmiMode() const = 0;
-    virtual void setPmiMode(int v) = 0;
-    virtual int productStructureMode() const = 0;
-    virtual void setProductStructureMode(int v) = 0;
-    virtual int colorsMode() const = 0;
-    virtual void setColorsMode(int v) = 0;
-    virtual int hiddenPartsMode() const = 0;
-    virtual void setHiddenPartsMode(int v) = 0;
-    virtual int insUnitsDefSource() const = 0;
-    virtual void setInsUnitsDefSource(int v) = 0;
-    virtual bool importAcisNatively() const = 0;
-    virtual void setImportAcisNatively(bool v) = 0;
-    virtual bool stepRotateYZ() const = 0;
-    virtual void setStepRotateYZ(bool v) = 0;
-    virtual bool solidWorksRotateYZ() const = 0;
-    virtual void setSolidWorksRotateYZ(bool v) = 0;
-    virtual EEdgeAttributeModeType catiaV5EdgeAttributeMode() const = 0;
-    virtual void setCatiaV5EdgeAttributeMode(EEdgeAttributeModeType v) = 0;
-    virtual bool insUnitsScaling() const = 0;
-    virtual void setInsUnitsScaling(bool v) = 0;
+    TRX_SET_OPTION(bool, useIopMP, setUseIopMP)
+    TRX_SET_OPTION(std::wstring, temporaryDwg, setTemporaryDwg)
+    TRX_SET_OPTION(int, pmiMode, setPmiMode)
+    TRX_SET_OPTION(int, productStructureMode, setProductStructureMode)
+    TRX_SET_OPTION(int, colorsMode, setColorsMode)
+    TRX_SET_OPTION(int, hiddenPartsMode, setHiddenPartsMode)
+    TRX_SET_OPTION(int, insUnitsDefSource, setInsUnitsDefSource)
+    TRX_SET_OPTION(bool, importAcisNatively, setImportAcisNatively)
+    TRX_SET_OPTION(bool, stepRotateYZ, setStepRotateYZ)
+    TRX_SET_OPTION(bool, solidWorksRotateYZ, setSolidWorksRotateYZ)
+    TRX_SET_OPTION(EEdgeAttributeModeType, catiaV5EdgeAttributeMode, setCatiaV5EdgeAttributeMode)
+    TRX_SET_OPTION(bool, insUnitsScaling, setInsUnitsScaling)
     virtual bool hasAlternateSearchPath(const std::wstring& key) const = 0;
     // Empty when the key has no entry.
     virtual const std::wstring& alternateSearchPath(const std::wstring& key) const = 0;
     // Stores or replaces the entry; an empty path is ignored.
     virtual void setAlternateSearchPath(const std::wstring& key, const std::wstring& path) = 0;
-    virtual bool printDebugLog() const = 0;
-    virtual void setPrintDebugLog(bool v) = 0;
+    TRX_SET_OPTION(bool, printDebugLog, setPrintDebugLog)
 };
 
 using ComponentNames = std::map<std::int64_t, std::wstring>;
@@ -107,39 +86,26 @@ using ComponentNames = std::map<std::int64_t, std::wstring>;
 // Per-format groups do not apply to this set: formatOptions is always empty.
 class TRX_API LegacyExportOptions : public ExportOptions {
 public:
-    virtual const std::wstring& temporaryDwg() const = 0;
-    virtual void setTemporaryDwg(const std::wstring& v) = 0;
-    virtual bool insUnitsScaling() const = 0;
-    virtual void setInsUnitsScaling(bool v) = 0;
-    virtual int productStructureMode() const = 0;
-    virtual void setProductStructureMode(int v) = 0;
-    virtual int hiddenPartsMode() const = 0;
-    virtual void setHiddenPartsMode(int v) = 0;
-    virtual int insUnitsDefTarget() const = 0;
-    virtual void setInsUnitsDefTarget(int v) = 0;
-    virtual const std::vector<std::int64_t>& selectionSet() const = 0;
-    virtual void setSelectionSet(const std::vector<std::int64_t>& v) = 0;
-    virtual const ComponentNames& componentNames() const = 0;
+    TRX_SET_OPTION(std::wstring, temporaryDwg, setTemporaryDwg)
+    TRX_SET_OPTION(bool, insUnitsScaling, setInsUnitsScaling)
+    TRX_SET_OPTION(int, productStructureMode, setProductStructureMode)
+    TRX_SET_OPTION(int, hiddenPartsMode, setHiddenPartsMode)
+    TRX_SET_OPTION(int, insUnitsDefTarget, setInsUnitsDefTarget)
+    TRX_SET_OPTION(std::vector<std::int64_t>, selectionSet, setSelectionSet)
+    TRX_SET_OPTION(ComponentNames, componentNames, setComponentNames)
     virtual void addComponentName(std::int64_t handle, const std::wstring& name) = 0;
-    virtual void setComponentNames(const ComponentNames& v) = 0;
-    virtual const std::vector<std::int64_t>& hiddenComponents() const = 0;
+    TRX_SET_OPTION(std::vector<std::int64_t>, hiddenComponents, setHiddenComponents)
     virtual void addHiddenComponent(std::int64_t handle) = 0;
-    virtual void setHiddenComponents(const std::vector<std::int64_t>& v) = 0;
-    virtual int stepFormatVersion() const = 0;
-    virtual void setStepFormatVersion(int v) = 0;
-    virtual int acisFormatVersion() const = 0;
-    virtual void setAcisFormatVersion(int v) = 0;
-    virtual int catiaV4FormatVersion() const = 0;
-    virtual void setCatiaV4FormatVersion(int v) = 0;
-    virtual int catiaV5FormatVersion() const = 0;
-    virtual void setCatiaV5FormatVersion(int v) = 0;
-    virtual int parasolidFormatVersion() const = 0;
-    virtual void setParasolidFormatVersion(int v) = 0;
-    virtual int xcgmFormatVersion() const = 0;
-    virtual void setXcgmFormatVersion(int v) = 0;
-    virtual bool printDebugLog() const = 0;
-    virtual void setPrintDebugLog(bool v) = 0;
+    TRX_SET_OPTION(int, stepFormatVersion, setStepFormatVersion)
+    TRX_SET_OPTION(int, acisFormatVersion, setAcisFormatVersion)
+    TRX_SET_OPTION(int, catiaV4FormatVersion, setCatiaV4FormatVersion)
+    TRX_SET_OPTION(int, catiaV5FormatVersion, setCatiaV5FormatVersion)
+    TRX_SET_OPTION(int, parasolidFormatVersion, setParasolidFormatVersion)
+    TRX_SET_OPTION(int, xcgmFormatVersion, setXcgmFormatVersion)
+    TRX_SET_OPTION(bool, printDebugLog, setPrintDebugLog)
 };
+
+#undef TRX_SET_OPTION
 
 // ---- command ---------------------------------------------------------------------------
 

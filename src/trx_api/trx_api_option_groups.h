@@ -14,6 +14,10 @@
 
 namespace trx {
 
+// How an option's value is handed over: scalars by value, the rest by const reference.
+template <class T>
+using OptionArg = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
+
 // Base of every option group: the two members that classify it.
 class TRX_API IFormatOptions : public IJsonObject {
 public:
@@ -53,11 +57,9 @@ public:
 // which option_groups.cpp defines the JSON form (the classification, then the keys in list
 // order) and operator==.
 
-// Scalars travel by value, the rest by reference.
-#define TRX_OPTION_ARG(Type) std::conditional_t<std::is_scalar_v<Type>, Type, const Type&>
 #define TRX_OPTION_ACCESSORS(Type, getter, setter, key, initial)                                   \
-    TRX_OPTION_ARG(Type) getter() const { return m_##getter; }                                     \
-    void setter(TRX_OPTION_ARG(Type) v) { m_##getter = v; }
+    OptionArg<Type> getter() const { return m_##getter; }                                          \
+    void setter(OptionArg<Type> v) { m_##getter = v; }
 #define TRX_OPTION_MEMBER(Type, getter, setter, key, initial) Type m_##getter{initial};
 #define TRX_OPTION_FIELD(Type, getter, setter, key, initial) f(key, s.m_##getter);
 
@@ -387,7 +389,6 @@ class TRX_API OptionsPDF : public FormatOptions { TRX_OPTION_GROUP(OptionsPDF, P
 #undef TRX_OPT_PMI_CONTAINER
 
 #undef TRX_OPTION_GROUP
-#undef TRX_OPTION_ARG
 #undef TRX_OPTION_ACCESSORS
 #undef TRX_OPTION_MEMBER
 #undef TRX_OPTION_FIELD
