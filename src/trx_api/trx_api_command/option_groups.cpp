@@ -1,5 +1,7 @@
 // The base of the option groups, the group factory and every group's JSON form.
 
+#include <type_traits>
+
 #include "../trx_api_option_groups.h"
 
 #include "../detail/fields.h"
@@ -33,46 +35,67 @@ EOperationType IFormatOptions::operationType() const { return EOperationType::Op
 EOperationType imp::FormatOptions::operationType() const { return EOperationType::Import; }
 EOperationType exp::FormatOptions::operationType() const { return EOperationType::Export; }
 
+// Every group class, with the name its ERROR record uses.
+#define TRX_GROUP_CLASSES(X) \
+    X(OptionsGeneral, "OptionsGeneral") \
+    X(OptionsGraphical, "OptionsGraphical") \
+    X(OptionsMechanical, "OptionsMechanical") \
+    X(OptionsModeler, "OptionsModeler") \
+    X(imp::Options3DXML, "Options3DXML") \
+    X(imp::OptionsCatiaV4, "OptionsCatiaV4") \
+    X(imp::OptionsCatiaV5, "OptionsCatiaV5") \
+    X(imp::OptionsCatiaV5Drawing, "OptionsCatiaV5Drawing") \
+    X(imp::OptionsCreo, "OptionsCreo") \
+    X(imp::OptionsIGES, "OptionsIGES") \
+    X(imp::OptionsInventor, "OptionsInventor") \
+    X(imp::OptionsJT, "OptionsJT") \
+    X(imp::OptionsNX, "OptionsNX") \
+    X(imp::OptionsParasolid, "OptionsParasolid") \
+    X(imp::OptionsSolidEdge, "OptionsSolidEdge") \
+    X(imp::OptionsSolidWorks, "OptionsSolidWorks") \
+    X(imp::OptionsSolidWorksDrawing, "OptionsSolidWorksDrawing") \
+    X(imp::OptionsSTEP, "OptionsSTEP") \
+    X(imp::OptionsXCGM, "OptionsXCGM") \
+    X(exp::Options3DXML, "Options3DXML") \
+    X(exp::OptionsAcis, "OptionsAcis") \
+    X(exp::OptionsCatiaV4, "OptionsCatiaV4") \
+    X(exp::OptionsCatiaV5, "OptionsCatiaV5") \
+    X(exp::OptionsIGES, "OptionsIges") \
+    X(exp::OptionsParasolid, "OptionsParasolid") \
+    X(exp::OptionsSTEP, "OptionsStep") \
+    X(exp::OptionsXCGM, "OptionsXCGM") \
+    X(exp::OptionsSTL, "OptionsSTL") \
+    X(exp::OptionsPDF, "OptionsPDF")
+
 namespace {
 
 struct GroupClass {
+    EOperationType operation;
     EFormatType format;
     std::shared_ptr<IFormatOptions> (*make)();
 };
 
 template <class G>
-constexpr GroupClass groupClass() {
-    return {G::kFormatType, [] { return std::shared_ptr<IFormatOptions>(std::make_shared<G>()); }};
+constexpr EOperationType operationOf() {
+    if (std::is_base_of_v<imp::FormatOptions, G>) return EOperationType::Import;
+    if (std::is_base_of_v<exp::FormatOptions, G>) return EOperationType::Export;
+    return EOperationType::Options;
 }
 
-const GroupClass kCommonGroups[] = {
-    groupClass<OptionsGeneral>(), groupClass<OptionsGraphical>(),
-    groupClass<OptionsMechanical>(), groupClass<OptionsModeler>()};
+template <class G>
+constexpr GroupClass groupClass() {
+    return {operationOf<G>(), G::kFormatType,
+            [] { return std::shared_ptr<IFormatOptions>(std::make_shared<G>()); }};
+}
 
-const GroupClass kImportGroups[] = {
-    groupClass<imp::Options3DXML>(), groupClass<imp::OptionsCatiaV4>(),
-    groupClass<imp::OptionsCatiaV5>(), groupClass<imp::OptionsCatiaV5Drawing>(),
-    groupClass<imp::OptionsCreo>(), groupClass<imp::OptionsIGES>(),
-    groupClass<imp::OptionsInventor>(), groupClass<imp::OptionsJT>(),
-    groupClass<imp::OptionsNX>(), groupClass<imp::OptionsParasolid>(),
-    groupClass<imp::OptionsSolidEdge>(), groupClass<imp::OptionsSolidWorks>(),
-    groupClass<imp::OptionsSolidWorksDrawing>(), groupClass<imp::OptionsSTEP>(),
-    groupClass<imp::OptionsXCGM>()};
+#define TRX_GROUP_CLASS(Class, className) groupClass<Class>(),
+const GroupClass kGroups[] = {TRX_GROUP_CLASSES(TRX_GROUP_CLASS)};
+#undef TRX_GROUP_CLASS
 
-const GroupClass kExportGroups[] = {
-    groupClass<exp::Options3DXML>(), groupClass<exp::OptionsAcis>(),
-    groupClass<exp::OptionsCatiaV4>(), groupClass<exp::OptionsCatiaV5>(),
-    groupClass<exp::OptionsIGES>(), groupClass<exp::OptionsParasolid>(),
-    groupClass<exp::OptionsSTEP>(), groupClass<exp::OptionsXCGM>(),
-    groupClass<exp::OptionsSTL>(), groupClass<exp::OptionsPDF>()};
-
-template <std::size_t N>
-std::shared_ptr<IFormatOptions> make(const GroupClass (&table)[N], EFormatType format,
-                                     const char* noClassText) {
-    for (const GroupClass& g : table)
-        if (g.format == format) return g.make();
-    detail::logText(vx_bridge::kInfo, noClassText);
-    return nullptr;
+const char* noClassText(EOperationType operation) {
+    if (operation == EOperationType::Import) return "FormatOptions: No options for given import format.";
+    if (operation == EOperationType::Export) return "FormatOptions: No options for given export format.";
+    return "FormatOptions: Unknown common options type.";
 }
 
 }  // namespace
@@ -90,24 +113,18 @@ std::shared_ptr<IFormatOptions> IFormatOptions::readOptions(const JsonValue& val
         detail::logText(vx_bridge::kError, "FormatOptions object should contain format type.");
         return nullptr;
     }
-    std::shared_ptr<IFormatOptions> group;
-    switch (operation) {
-    case EOperationType::Options:
-        group = make(kCommonGroups, format, "FormatOptions: Unknown common options type.");
-        break;
-    case EOperationType::Import:
-        group = make(kImportGroups, format, "FormatOptions: No options for given import format.");
-        break;
-    case EOperationType::Export:
-        group = make(kExportGroups, format, "FormatOptions: No options for given export format.");
-        break;
+    for (const GroupClass& g : kGroups) {
+        if (g.operation != operation || g.format != format) continue;
+        auto group = g.make();
+        group->readObject(value);
+        return group;
     }
-    if (group) group->readObject(value);
-    return group;
+    detail::logText(vx_bridge::kInfo, noClassText(operation));
+    return nullptr;
 }
 
 // A group's JSON form is the classification, then the keys of its fields() list; equality
-// runs over the same list. className is the name the group's ERROR record uses.
+// runs over the same list.
 #define TRX_DEFINE_OPTION_GROUP(Class, className)                                                  \
     void Class::readObject(const JsonValue& value) {                                               \
         TRX_TRACE();                                                                               \
@@ -119,36 +136,6 @@ std::shared_ptr<IFormatOptions> IFormatOptions::readOptions(const JsonValue& val
     }                                                                                              \
     bool Class::operator==(const Class& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); }
 
-TRX_DEFINE_OPTION_GROUP(OptionsGeneral, "OptionsGeneral")
-TRX_DEFINE_OPTION_GROUP(OptionsGraphical, "OptionsGraphical")
-TRX_DEFINE_OPTION_GROUP(OptionsMechanical, "OptionsMechanical")
-TRX_DEFINE_OPTION_GROUP(OptionsModeler, "OptionsModeler")
-
-TRX_DEFINE_OPTION_GROUP(imp::Options3DXML, "Options3DXML")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV4, "OptionsCatiaV4")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV5, "OptionsCatiaV5")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsCatiaV5Drawing, "OptionsCatiaV5Drawing")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsCreo, "OptionsCreo")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsIGES, "OptionsIGES")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsInventor, "OptionsInventor")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsJT, "OptionsJT")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsNX, "OptionsNX")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsParasolid, "OptionsParasolid")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidEdge, "OptionsSolidEdge")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidWorks, "OptionsSolidWorks")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsSolidWorksDrawing, "OptionsSolidWorksDrawing")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsSTEP, "OptionsSTEP")
-TRX_DEFINE_OPTION_GROUP(imp::OptionsXCGM, "OptionsXCGM")
-
-TRX_DEFINE_OPTION_GROUP(exp::Options3DXML, "Options3DXML")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsAcis, "OptionsAcis")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsCatiaV4, "OptionsCatiaV4")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsCatiaV5, "OptionsCatiaV5")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsIGES, "OptionsIges")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsParasolid, "OptionsParasolid")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsSTEP, "OptionsStep")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsXCGM, "OptionsXCGM")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsSTL, "OptionsSTL")
-TRX_DEFINE_OPTION_GROUP(exp::OptionsPDF, "OptionsPDF")
+TRX_GROUP_CLASSES(TRX_DEFINE_OPTION_GROUP)
 
 }  // namespace trx
