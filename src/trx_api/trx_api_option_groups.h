@@ -48,14 +48,11 @@ public:
 }  // namespace exp
 
 // ---- how a group is declared ----
-//
 // A group lists its options once, in wire order, as the X-macro TRX_OPTIONS(X):
-//   X(Type, getter, setter, L"key", initial)       one option; an empty initial value-initialises
-//                                                  (false, 0, "", the enumerator 0)
-//   X##_SET(Item, getter, setter, adder, L"key")   a set of names, left out when empty
-// TRX_OPTION_GROUP makes of the list the accessors, the members and the fields() list from
-// which option_groups.cpp defines the JSON form (the classification, then the keys in list
-// order) and operator==.
+//   X(Type, getter, setter, L"key", initial)      an empty initial value-initialises (0, false, "")
+//   X##_SET(Item, getter, setter, adder, L"key")  a set of names, left out of the text when empty
+// TRX_OPTION_GROUP makes of it the accessors, the members and the fields() list from which
+// option_groups.cpp defines the JSON form and operator==.
 
 #define TRX_OPTION_ACCESSORS(Type, getter, setter, key, initial)                                   \
     OptionArg<Type> getter() const { return m_##getter; }                                          \
@@ -76,8 +73,7 @@ public:                                                                         
     EFormatType formatType() const override { return kFormatType; }                                \
     OPTIONS(TRX_OPTION_ACCESSORS)                                                                  \
     TRX_JSON_RECORD(Class) {                                                                       \
-        (void)s;                                                                                   \
-        (void)f;                                                                                   \
+        (void)s, (void)f; /* a group may have no options */                                        \
         OPTIONS(TRX_OPTION_FIELD)                                                                  \
     }                                                                                              \
                                                                                                    \

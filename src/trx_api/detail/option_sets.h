@@ -33,15 +33,9 @@ public:                                                                         
 protected:                                                                                         \
     Type m_##getter{initial};
 
-// What both import sets hold. The legacy form leaves all but the file and the groups out.
+// A set that holds per-format groups.
 template <class Interface>
-class ImportSet : public Interface {
-    TRX_SET_MEMBER(std::wstring, file, setFile, )
-    TRX_SET_MEMBER(bool, forceMPMode, setForceMPMode, )
-    TRX_SET_MEMBER(bool, translateWorldOrientation, setTranslateWorldOrientation, )
-    TRX_SET_MEMBER(bool, translateMiscData, setTranslateMiscData, )
-    TRX_SET_MEMBER(int, modelerVersion, setModelerVersion, 31)
-
+class WithGroups : public Interface {
 public:
     std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const override {
         return m_formatOptions.get(type);
@@ -52,6 +46,16 @@ public:
 
 protected:
     FormatOptionsMap m_formatOptions;
+};
+
+// What both import sets hold. The legacy form leaves all but the file and the groups out.
+template <class Interface>
+class ImportSet : public WithGroups<Interface> {
+    TRX_SET_MEMBER(std::wstring, file, setFile, )
+    TRX_SET_MEMBER(bool, forceMPMode, setForceMPMode, )
+    TRX_SET_MEMBER(bool, translateWorldOrientation, setTranslateWorldOrientation, )
+    TRX_SET_MEMBER(bool, translateMiscData, setTranslateMiscData, )
+    TRX_SET_MEMBER(int, modelerVersion, setModelerVersion, 31)
 };
 
 // What both export sets hold.
@@ -68,19 +72,10 @@ public:
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
 };
 
-class ExportOptionsImpl final : public ExportSet<ExportOptions> {
+class ExportOptionsImpl final : public WithGroups<ExportSet<ExportOptions>> {
 public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-    std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const override {
-        return m_formatOptions.get(type);
-    }
-    void setFormatOptions(std::shared_ptr<IFormatOptions> options) override {
-        m_formatOptions.set(std::move(options));
-    }
-
-private:
-    FormatOptionsMap m_formatOptions;
 };
 
 // The mode fields hold the values of their name tables; the comments name the defaults.
@@ -110,7 +105,6 @@ private:
     std::map<std::wstring, std::wstring> m_alternateSearchPaths;
 };
 
-// Per-format groups do not apply: formatOptions is always empty.
 class LegacyExportOptionsImpl final : public ExportSet<LegacyExportOptions> {
     TRX_SET_MEMBER(std::wstring, temporaryDwg, setTemporaryDwg, )
     TRX_SET_MEMBER(bool, insUnitsScaling, setInsUnitsScaling, )
