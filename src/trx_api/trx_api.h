@@ -28,6 +28,8 @@
 #include "trx_api_exchange_misc_mechanical.h"
 #include "trx_api_exchange_geometry.h"
 #include "trx_api_acis_attrib_id.h"
+#include "trx_api_option_enums.h"
+#include "trx_api_option_groups.h"
 #include "trx_api_command.h"
 #include "trx_api_bridge_info.h"
 #include "trx_api_exchange_mechanical.h"

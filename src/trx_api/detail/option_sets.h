@@ -23,48 +23,20 @@ private:
     std::map<EFormatType, std::shared_ptr<IFormatOptions>> m_groups;
 };
 
-class ImportOptionsImpl final : public ImportOptions {
+// One option of a set: the interface's accessors over the member m_<getter>. Leaves the class
+// in its protected section.
+#define TRX_SET_MEMBER(Type, getter, setter, initial)                                              \
+public:                                                                                            \
+    OptionArg<Type> getter() const override { return m_##getter; }                                 \
+    void setter(OptionArg<Type> v) override { m_##getter = v; }                                    \
+                                                                                                   \
+protected:                                                                                         \
+    Type m_##getter{initial};
+
+// A set that holds per-format groups.
+template <class Interface>
+class WithGroups : public Interface {
 public:
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    const std::wstring& file() const override { return m_file; }
-    void setFile(const std::wstring& file) override { m_file = file; }
-    bool forceMPMode() const override { return m_forceMPMode; }
-    void setForceMPMode(bool v) override { m_forceMPMode = v; }
-    bool translateWorldOrientation() const override { return m_translateWorldOrientation; }
-    void setTranslateWorldOrientation(bool v) override { m_translateWorldOrientation = v; }
-    bool translateMiscData() const override { return m_translateMiscData; }
-    void setTranslateMiscData(bool v) override { m_translateMiscData = v; }
-    std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const override {
-        return m_formatOptions.get(type);
-    }
-    void setFormatOptions(std::shared_ptr<IFormatOptions> options) override {
-        m_formatOptions.set(std::move(options));
-    }
-    int modelerVersion() const override { return m_modelerVersion; }
-    void setModelerVersion(int v) override { m_modelerVersion = v; }
-
-private:
-    std::wstring m_file;
-    bool m_forceMPMode = false;
-    bool m_translateWorldOrientation = false;
-    bool m_translateMiscData = false;
-    FormatOptionsMap m_formatOptions;
-    int m_modelerVersion = 31;
-};
-
-class ExportOptionsImpl final : public ExportOptions {
-public:
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    const std::wstring& file() const override { return m_file; }
-    void setFile(const std::wstring& file) override { m_file = file; }
-    const std::wstring& formatVersion() const override { return m_formatVersion; }
-    void setFormatVersion(const std::wstring& v) override { m_formatVersion = v; }
-    int geometryFlags() const override { return m_geometryFlags; }
-    void setGeometryFlags(int v) override { m_geometryFlags = v; }
     std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const override {
         return m_formatOptions.get(type);
     }
@@ -72,162 +44,96 @@ public:
         m_formatOptions.set(std::move(options));
     }
 
-private:
-    std::wstring m_file;
-    std::wstring m_formatVersion;
-    int m_geometryFlags = 0;
+protected:
     FormatOptionsMap m_formatOptions;
 };
 
-class LegacyImportOptionsImpl final : public LegacyImportOptions {
+// What both import sets hold. The legacy form leaves all but the file and the groups out.
+template <class Interface>
+class ImportSet : public WithGroups<Interface> {
+    TRX_SET_MEMBER(std::wstring, file, setFile, )
+    TRX_SET_MEMBER(bool, forceMPMode, setForceMPMode, )
+    TRX_SET_MEMBER(bool, translateWorldOrientation, setTranslateWorldOrientation, )
+    TRX_SET_MEMBER(bool, translateMiscData, setTranslateMiscData, )
+    TRX_SET_MEMBER(int, modelerVersion, setModelerVersion, 31)
+};
+
+// What both export sets hold.
+template <class Interface>
+class ExportSet : public Interface {
+    TRX_SET_MEMBER(std::wstring, file, setFile, )
+    TRX_SET_MEMBER(std::wstring, formatVersion, setFormatVersion, )
+    TRX_SET_MEMBER(int, geometryFlags, setGeometryFlags, )
+};
+
+class ImportOptionsImpl final : public ImportSet<ImportOptions> {
 public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+};
 
-    const std::wstring& file() const override { return m_file; }
-    void setFile(const std::wstring& file) override { m_file = file; }
-    bool forceMPMode() const override { return m_forceMPMode; }
-    void setForceMPMode(bool v) override { m_forceMPMode = v; }
-    bool translateWorldOrientation() const override { return m_translateWorldOrientation; }
-    void setTranslateWorldOrientation(bool v) override { m_translateWorldOrientation = v; }
-    bool translateMiscData() const override { return m_translateMiscData; }
-    void setTranslateMiscData(bool v) override { m_translateMiscData = v; }
-    std::shared_ptr<IFormatOptions> formatOptions(EFormatType type) const override {
-        return m_formatOptions.get(type);
-    }
-    void setFormatOptions(std::shared_ptr<IFormatOptions> options) override {
-        m_formatOptions.set(std::move(options));
-    }
-    int modelerVersion() const override { return m_modelerVersion; }
-    void setModelerVersion(int v) override { m_modelerVersion = v; }
+class ExportOptionsImpl final : public WithGroups<ExportSet<ExportOptions>> {
+public:
+    void readObject(const JsonValue& value) override;
+    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+};
 
-    bool useIopMP() const override { return m_useIopMP; }
-    void setUseIopMP(bool v) override { m_useIopMP = v; }
-    const std::wstring& temporaryDwg() const override { return m_temporaryDwg; }
-    void setTemporaryDwg(const std::wstring& v) override { m_temporaryDwg = v; }
-    int pmiMode() const override { return m_pmiMode; }
-    void setPmiMode(int v) override { m_pmiMode = v; }
-    int productStructureMode() const override { return m_productStructureMode; }
-    void setProductStructureMode(int v) override { m_productStructureMode = v; }
-    int colorsMode() const override { return m_colorsMode; }
-    void setColorsMode(int v) override { m_colorsMode = v; }
-    int hiddenPartsMode() const override { return m_hiddenPartsMode; }
-    void setHiddenPartsMode(int v) override { m_hiddenPartsMode = v; }
-    int insUnitsDefSource() const override { return m_insUnitsDefSource; }
-    void setInsUnitsDefSource(int v) override { m_insUnitsDefSource = v; }
-    bool importAcisNatively() const override { return m_importAcisNatively; }
-    void setImportAcisNatively(bool v) override { m_importAcisNatively = v; }
-    bool stepRotateYZ() const override { return m_stepRotateYZ; }
-    void setStepRotateYZ(bool v) override { m_stepRotateYZ = v; }
-    bool solidWorksRotateYZ() const override { return m_solidWorksRotateYZ; }
-    void setSolidWorksRotateYZ(bool v) override { m_solidWorksRotateYZ = v; }
-    EEdgeAttributeModeType catiaV5EdgeAttributeMode() const override { return m_edgeAttributeMode; }
-    void setCatiaV5EdgeAttributeMode(EEdgeAttributeModeType v) override { m_edgeAttributeMode = v; }
-    bool insUnitsScaling() const override { return m_insUnitsScaling; }
-    void setInsUnitsScaling(bool v) override { m_insUnitsScaling = v; }
+// The mode fields hold the values of their name tables; the comments name the defaults.
+class LegacyImportOptionsImpl final : public ImportSet<LegacyImportOptions> {
+    TRX_SET_MEMBER(bool, useIopMP, setUseIopMP, )
+    TRX_SET_MEMBER(std::wstring, temporaryDwg, setTemporaryDwg, )
+    TRX_SET_MEMBER(int, pmiMode, setPmiMode, 1)                            // graphical
+    TRX_SET_MEMBER(int, productStructureMode, setProductStructureMode, 2)  // as_mechanical_components
+    TRX_SET_MEMBER(int, colorsMode, setColorsMode, 1)                      // matching_index
+    TRX_SET_MEMBER(int, hiddenPartsMode, setHiddenPartsMode, 1)            // import_show
+    TRX_SET_MEMBER(int, insUnitsDefSource, setInsUnitsDefSource, 0)        // undefined
+    TRX_SET_MEMBER(bool, importAcisNatively, setImportAcisNatively, )
+    TRX_SET_MEMBER(bool, stepRotateYZ, setStepRotateYZ, )
+    TRX_SET_MEMBER(bool, solidWorksRotateYZ, setSolidWorksRotateYZ, )
+    TRX_SET_MEMBER(EEdgeAttributeModeType, catiaV5EdgeAttributeMode, setCatiaV5EdgeAttributeMode, EEdgeAttributeModeType::wire_body_only)
+    TRX_SET_MEMBER(bool, insUnitsScaling, setInsUnitsScaling, )
+    TRX_SET_MEMBER(bool, printDebugLog, setPrintDebugLog, )
+
+public:
+    void readObject(const JsonValue& value) override;
+    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
     bool hasAlternateSearchPath(const std::wstring& key) const override;
     const std::wstring& alternateSearchPath(const std::wstring& key) const override;
     void setAlternateSearchPath(const std::wstring& key, const std::wstring& path) override;
-    bool printDebugLog() const override { return m_printDebugLog; }
-    void setPrintDebugLog(bool v) override { m_printDebugLog = v; }
 
 private:
-    std::wstring m_file;
-    std::wstring m_temporaryDwg;
-    FormatOptionsMap m_formatOptions;
     std::map<std::wstring, std::wstring> m_alternateSearchPaths;
-    int m_pmiMode = 1;               // graphical
-    int m_productStructureMode = 2;  // as_mechanical_components
-    int m_colorsMode = 1;            // matching_index
-    int m_hiddenPartsMode = 1;       // import_show
-    int m_insUnitsDefSource = 0;     // undefined
-    EEdgeAttributeModeType m_edgeAttributeMode = EEdgeAttributeModeType::wire_body_only;
-    bool m_importAcisNatively = false;
-    bool m_stepRotateYZ = false;
-    bool m_solidWorksRotateYZ = false;
-    bool m_insUnitsScaling = false;
-    bool m_useIopMP = false;
-    bool m_printDebugLog = false;
-    // Held for the interface, not serialised by the legacy form.
-    bool m_forceMPMode = false;
-    bool m_translateWorldOrientation = false;
-    bool m_translateMiscData = false;
-    int m_modelerVersion = 31;
 };
 
-class LegacyExportOptionsImpl final : public LegacyExportOptions {
+class LegacyExportOptionsImpl final : public ExportSet<LegacyExportOptions> {
+    TRX_SET_MEMBER(std::wstring, temporaryDwg, setTemporaryDwg, )
+    TRX_SET_MEMBER(bool, insUnitsScaling, setInsUnitsScaling, )
+    TRX_SET_MEMBER(int, productStructureMode, setProductStructureMode, 1)  // as_mechanical_components
+    TRX_SET_MEMBER(int, hiddenPartsMode, setHiddenPartsMode, 0)            // export_hide
+    TRX_SET_MEMBER(int, insUnitsDefTarget, setInsUnitsDefTarget, 0)        // undefined
+    TRX_SET_MEMBER(std::vector<std::int64_t>, selectionSet, setSelectionSet, )
+    TRX_SET_MEMBER(ComponentNames, componentNames, setComponentNames, )
+    TRX_SET_MEMBER(std::vector<std::int64_t>, hiddenComponents, setHiddenComponents, )
+    TRX_SET_MEMBER(int, stepFormatVersion, setStepFormatVersion, 2)
+    TRX_SET_MEMBER(int, acisFormatVersion, setAcisFormatVersion, 0)
+    TRX_SET_MEMBER(int, catiaV4FormatVersion, setCatiaV4FormatVersion, 0)
+    TRX_SET_MEMBER(int, catiaV5FormatVersion, setCatiaV5FormatVersion, 0)
+    TRX_SET_MEMBER(int, parasolidFormatVersion, setParasolidFormatVersion, 0)
+    TRX_SET_MEMBER(int, xcgmFormatVersion, setXcgmFormatVersion, 0)
+    TRX_SET_MEMBER(bool, printDebugLog, setPrintDebugLog, )
+
 public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    const std::wstring& file() const override { return m_file; }
-    void setFile(const std::wstring& file) override { m_file = file; }
-    const std::wstring& formatVersion() const override { return m_formatVersion; }
-    void setFormatVersion(const std::wstring& v) override { m_formatVersion = v; }
-    int geometryFlags() const override { return m_geometryFlags; }
-    void setGeometryFlags(int v) override { m_geometryFlags = v; }
     std::shared_ptr<IFormatOptions> formatOptions(EFormatType) const override { return nullptr; }
     void setFormatOptions(std::shared_ptr<IFormatOptions>) override {}
-
-    const std::wstring& temporaryDwg() const override { return m_temporaryDwg; }
-    void setTemporaryDwg(const std::wstring& v) override { m_temporaryDwg = v; }
-    bool insUnitsScaling() const override { return m_insUnitsScaling; }
-    void setInsUnitsScaling(bool v) override { m_insUnitsScaling = v; }
-    int productStructureMode() const override { return m_productStructureMode; }
-    void setProductStructureMode(int v) override { m_productStructureMode = v; }
-    int hiddenPartsMode() const override { return m_hiddenPartsMode; }
-    void setHiddenPartsMode(int v) override { m_hiddenPartsMode = v; }
-    int insUnitsDefTarget() const override { return m_insUnitsDefTarget; }
-    void setInsUnitsDefTarget(int v) override { m_insUnitsDefTarget = v; }
-    const std::vector<std::int64_t>& selectionSet() const override { return m_selectionSet; }
-    void setSelectionSet(const std::vector<std::int64_t>& v) override { m_selectionSet = v; }
-    const ComponentNames& componentNames() const override { return m_componentNames; }
     void addComponentName(std::int64_t handle, const std::wstring& name) override {
         m_componentNames[handle] = name;
     }
-    void setComponentNames(const ComponentNames& v) override { m_componentNames = v; }
-    const std::vector<std::int64_t>& hiddenComponents() const override {
-        return m_hiddenComponents;
-    }
     void addHiddenComponent(std::int64_t handle) override { m_hiddenComponents.push_back(handle); }
-    void setHiddenComponents(const std::vector<std::int64_t>& v) override {
-        m_hiddenComponents = v;
-    }
-    int stepFormatVersion() const override { return m_stepFormatVersion; }
-    void setStepFormatVersion(int v) override { m_stepFormatVersion = v; }
-    int acisFormatVersion() const override { return m_acisFormatVersion; }
-    void setAcisFormatVersion(int v) override { m_acisFormatVersion = v; }
-    int catiaV4FormatVersion() const override { return m_catiaV4FormatVersion; }
-    void setCatiaV4FormatVersion(int v) override { m_catiaV4FormatVersion = v; }
-    int catiaV5FormatVersion() const override { return m_catiaV5FormatVersion; }
-    void setCatiaV5FormatVersion(int v) override { m_catiaV5FormatVersion = v; }
-    int parasolidFormatVersion() const override { return m_parasolidFormatVersion; }
-    void setParasolidFormatVersion(int v) override { m_parasolidFormatVersion = v; }
-    int xcgmFormatVersion() const override { return m_xcgmFormatVersion; }
-    void setXcgmFormatVersion(int v) override { m_xcgmFormatVersion = v; }
-    bool printDebugLog() const override { return m_printDebugLog; }
-    void setPrintDebugLog(bool v) override { m_printDebugLog = v; }
-
-private:
-    std::wstring m_file;
-    std::wstring m_formatVersion;
-    int m_geometryFlags = 0;
-    std::wstring m_temporaryDwg;
-    bool m_insUnitsScaling = false;
-    int m_productStructureMode = 1;  // as_mechanical_components
-    int m_hiddenPartsMode = 0;       // export_hide
-    int m_insUnitsDefTarget = 0;     // undefined
-    std::vector<std::int64_t> m_selectionSet;
-    ComponentNames m_componentNames;
-    std::vector<std::int64_t> m_hiddenComponents;
-    int m_stepFormatVersion = 2;
-    int m_acisFormatVersion = 0;
-    int m_catiaV4FormatVersion = 0;
-    int m_catiaV5FormatVersion = 0;
-    int m_parasolidFormatVersion = 0;
-    int m_xcgmFormatVersion = 0;
-    bool m_printDebugLog = false;
 };
+
+#undef TRX_SET_MEMBER
 
 namespace detail {
 // The string member a set cannot do without; its absence throws std::invalid_argument(message).

@@ -1,6 +1,6 @@
 // Names of the classification and option enumerations.
 
-#include "../trx_api_command.h"
+#include "../trx_api_option_enums.h"
 
 #include "../detail/enum_table.h"
 

@@ -141,7 +141,7 @@ void LegacyImportOptionsImpl::writeObject(JsonValue& value, JsonAllocator& alloc
     putFlag(value, allocator, L"import_acis_with_veltrix", m_importAcisNatively);
     putFlag(value, allocator, L"step_rotate_yz", m_stepRotateYZ);
     putFlag(value, allocator, L"solidworks_rotate_yz", m_solidWorksRotateYZ);
-    json::put(value, allocator, L"edge_attribute_mode", m_edgeAttributeMode);
+    json::put(value, allocator, L"edge_attribute_mode", m_catiaV5EdgeAttributeMode);
     if (!m_alternateSearchPaths.empty()) {
         JsonValue paths(rapidjson::kObjectType);
         for (const auto& entry : m_alternateSearchPaths)
@@ -183,7 +183,7 @@ void LegacyImportOptionsImpl::readObject(const JsonValue& value) {
     getLogged(value, L"step_rotate_yz", m_stepRotateYZ, "LegacyImportOptions.StepRotateYZ = ");
     getLogged(value, L"solidworks_rotate_yz", m_solidWorksRotateYZ,
               "LegacyImportOptions.SolidWorksRotateYZ = ");
-    getLogged(value, L"edge_attribute_mode", m_edgeAttributeMode,
+    getLogged(value, L"edge_attribute_mode", m_catiaV5EdgeAttributeMode,
               "LegacyImportOptions.CatiaV5EdgeAttributeMode = ");
     const JsonValue* paths = json::member(value, L"alternate_search_paths");
     if (paths != nullptr && paths->IsObject()) {
