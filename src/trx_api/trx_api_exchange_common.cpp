@@ -1,6 +1,5 @@
 #include "trx_api_exchange_common.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "detail/enum_table.h"
@@ -72,72 +71,63 @@ void ExcMatrix3d::writeObject(JsonValue& value, JsonAllocator& allocator) const 
     for (const auto& r : m_rows) value.PushBack(json::toJson(r, allocator), allocator);
 }
 
-void ExcTransformation::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!value.IsObject()) return;
-    json::get(value, L"affine", m_affine);
-    json::get(value, L"translation", m_translation);
-}
-
-void ExcTransformation::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"affine", m_affine);
-    json::put(value, allocator, L"translation", m_translation);
+TRX_FIELDS(ExcTransformation, IJsonObject) {
+    f(L"affine", s.m_affine);
+    f(L"translation", s.m_translation);
 }
 
 // ---- colour -------------------------------------------------------------------------
 
+// "No colour" travels as null, so reading and writing wrap the list in that form.
 void ExcColor::readObject(const JsonValue& value) {
     TRX_TRACE();
     m_hasRGB = m_hasAlpha = false;
-    if (!value.IsObject()) return;
-    if (const JsonValue* rgb = json::member(value, L"rgb"); rgb != nullptr && rgb->IsArray()) {
-        m_hasRGB = true;
-        for (std::size_t i = 0; i < 3 && i < rgb->Size() && (*rgb)[i].IsUint(); ++i)
-            m_channels[i] = static_cast<unsigned short>((*rgb)[i].GetUint());  // upper bits dropped
-    }
-    if (const JsonValue* a = json::member(value, L"alpha"); a != nullptr && a->IsUint()) {
-        m_hasAlpha = true;
-        m_channels[alpha] = static_cast<unsigned short>(a->GetUint());
-    }
+    if (value.IsObject()) fields(*this, json::Reader{value});
 }
 
 void ExcColor::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    if (!m_hasRGB && !m_hasAlpha) {
+    if (m_hasRGB || m_hasAlpha)
+        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
+    else
         value.SetNull();
-        return;
-    }
-    value.SetObject();
-    if (m_hasRGB) {
-        JsonValue rgb(rapidjson::kArrayType);
-        rgb.Reserve(3, allocator);
-        for (int c : {red, green, blue}) rgb.PushBack(unsigned(m_channels[c]), allocator);
-        value.AddMember(L"rgb", rgb, allocator);
-    }
-    if (m_hasAlpha) json::put(value, allocator, L"alpha", std::uint32_t(m_channels[alpha]));
+}
+
+bool ExcColor::operator==(const ExcColor& o) const {
+    return json::sameFields(*this, o, TRX_FIELDS_LIST_);
+}
+
+template <class Self, class F>
+void ExcColor::fields(Self& s, F&& f) {
+    f(L"rgb", json::leadingItems(s.m_channels, 3, s.m_hasRGB));
+    f(L"alpha", json::flaggedChannel(s.m_channels[alpha], s.m_hasAlpha));
 }
 
 // ---- properties ---------------------------------------------------------------------
 
+// Property records refuse a non-object with a WARNING of their own, not the common ERROR.
 void ExcMiscProperty::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!value.IsObject()) {
+    if (value.IsObject())
+        fields(*this, json::Reader{value});
+    else
         logText(vx_bridge::kWarning, "ExcMiscProperty::readObject: input JsonValue is not an object");
-        return;
-    }
-    json::get(value, L"name", m_name);
-    json::get(value, L"type", m_type);
-    json::get(value, L"value", m_value);
 }
 
 void ExcMiscProperty::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"name", m_name);
-    json::put(value, allocator, L"type", m_type);
-    json::put(value, allocator, L"value", m_value);
+    json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
+}
+
+bool ExcMiscProperty::operator==(const ExcMiscProperty& o) const {
+    return json::sameFields(*this, o, TRX_FIELDS_LIST_);
+}
+
+template <class Self, class F>
+void ExcMiscProperty::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"type", s.m_type);
+    f(L"value", s.m_value);
 }
 
 void ExcMiscPropertiesGroup::readProperties(const JsonValue& array) {
@@ -150,25 +140,26 @@ void ExcMiscPropertiesGroup::readProperties(const JsonValue& array) {
 
 void ExcMiscPropertiesGroup::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!value.IsObject()) {
+    if (value.IsObject())
+        fields(*this, json::Reader{value});
+    else
         logText(vx_bridge::kWarning, "ExcMiscPropertiesGroup::readObject: input JsonValue is not an object.");
-        return;
-    }
-    json::get(value, L"name", m_name);
-    json::get(value, L"is_bim", m_bim);
-    if (const JsonValue* props = json::member(value, L"properties"); props && props->IsArray())
-        readProperties(*props);
 }
 
 void ExcMiscPropertiesGroup::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"name", m_name);
-    json::put(value, allocator, L"is_bim", m_bim);
-    JsonValue props(rapidjson::kArrayType);
-    props.Reserve(static_cast<rapidjson::SizeType>(m_properties.size()), allocator);
-    for (const auto& p : m_properties) props.PushBack(json::toJson(p, allocator), allocator);
-    value.AddMember(L"properties", props, allocator);
+    json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
+}
+
+bool ExcMiscPropertiesGroup::operator==(const ExcMiscPropertiesGroup& o) const {
+    return json::sameFields(*this, o, TRX_FIELDS_LIST_);
+}
+
+template <class Self, class F>
+void ExcMiscPropertiesGroup::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"is_bim", s.m_bim);
+    f(L"properties", json::addedBy(s.m_properties, [&s](auto&& p) { s.addProperty(std::move(p)); }));
 }
 
 void ExcMiscData::addGroup(const std::shared_ptr<ExcMiscPropertiesGroup>& group) {
@@ -184,6 +175,7 @@ void ExcMiscData::addGroup(const std::shared_ptr<ExcMiscPropertiesGroup>& group)
     }
 }
 
+// A bare array, of groups or of the properties of one unnamed group: no key list.
 void ExcMiscData::readObject(const JsonValue& value) {
     TRX_TRACE();
     if (!value.IsArray()) {
@@ -192,9 +184,7 @@ void ExcMiscData::readObject(const JsonValue& value) {
     }
     if (value.Empty() || !value[0].IsObject()) return;
     const JsonValue& first = value[0];
-    const bool flat = first.HasMember(L"name") && first.HasMember(L"type") && first.HasMember(L"value");
-    if (flat) {
-        // A bare list of properties: one unnamed group holds them all.
+    if (first.HasMember(L"name") && first.HasMember(L"type") && first.HasMember(L"value")) {
         auto group = std::make_shared<ExcMiscPropertiesGroup>();
         group->readProperties(value);
         addGroup(group);
@@ -214,79 +204,47 @@ void ExcMiscData::writeObject(JsonValue& value, JsonAllocator& allocator) const 
     for (const auto& g : m_groups) value.PushBack(json::toJson(*g, allocator), allocator);
 }
 
-bool ExcMiscData::operator==(const ExcMiscData& o) const {
-    return std::equal(m_groups.begin(), m_groups.end(), o.m_groups.begin(), o.m_groups.end(),
-                      [](const auto& a, const auto& b) { return *a == *b; });
-}
+bool ExcMiscData::operator==(const ExcMiscData& o) const { return detail::same(m_groups, o.m_groups); }
 
 // ---- sub-entity paths and entities --------------------------------------------------
 
-void ExcFullSubentPath::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcFullSubentPath")) return;
-    json::get(value, L"block_references", m_refs);
-    json::get(value, L"subent_id", m_subentId);
-    if (const JsonValue* t = json::member(value, L"subent_type"); t && t->IsString() && t->GetStringLength() > 0) {
-        switch (t->GetString()[0]) {
-            case L'b': case L'e': case L'f': case L'v':
-                m_subentType = static_cast<ESubentType>(t->GetString()[0]);
-                break;
-            default: break;
-        }
-    }
-    json::get(value, L"visu_id", m_visuId);
-    if (const JsonValue* ip = json::member(value, L"instance_path")) m_instancePath = ip->IsTrue();
-}
-
-void ExcFullSubentPath::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    if (!m_refs.empty()) json::put(value, allocator, L"block_references", m_refs);
-    json::put(value, allocator, L"subent_id", m_subentId);
-    json::put(value, allocator, L"subent_type", std::wstring(1, static_cast<wchar_t>(m_subentType)));
-    if (!m_visuId.empty()) json::put(value, allocator, L"visu_id", m_visuId);
-    if (m_instancePath) json::put(value, allocator, L"instance_path", true);
+TRX_FIELDS(ExcFullSubentPath, IJsonObject) {
+    f(L"block_references", s.m_refs, !s.m_refs.empty());
+    f(L"subent_id", s.m_subentId);
+    f(L"subent_type", json::charCode(s.m_subentType, L"befv"));
+    f(L"visu_id", s.m_visuId, !s.m_visuId.empty());
+    f(L"instance_path", s.m_instancePath, s.m_instancePath);
 }
 
 void ExcEntity::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcEntity")) return;
-    json::get(value, L"type", m_type);
-    json::get(value, L"id", m_id);
-    // A null path stays null: reading it into a fresh default path would invent data.
-    if (const JsonValue* fsp = json::member(value, L"fsp"); fsp && !fsp->IsNull()) json::fromJson(*fsp, m_fsp);
-    json::get(value, L"description", m_description);
+    json::readRecord<IJsonObject>(*this, value, "ExcEntity", TRX_FIELDS_LIST_);
 }
 
 void ExcEntity::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"type", m_type);
-    switch (m_type) {
-        case EType::fsp:
-            value.AddMember(L"fsp", json::toJson(m_fsp, allocator), allocator);  // null when unset
-            break;
-        case EType::mfg:
-            json::put(value, allocator, L"id", m_id);
-            break;
-        case EType::original:
-            json::put(value, allocator, L"description", m_description);
-            json::put(value, allocator, L"id", m_id);
-            break;
-        case EType::unknown: break;
-    }
+    json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
 
+// Only what the type writes takes part: an mfg reference keeps a stale description.
 bool ExcEntity::operator==(const ExcEntity& o) const {
     if (m_type != o.m_type) return false;
     switch (m_type) {
-        case EType::fsp:
-            return m_fsp && o.m_fsp ? *m_fsp == *o.m_fsp : m_fsp == o.m_fsp;
+        case EType::fsp: return detail::same(m_fsp, o.m_fsp);
         case EType::mfg: return m_id == o.m_id;
         case EType::original: return m_id == o.m_id && m_description == o.m_description;
         case EType::unknown: break;
     }
     return true;
+}
+
+// Each type writes only what it uses.
+template <class Self, class F>
+void ExcEntity::fields(Self& s, F&& f) {
+    f(L"type", s.m_type);
+    f(L"fsp", json::nullableRecord(s.m_fsp), s.m_type == EType::fsp);  // null when unset
+    f(L"description", s.m_description, s.m_type == EType::original);
+    f(L"id", s.m_id, s.m_type == EType::mfg || s.m_type == EType::original);
 }
 
 }  // namespace trx

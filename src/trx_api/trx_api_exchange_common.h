@@ -84,13 +84,7 @@ public:
     const ExcVector3d& translation() const { return m_translation; }
     ExcVector3d& translation() { return m_translation; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcTransformation& o) const {
-        return m_affine == o.m_affine && m_translation == o.m_translation;
-    }
-    bool operator!=(const ExcTransformation& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcTransformation);
 
 private:
     ExcMatrix3d m_affine;
@@ -117,13 +111,7 @@ public:
     bool hasAlpha() const { return m_hasAlpha; }
     void setHasAlpha(bool v) { m_hasAlpha = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcColor& o) const {
-        return m_hasRGB == o.m_hasRGB && m_hasAlpha == o.m_hasAlpha && m_channels == o.m_channels;
-    }
-    bool operator!=(const ExcColor& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcColor);
 
 private:
     bool m_hasRGB = false;
@@ -148,13 +136,7 @@ public:
     ExcMiscProperty& setValue(const std::wstring& v) { m_value = v; return *this; }
     ExcMiscProperty& set(EType type, const std::wstring& value) { m_type = type; m_value = value; return *this; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscProperty& o) const {
-        return m_name == o.m_name && m_type == o.m_type && m_value == o.m_value;
-    }
-    bool operator!=(const ExcMiscProperty& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscProperty);
 
 private:
     std::wstring m_name;
@@ -179,14 +161,8 @@ public:
     void addProperty(const ExcMiscProperty& p) { m_properties.insert(p); }
     void addProperty(ExcMiscProperty&& p) { m_properties.insert(std::move(p)); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscPropertiesGroup& o) const {
-        return m_name == o.m_name && m_bim == o.m_bim && m_properties.size() == o.m_properties.size() &&
-               std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin());
-    }
-    bool operator!=(const ExcMiscPropertiesGroup& o) const { return !(*this == o); }
+    // Properties compare by value, in name order.
+    TRX_JSON_RECORD(ExcMiscPropertiesGroup);
 
 private:
     friend class ExcMiscData;
@@ -242,14 +218,7 @@ public:
     bool isInstancePath() const { return m_instancePath; }
     void setInstancePath(bool v) { m_instancePath = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcFullSubentPath& o) const {
-        return m_refs == o.m_refs && m_subentId == o.m_subentId && m_subentType == o.m_subentType &&
-               m_visuId == o.m_visuId && m_instancePath == o.m_instancePath;
-    }
-    bool operator!=(const ExcFullSubentPath& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcFullSubentPath);
 
 private:
     std::vector<std::wstring> m_refs;
@@ -274,12 +243,8 @@ public:
     const std::wstring& description() const { return m_description; }
     void setDescription(const std::wstring& v) { m_description = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Compares what the type uses, paths by value.
-    bool operator==(const ExcEntity& o) const;
-    bool operator!=(const ExcEntity& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcEntity);
 
 private:
     EType m_type = EType::unknown;

@@ -12,14 +12,6 @@ using detail::logText;
 
 namespace {
 
-// Lists of shared records compare by the records' values.
-template <class T>
-bool sameRecords(const std::vector<std::shared_ptr<T>>& a, const std::vector<std::shared_ptr<T>>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x && y ? *x == *y : x == y;
-    });
-}
-
 void removeFirstReferenceTo(ExcBlockReferences& list, std::uint64_t blockId) {
     const auto it = std::find_if(list.begin(), list.end(),
                                  [&](const auto& r) { return r && r->blockId() == blockId; });
@@ -30,52 +22,39 @@ void removeFirstReferenceTo(ExcBlockReferences& list, std::uint64_t blockId) {
 
 // ---- block reference ----------------------------------------------------------------
 
-void ExcBlockReference::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcBlockReference");
-}
-
-void ExcBlockReference::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcBlockReference::operator==(const ExcBlockReference& o) const {
-    return m_guid == o.m_guid && m_persistentId == o.m_persistentId &&
-           m_persistentName == o.m_persistentName && m_blockId == o.m_blockId && m_name == o.m_name &&
-           m_transformation == o.m_transformation && m_color == o.m_color && m_hidden == o.m_hidden &&
-           m_suppressed == o.m_suppressed && m_configurationName == o.m_configurationName &&
-           m_miscData == o.m_miscData;
+// The key order is not the member order: it is the order the text has always had.
+TRX_FIELDS(ExcBlockReference, IJsonObject) {
+    f(L"guid", s.m_guid);
+    f(L"persistent_id", s.m_persistentId);
+    f(L"persistent_name", s.m_persistentName);
+    f(L"block_id", s.m_blockId);
+    f(L"name", s.m_name);
+    f(L"hidden", s.m_hidden);
+    f(L"suppressed", s.m_suppressed);
+    f(L"configuration_name", s.m_configurationName);
+    f(L"transformation", s.m_transformation);
+    f(L"color", s.m_color);
+    f(L"misc_data", s.m_miscData, !s.m_miscData.isEmpty());
 }
 
 // ---- block --------------------------------------------------------------------------
 
 void ExcBlock::addBlockReference(const std::shared_ptr<ExcBlockReference>& reference) {
-    if (!reference) {
-        logText(vx_bridge::kWarning, "ExcBlock: attempt to add null Block Reference object.");
-        return;
-    }
-    m_blockReferences.push_back(reference);
+    json::addOrRefuse(m_blockReferences, reference, "ExcBlock: attempt to add null Block Reference object.");
 }
 
 void ExcBlock::removeBlockReference(std::uint64_t blockId) {
     removeFirstReferenceTo(m_blockReferences, blockId);
 }
 
-void ExcBlock::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcBlock");
-}
-
-void ExcBlock::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcBlock::operator==(const ExcBlock& o) const {
-    return m_id == o.m_id && m_name == o.m_name && m_storageName == o.m_storageName &&
-           m_worldOrientation == o.m_worldOrientation && m_miscData == o.m_miscData &&
-           m_part == o.m_part && sameRecords(m_blockReferences, o.m_blockReferences);
+TRX_FIELDS(ExcBlock, IJsonObject) {
+    f(L"id", s.m_id);
+    f(L"name", s.m_name, !s.m_name.empty());
+    f(L"storage_name", s.m_storageName, !s.m_storageName.empty());
+    f(L"world_orientation", s.m_worldOrientation, s.m_worldOrientation != EWorldOrientation{});
+    f(L"misc_data", s.m_miscData, !s.m_miscData.isEmpty());
+    f(L"is_part", s.m_part);
+    f(L"block_references", s.m_blockReferences, !s.m_blockReferences.empty());
 }
 
 // ---- product structure --------------------------------------------------------------
@@ -104,11 +83,7 @@ std::shared_ptr<ExcBlock> ExcProductStructure::getBlockById(std::uint64_t id) co
 }
 
 void ExcProductStructure::addRootBlockReference(const std::shared_ptr<ExcBlockReference>& reference) {
-    if (!reference) {
-        logText(vx_bridge::kWarning, "ExcProductStructure: attempt to add null Root Block Reference object.");
-        return;
-    }
-    m_rootBlockReferences.push_back(reference);
+    json::addOrRefuse(m_rootBlockReferences, reference, "ExcProductStructure: attempt to add null Root Block Reference object.");
 }
 
 void ExcProductStructure::removeRootBlockReference(int blockId) {
@@ -122,43 +97,15 @@ bool ExcProductStructure::isPart() const {
            m_rootBlockReferences.front()->name() == L"SPAXIopPSProductDummyInstance";
 }
 
-void ExcProductStructure::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcProductStructure")) return;
-    json::get(value, L"product_name", m_productName);
-    json::get(value, L"product_configuration_name", m_productConfigurationName);
-    json::get(value, L"misc_data", m_miscData);
-    json::get(value, L"units", m_units);
-    json::get(value, L"world_orientation", m_worldOrientation);
-    if (const JsonValue* blocks = json::member(value, L"blocks"); blocks && blocks->IsArray()) {
-        m_blocks.reserve(m_blocks.size() + blocks->Size());
-        for (const auto& item : blocks->GetArray()) {
-            auto block = std::make_shared<ExcBlock>();
-            block->readObject(item);
-            indexBlock(block);  // a fresh block cannot be listed yet: no search
-        }
-    }
-    json::get(value, L"root_block_references", m_rootBlockReferences);
-}
-
-void ExcProductStructure::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"product_name", m_productName);
-    json::put(value, allocator, L"product_configuration_name", m_productConfigurationName);
-    if (!m_miscData.isEmpty()) json::put(value, allocator, L"misc_data", m_miscData);
-    json::put(value, allocator, L"units", m_units);
-    json::put(value, allocator, L"world_orientation", m_worldOrientation);
-    if (!m_blocks.empty()) json::put(value, allocator, L"blocks", m_blocks);
-    if (!m_rootBlockReferences.empty())
-        json::put(value, allocator, L"root_block_references", m_rootBlockReferences);
-}
-
-bool ExcProductStructure::operator==(const ExcProductStructure& o) const {
-    return m_productName == o.m_productName &&
-           m_productConfigurationName == o.m_productConfigurationName && m_miscData == o.m_miscData &&
-           m_units == o.m_units && m_worldOrientation == o.m_worldOrientation &&
-           sameRecords(m_blocks, o.m_blocks) && sameRecords(m_rootBlockReferences, o.m_rootBlockReferences);
+TRX_FIELDS(ExcProductStructure, IJsonObject) {
+    f(L"product_name", s.m_productName);
+    f(L"product_configuration_name", s.m_productConfigurationName);
+    f(L"misc_data", s.m_miscData, !s.m_miscData.isEmpty());
+    f(L"units", s.m_units);
+    f(L"world_orientation", s.m_worldOrientation);
+    // A fresh block cannot be listed yet: indexed without a search.
+    f(L"blocks", json::addedBy(s.m_blocks, [&s](auto&& block) { s.indexBlock(block); }), !s.m_blocks.empty());
+    f(L"root_block_references", s.m_rootBlockReferences, !s.m_rootBlockReferences.empty());
 }
 
 }  // namespace trx

@@ -41,26 +41,7 @@ public:
     const ExcMiscData& miscData() const { return m_miscData; }
     ExcMiscData& miscData() { return m_miscData; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcBlockReference& o) const;
-    bool operator!=(const ExcBlockReference& o) const { return !(*this == o); }
-
-    template <class Self, class F>
-    static void fields(Self& s, F&& f) {
-        f(L"guid", s.m_guid);
-        f(L"persistent_id", s.m_persistentId);
-        f(L"persistent_name", s.m_persistentName);
-        f(L"block_id", s.m_blockId);
-        f(L"name", s.m_name);
-        f(L"hidden", s.m_hidden);
-        f(L"suppressed", s.m_suppressed);
-        f(L"configuration_name", s.m_configurationName);
-        f(L"transformation", s.m_transformation);
-        f(L"color", s.m_color);
-        f(L"misc_data", s.m_miscData, !s.m_miscData.isEmpty());
-    }
+    TRX_JSON_RECORD(ExcBlockReference);
 
 private:
     std::wstring m_guid;
@@ -100,23 +81,8 @@ public:
     // Removes the first reference to the block with this id; the others keep their order.
     void removeBlockReference(std::uint64_t blockId);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // References compare by value.
-    bool operator==(const ExcBlock& o) const;
-    bool operator!=(const ExcBlock& o) const { return !(*this == o); }
-
-    template <class Self, class F>
-    static void fields(Self& s, F&& f) {
-        f(L"id", s.m_id);
-        f(L"name", s.m_name, !s.m_name.empty());
-        f(L"storage_name", s.m_storageName, !s.m_storageName.empty());
-        f(L"world_orientation", s.m_worldOrientation, s.m_worldOrientation != EWorldOrientation{});
-        f(L"misc_data", s.m_miscData, !s.m_miscData.isEmpty());
-        f(L"is_part", s.m_part);
-        f(L"block_references", s.m_blockReferences, !s.m_blockReferences.empty());
-    }
+    TRX_JSON_RECORD(ExcBlock);
 
 private:
     std::uint64_t m_id = 0;
@@ -165,12 +131,8 @@ class TRX_API ExcProductStructure : public IExchangeObject {
     // A single part wrapped as a product, as some sources deliver it.
     bool isPart() const;
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Blocks and references compare by value, in list order; the index follows the blocks.
-    bool operator==(const ExcProductStructure& o) const;
-    bool operator!=(const ExcProductStructure& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcProductStructure);
 
 private:
     void indexBlock(const std::shared_ptr<ExcBlock>& block);

@@ -59,26 +59,8 @@ public:
     void addChildNode(const std::shared_ptr<ExcVisuNode>& node);
     void addChildNodes(const Nodes& nodes);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // The whole subtree, by value and in child order.
-    bool operator==(const ExcVisuNode& o) const;
-    bool operator!=(const ExcVisuNode& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"is_leaf", s.m_leaf);
-        f(L"type", s.m_type);
-        f(L"group_name", s.m_groupName);
-        f(L"attributes", s.m_attributes);
-        f(L"transformation", s.m_transformation);
-        f(L"mesh", s.m_mesh);
-        f(L"wire", s.m_wire);
-        f(L"pmi", s.m_pmi);
-        f(L"point_set", s.m_pointSet);
-        f(L"child_nodes", s.m_childNodes, !s.m_childNodes.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuNode);
 
 private:
     bool m_leaf = false;
@@ -108,25 +90,7 @@ public:
     void setAnnotationIds(const std::vector<std::wstring>& v) { m_annotationIds = v; }
     void addAnnotationId(const std::wstring& id) { m_annotationIds.push_back(id); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuView& o) const {
-        return sameHeader(o) && m_hidden == o.m_hidden && m_origin == o.m_origin &&
-               m_directionU == o.m_directionU && m_directionV == o.m_directionV &&
-               m_annotationIds == o.m_annotationIds;
-    }
-    bool operator!=(const ExcVisuView& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"hidden", s.m_hidden);
-        f(L"origin", s.m_origin);
-        f(L"direction_u", s.m_directionU);
-        f(L"direction_v", s.m_directionV);
-        f(L"annotation_ids", s.m_annotationIds, !s.m_annotationIds.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuView);
 
 private:
     bool m_hidden = false;
@@ -162,25 +126,7 @@ public:
     void setLinkedElements(const ExcEntities& v) { m_linkedElements = v; }
     void addLinkedElement(const std::shared_ptr<ExcEntity>& element);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuCapture& o) const;
-    bool operator!=(const ExcVisuCapture& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"hidden", s.m_hidden);
-        f(L"active", s.m_active);
-        f(L"hidden_text", s.m_hiddenText);
-        f(L"clipping_plane", s.m_clippingPlane);  // null when empty
-        f(L"camera", s.m_camera);
-        f(L"annotation_ids", s.m_annotationIds, !s.m_annotationIds.empty());
-        f(L"fta_constructed_geometry_ids", s.m_ftaConstructedGeometryIds,
-          !s.m_ftaConstructedGeometryIds.empty());
-        f(L"bodies", s.m_linkedElements, !s.m_linkedElements.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuCapture);
 
 private:
     bool m_hidden = false;
@@ -215,19 +161,7 @@ public:
     void addCapture(const std::shared_ptr<ExcVisuCapture>& capture);
     void addCaptures(const Captures& captures);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisualizationData& o) const;
-    bool operator!=(const ExcVisualizationData& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"scene_root_nodes", s.m_sceneRootNodes, !s.m_sceneRootNodes.empty());
-        f(L"units", s.m_units);
-        f(L"views", s.m_views, !s.m_views.empty());
-        f(L"captures", s.m_captures, !s.m_captures.empty());
-    }
+    TRX_JSON_RECORD(ExcVisualizationData);
 
 private:
     Nodes m_sceneRootNodes;
@@ -247,18 +181,8 @@ class TRX_API ExcBlockVisualization : public IExchangeObject {
     const std::shared_ptr<ExcVisualizationData>& visualizationData() const { return m_visualizationData; }
     void setVisualizationData(const std::shared_ptr<ExcVisualizationData>& v) { m_visualizationData = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // The carried data by value; the buffer name and load state are not part of it.
-    bool operator==(const ExcBlockVisualization& o) const;
-    bool operator!=(const ExcBlockVisualization& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"block_id", s.m_blockId);
-        f(L"visualization_data", s.m_visualizationData);
-    }
+    TRX_JSON_RECORD(ExcBlockVisualization);
 
 private:
     std::uint64_t m_blockId = 0;
@@ -274,16 +198,7 @@ class TRX_API ExcRootAssemblyVisualization : public IExchangeObject {
     const std::shared_ptr<ExcVisualizationData>& visualizationData() const { return m_visualizationData; }
     void setVisualizationData(const std::shared_ptr<ExcVisualizationData>& v) { m_visualizationData = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcRootAssemblyVisualization& o) const;
-    bool operator!=(const ExcRootAssemblyVisualization& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"visualization_data", s.m_visualizationData);
-    }
+    TRX_JSON_RECORD(ExcRootAssemblyVisualization);
 
 private:
     std::shared_ptr<ExcVisualizationData> m_visualizationData;

@@ -31,23 +31,7 @@ public:
     double widthScalingFactor() const { return m_widthScalingFactor; }
     void setWidthScalingFactor(double v) { m_widthScalingFactor = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuFont& o) const {
-        return m_name == o.m_name && m_textHeight == o.m_textHeight && m_pitch == o.m_pitch &&
-               m_spacingFactor == o.m_spacingFactor && m_widthScalingFactor == o.m_widthScalingFactor;
-    }
-    bool operator!=(const ExcVisuFont& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"name", s.m_name);
-        f(L"text_height", s.m_textHeight);
-        f(L"font_pitch", s.m_pitch);
-        f(L"spacing_factor", s.m_spacingFactor);
-        f(L"width_scaling_factor", s.m_widthScalingFactor);
-    }
+    TRX_JSON_RECORD(ExcVisuFont);
 
 private:
     std::wstring m_name;
@@ -100,11 +84,7 @@ public:
     bool useMaterial() const { return m_useMaterial; }
     void setUseMaterial(bool v) { m_useMaterial = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuTexture& o) const;
-    bool operator!=(const ExcVisuTexture& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcVisuTexture);
 
 private:
     EMethod m_method = EMethod::undefined;
@@ -168,17 +148,10 @@ public:
     void addTexture(ETextureType type, const std::shared_ptr<ExcVisuTexture>& texture);
     void addTextures(ETextureType type, const Textures& textures);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Textures compare by value.
-    bool operator==(const ExcVisuMaterial& o) const;
-    bool operator!=(const ExcVisuMaterial& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcVisuMaterial);
 
 private:
-    void readColors(const JsonValue& colors);
-    void readTextures(const JsonValue& textures);
-
     std::wstring m_name;
     Colors m_colors;
     double m_shininess = 0.0;
@@ -200,19 +173,7 @@ public:
     ELineStyle lineStyle() const { return m_lineStyle; }
     void setLineStyle(ELineStyle v) { m_lineStyle = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuLineAttribute& o) const {
-        return m_lineWeight == o.m_lineWeight && m_lineStyle == o.m_lineStyle;
-    }
-    bool operator!=(const ExcVisuLineAttribute& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"line_weight", s.m_lineWeight);
-        f(L"line_style", s.m_lineStyle);
-    }
+    TRX_JSON_RECORD(ExcVisuLineAttribute);
 
 private:
     double m_lineWeight = 0.0;
@@ -237,21 +198,8 @@ public:
     const std::shared_ptr<ExcVisuLineAttribute>& lineAttribute() const { return m_lineAttribute; }
     void setLineAttribute(const std::shared_ptr<ExcVisuLineAttribute>& v) { m_lineAttribute = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Sub-records compare by value.
-    bool operator==(const ExcVisuAttributes& o) const;
-    bool operator!=(const ExcVisuAttributes& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"font", s.m_font);
-        f(L"color", s.m_color);
-        f(L"hidden", s.m_hidden);
-        f(L"materials", s.m_materials, !s.m_materials.empty());
-        f(L"line_attribute", s.m_lineAttribute);
-    }
+    TRX_JSON_RECORD(ExcVisuAttributes);
 
 private:
     std::shared_ptr<ExcVisuFont> m_font;

@@ -33,23 +33,8 @@ public:
     const ExcVector3d& up() const { return m_up; }
     void setUp(const ExcVector3d& v) { m_up = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Compares what travels: the zoom or angle only where the type carries it.
-    bool operator==(const ExcCamera& o) const;
-    bool operator!=(const ExcCamera& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"type", s.m_type);
-        f(L"name", s.m_name);
-        f(L"perspective_view_angle", s.m_perspectiveViewAngle, s.m_type == EType::perspective);
-        f(L"orthographic_zoom_factor", s.m_orthographicZoomFactor, s.m_type == EType::orthographic);
-        f(L"eye", s.m_eye);
-        f(L"target", s.m_target);
-        f(L"up", s.m_up);
-    }
+    TRX_JSON_RECORD(ExcCamera);
 
 private:
     EType m_type = EType::undefined;
@@ -85,12 +70,8 @@ public:
     ExcClippingPlane& setCoefficient(ECoefficient i, double v);
     bool isEmpty() const { return !m_hasPlane && !m_hasCoefficients; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
     // Compares what travels: vectors only with the plane, coefficients only with theirs.
-    bool operator==(const ExcClippingPlane& o) const;
-    bool operator!=(const ExcClippingPlane& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcClippingPlane);
 
 private:
     bool m_hasPlane = false;

@@ -63,20 +63,13 @@ public:
     void setId(const std::wstring& v) { m_id = v; }
     std::shared_ptr<ExcVisuFace> clone() const { return std::make_shared<ExcVisuFace>(*this); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuFace& o) const {
-        return m_vertices == o.m_vertices && m_normals == o.m_normals && m_polygons == o.m_polygons &&
-               m_color == o.m_color && m_mechanicalId == o.m_mechanicalId && m_id == o.m_id;
-    }
-    bool operator!=(const ExcVisuFace& o) const { return !(*this == o); }
-
     // The packed form of polygons: per polygon its type, its index count, then the indices.
     static std::vector<std::uint32_t> packPolygons(const Polygons& polygons);
     // Appends the polygons of every whole record and gives the words they took; words after
     // the last whole record are ignored, never read past.
     static std::size_t unpackPolygons(const std::vector<std::uint32_t>& words, Polygons& polygons);
+
+    TRX_JSON_RECORD(ExcVisuFace);
 
 private:
     std::vector<float> m_vertices;
@@ -106,14 +99,7 @@ public:
     void setMechanicalId(const std::wstring& v) { m_mechanicalId = v; }
     std::shared_ptr<ExcVisuEdge> clone() const { return std::make_shared<ExcVisuEdge>(*this); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuEdge& o) const {
-        return m_points == o.m_points && m_lineIndices == o.m_lineIndices && m_lineType == o.m_lineType &&
-               m_color == o.m_color && m_mechanicalId == o.m_mechanicalId;
-    }
-    bool operator!=(const ExcVisuEdge& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcVisuEdge);
 
 private:
     std::vector<float> m_points;
@@ -139,24 +125,7 @@ public:
     const ExcVisuFont& font() const { return m_font; }
     void setFont(const ExcVisuFont& v) { m_font = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuText& o) const {
-        return m_text == o.m_text && m_anchorPoint == o.m_anchorPoint && m_direction == o.m_direction &&
-               m_normal == o.m_normal && m_color == o.m_color && m_font == o.m_font;
-    }
-    bool operator!=(const ExcVisuText& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        f(L"text", s.m_text);
-        f(L"anchor_point", s.m_anchorPoint);
-        f(L"direction", s.m_direction);
-        f(L"normal", s.m_normal);
-        f(L"color", s.m_color);
-        f(L"font", s.m_font);
-    }
+    TRX_JSON_RECORD(ExcVisuText);
 
 private:
     std::wstring m_text;
@@ -183,14 +152,7 @@ public:
     const ExcColor& color() const { return m_color; }
     void setColor(const ExcColor& v) { m_color = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuPoints& o) const {
-        return m_points == o.m_points && m_pointIndices == o.m_pointIndices &&
-               m_markerStyle == o.m_markerStyle && m_color == o.m_color;
-    }
-    bool operator!=(const ExcVisuPoints& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcVisuPoints);
 
 private:
     std::vector<float> m_points;
@@ -210,9 +172,7 @@ public:
     void setMechanicalId(const std::wstring& v) { m_mechanicalId = v; }
 
 protected:
-    bool sameHeader(const ExcVisuItem& o) const {
-        return m_displayName == o.m_displayName && m_id == o.m_id && m_mechanicalId == o.m_mechanicalId;
-    }
+    // The keys of these names, first in the key list of each record built on the item.
     template <class Self, class F> static void headerFields(Self& s, F& f) {
         f(L"display_name", s.m_displayName);
         f(L"id", s.m_id);
@@ -243,19 +203,7 @@ public:
     // A copy that owns copies of the faces and edges.
     std::shared_ptr<ExcVisuMesh> clone() const;
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuMesh& o) const;
-    bool operator!=(const ExcVisuMesh& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"geometry_type", s.m_geometryType);
-        f(L"faces", s.m_faces, !s.m_faces.empty());
-        f(L"edges", s.m_edges, !s.m_edges.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuMesh);
 
 private:
     EVisuGeometryType m_geometryType = EVisuGeometryType::unknown;
@@ -276,18 +224,7 @@ public:
     // A copy that owns copies of the edges.
     std::shared_ptr<ExcVisuWire> clone() const;
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuWire& o) const;
-    bool operator!=(const ExcVisuWire& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"geometry_type", s.m_geometryType);
-        f(L"edges", s.m_edges, !s.m_edges.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuWire);
 
 private:
     EVisuGeometryType m_geometryType = EVisuGeometryType::unknown;
@@ -305,18 +242,7 @@ public:
     void addPoints(const std::shared_ptr<ExcVisuPoints>& points);
     void addPoints(const PointsList& points);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuPointSet& o) const;
-    bool operator!=(const ExcVisuPointSet& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"geometry_type", s.m_geometryType);
-        f(L"points", s.m_points, !s.m_points.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuPointSet);
 
 private:
     EVisuGeometryType m_geometryType = EVisuGeometryType::unknown;
@@ -341,19 +267,7 @@ public:
     void setLinkedElements(const ExcEntities& v) { m_linkedElements = v; }
     void addLinkedElement(const std::shared_ptr<ExcEntity>& element);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcVisuPMI& o) const;
-    bool operator!=(const ExcVisuPMI& o) const { return !(*this == o); }
-
-    // serialisation: each key once, for the reader and the writer
-    template <class Self, class F> static void fields(Self& s, F&& f) {
-        headerFields(s, f);
-        f(L"edges", s.m_edges, !s.m_edges.empty());
-        f(L"texts", s.m_texts, !s.m_texts.empty());
-        f(L"linked_elements", s.m_linkedElements, !s.m_linkedElements.empty());
-    }
+    TRX_JSON_RECORD(ExcVisuPMI);
 
 private:
     Edges m_edges;

@@ -13,14 +13,15 @@ TRX_ENUM(ExcCamera::EType, undefined, perspective, orthographic);
 
 void ExcCamera::readObject(const JsonValue& value) {
     TRX_TRACE();
-    json::readFields(*this, value, "ExcCamera");
+    json::readRecord<IJsonObject>(*this, value, "ExcCamera", TRX_FIELDS_LIST_);
 }
 
 void ExcCamera::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    json::writeFields(*this, value, allocator);
+    json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
 
+// Not member-wise: the double the type does not carry is lost on the way.
 bool ExcCamera::operator==(const ExcCamera& o) const {
     if (m_type != o.m_type || m_name != o.m_name || m_eye != o.m_eye || m_target != o.m_target ||
         m_up != o.m_up)
@@ -31,6 +32,17 @@ bool ExcCamera::operator==(const ExcCamera& o) const {
         case EType::undefined: break;
     }
     return true;
+}
+
+template <class Self, class F>
+void ExcCamera::fields(Self& s, F&& f) {
+    f(L"type", s.m_type);
+    f(L"name", s.m_name);
+    f(L"perspective_view_angle", s.m_perspectiveViewAngle, s.m_type == EType::perspective);
+    f(L"orthographic_zoom_factor", s.m_orthographicZoomFactor, s.m_type == EType::orthographic);
+    f(L"eye", s.m_eye);
+    f(L"target", s.m_target);
+    f(L"up", s.m_up);
 }
 
 // ---- clipping plane -----------------------------------------------------------------
@@ -49,47 +61,34 @@ ExcClippingPlane& ExcClippingPlane::setCoefficient(ECoefficient i, double v) {
     return *this;
 }
 
+// An empty plane travels as null, which reads back as no fault and no change.
 void ExcClippingPlane::readObject(const JsonValue& value) {
     TRX_TRACE();
-    // An empty plane is written as null: reading it back is no fault and changes nothing.
-    if (value.IsNull() || !json::isObjectOrLog(value, "ExcClippingPlane")) return;
-    m_hasPlane |= json::get(value, L"origin", m_origin);
-    m_hasPlane |= json::get(value, L"u", m_vectorU);
-    m_hasPlane |= json::get(value, L"v", m_vectorV);
-    const JsonValue* coefficients = json::member(value, L"plane_coefficients");
-    if (coefficients != nullptr && coefficients->IsArray()) {
-        m_hasCoefficients = true;
-        // In order, up to the first missing or non-double element.
-        for (rapidjson::SizeType i = 0; i < 4 && i < coefficients->Size() && (*coefficients)[i].IsDouble(); ++i)
-            m_coefficients[i] = (*coefficients)[i].GetDouble();
-    }
+    if (!value.IsNull()) json::readRecord<IJsonObject>(*this, value, "ExcClippingPlane", TRX_FIELDS_LIST_);
 }
 
 void ExcClippingPlane::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    if (isEmpty()) {
+    if (isEmpty())
         value.SetNull();
-        return;
-    }
-    value.SetObject();
-    if (m_hasPlane) {
-        json::put(value, allocator, L"origin", m_origin);
-        json::put(value, allocator, L"u", m_vectorU);
-        json::put(value, allocator, L"v", m_vectorV);
-    }
-    if (m_hasCoefficients) {
-        JsonValue array(rapidjson::kArrayType);
-        array.Reserve(4, allocator);
-        for (double c : m_coefficients) array.PushBack(c, allocator);
-        value.AddMember(L"plane_coefficients", array, allocator);
-    }
+    else
+        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
 
+// Not member-wise: values whose flag is off do not travel.
 bool ExcClippingPlane::operator==(const ExcClippingPlane& o) const {
     if (m_hasPlane != o.m_hasPlane || m_hasCoefficients != o.m_hasCoefficients) return false;
     if (m_hasPlane && (m_origin != o.m_origin || m_vectorU != o.m_vectorU || m_vectorV != o.m_vectorV))
         return false;
     return !m_hasCoefficients || m_coefficients == o.m_coefficients;
+}
+
+template <class Self, class F>
+void ExcClippingPlane::fields(Self& s, F&& f) {
+    f(L"origin", json::flagged(s.m_origin, s.m_hasPlane));
+    f(L"u", json::flagged(s.m_vectorU, s.m_hasPlane));
+    f(L"v", json::flagged(s.m_vectorV, s.m_hasPlane));
+    f(L"plane_coefficients", json::leadingItems(s.m_coefficients, s.m_hasCoefficients));
 }
 
 }  // namespace trx

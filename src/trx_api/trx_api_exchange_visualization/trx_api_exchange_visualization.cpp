@@ -2,10 +2,8 @@
 
 #include "../detail/enum_table.h"
 #include "../detail/fields.h"
-#include "visu_detail.h"
 
 namespace trx {
-
 
 TRX_ENUM(ExcVisuNode::EType, UNDEFINED, ROOT, GROUP, GEOMETRY, MESHES, MESH, WIRES, WIRE, POINTS,
     POINTSET, PMI, FTA_CONSTRUCTED_GEOMETRY, NOTES, NOTE, FLAGNOTE, NOA, DATUMS, DATUM_SIMPLE,
@@ -43,55 +41,45 @@ void ExcVisuNode::addChildNodes(const Nodes& nodes) {
     for (const auto& n : nodes) json::addOrRefuse(m_childNodes, n, kNodeNullChild);
 }
 
-void ExcVisuNode::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcVisuNode");
-}
-
-void ExcVisuNode::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcVisuNode::operator==(const ExcVisuNode& o) const {
-    return m_leaf == o.m_leaf && m_type == o.m_type && m_groupName == o.m_groupName &&
-           detail::samePointee(m_attributes, o.m_attributes) &&
-           detail::samePointee(m_transformation, o.m_transformation) && detail::samePointee(m_mesh, o.m_mesh) &&
-           detail::samePointee(m_wire, o.m_wire) && detail::samePointee(m_pmi, o.m_pmi) &&
-           detail::samePointee(m_pointSet, o.m_pointSet) && detail::sameItems(m_childNodes, o.m_childNodes);
+TRX_FIELDS(ExcVisuNode, IJsonObject) {
+    f(L"is_leaf", s.m_leaf);
+    f(L"type", s.m_type);
+    f(L"group_name", s.m_groupName);
+    f(L"attributes", s.m_attributes);
+    f(L"transformation", s.m_transformation);
+    f(L"mesh", s.m_mesh);
+    f(L"wire", s.m_wire);
+    f(L"pmi", s.m_pmi);
+    f(L"point_set", s.m_pointSet);
+    f(L"child_nodes", s.m_childNodes, !s.m_childNodes.empty());
 }
 
 // ---- view, capture ------------------------------------------------------------------
 
-void ExcVisuView::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcVisuView");
-}
-
-void ExcVisuView::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
+TRX_FIELDS(ExcVisuView, IJsonObject) {
+    headerFields(s, f);
+    f(L"hidden", s.m_hidden);
+    f(L"origin", s.m_origin);
+    f(L"direction_u", s.m_directionU);
+    f(L"direction_v", s.m_directionV);
+    f(L"annotation_ids", s.m_annotationIds, !s.m_annotationIds.empty());
 }
 
 void ExcVisuCapture::addLinkedElement(const std::shared_ptr<ExcEntity>& element) {
     json::addOrRefuse(m_linkedElements, element, kCaptureNullLinked);
 }
 
-void ExcVisuCapture::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcVisuCapture");
-}
-
-void ExcVisuCapture::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcVisuCapture::operator==(const ExcVisuCapture& o) const {
-    return sameHeader(o) && m_hidden == o.m_hidden && m_active == o.m_active && m_hiddenText == o.m_hiddenText &&
-           m_clippingPlane == o.m_clippingPlane && m_camera == o.m_camera && m_annotationIds == o.m_annotationIds &&
-           m_ftaConstructedGeometryIds == o.m_ftaConstructedGeometryIds &&
-           detail::sameItems(m_linkedElements, o.m_linkedElements);
+TRX_FIELDS(ExcVisuCapture, IJsonObject) {
+    headerFields(s, f);
+    f(L"hidden", s.m_hidden);
+    f(L"active", s.m_active);
+    f(L"hidden_text", s.m_hiddenText);
+    f(L"clipping_plane", s.m_clippingPlane);  // null when empty
+    f(L"camera", s.m_camera);
+    f(L"annotation_ids", s.m_annotationIds, !s.m_annotationIds.empty());
+    f(L"fta_constructed_geometry_ids", s.m_ftaConstructedGeometryIds,
+      !s.m_ftaConstructedGeometryIds.empty());
+    f(L"bodies", s.m_linkedElements, !s.m_linkedElements.empty());
 }
 
 // ---- visualization data -------------------------------------------------------------
@@ -120,49 +108,22 @@ void ExcVisualizationData::addCaptures(const Captures& captures) {
     for (const auto& c : captures) json::addOrRefuse(m_captures, c, kDataNullCapture);
 }
 
-void ExcVisualizationData::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcVisualizationData");
-}
-
-void ExcVisualizationData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcVisualizationData::operator==(const ExcVisualizationData& o) const {
-    return m_units == o.m_units && detail::sameItems(m_sceneRootNodes, o.m_sceneRootNodes) &&
-           detail::sameItems(m_views, o.m_views) && detail::sameItems(m_captures, o.m_captures);
+TRX_FIELDS(ExcVisualizationData, IJsonObject) {
+    f(L"scene_root_nodes", s.m_sceneRootNodes, !s.m_sceneRootNodes.empty());
+    f(L"units", s.m_units);
+    f(L"views", s.m_views, !s.m_views.empty());
+    f(L"captures", s.m_captures, !s.m_captures.empty());
 }
 
 // ---- exchange objects ---------------------------------------------------------------
 
-void ExcBlockVisualization::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcBlockVisualization");
+TRX_FIELDS(ExcBlockVisualization, IJsonObject) {
+    f(L"block_id", s.m_blockId);
+    f(L"visualization_data", s.m_visualizationData);
 }
 
-void ExcBlockVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcBlockVisualization::operator==(const ExcBlockVisualization& o) const {
-    return m_blockId == o.m_blockId && detail::samePointee(m_visualizationData, o.m_visualizationData);
-}
-
-void ExcRootAssemblyVisualization::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::readFields(*this, value, "ExcRootAssemblyVisualization");
-}
-
-void ExcRootAssemblyVisualization::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
-bool ExcRootAssemblyVisualization::operator==(const ExcRootAssemblyVisualization& o) const {
-    return detail::samePointee(m_visualizationData, o.m_visualizationData);
+TRX_FIELDS(ExcRootAssemblyVisualization, IJsonObject) {
+    f(L"visualization_data", s.m_visualizationData);
 }
 
 }  // namespace trx
