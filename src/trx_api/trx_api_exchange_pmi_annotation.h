@@ -56,11 +56,7 @@ public:
     void setPoints(const Points& v) { m_points = v; }
     void addPoint(const ExcVector2d& v) { m_points.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMILeader& o) const { return m_points == o.m_points; }
-    bool operator!=(const ExcPMILeader& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMILeader);
 
 private:
     Points m_points;
@@ -99,12 +95,10 @@ protected:
     ExcPMIAnnotation() = default;
     ExcPMIAnnotation(const ExcPMIAnnotation&) = default;
     ExcPMIAnnotation& operator=(const ExcPMIAnnotation&) = default;
-    bool operator==(const ExcPMIAnnotation& o) const {
-        return ExcPMIObject::operator==(o) && m_position == o.m_position &&
-               m_orientation == o.m_orientation && m_angle == o.m_angle && m_zDepth == o.m_zDepth &&
-               detail::deepEqual(m_linkedElements, o.m_linkedElements) &&
-               detail::deepEqual(m_leaders, o.m_leaders);
-    }
+    // Protected: only the kinds compare, each through its own operator==.
+    bool operator==(const ExcPMIAnnotation& o) const;
+    template <class Self, class F>
+    static void fields(Self& s, F&& f);
 
 private:
     EPMIOrientation m_orientation = EPMIOrientation::horizontal;

@@ -22,15 +22,8 @@ TRX_FIELDS(ExcPMIObject, IJsonObject) {
 
 // ---- leader -------------------------------------------------------------------------
 
-void ExcPMILeader::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (json::isObjectOrLog(value, "ExcPMILeader")) json::get(value, L"points", m_points);
-}
-
-void ExcPMILeader::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"points", m_points);
+TRX_FIELDS(ExcPMILeader, IJsonObject) {
+    f(L"points", s.m_points);
 }
 
 // ---- annotation ---------------------------------------------------------------------
@@ -51,29 +44,15 @@ void ExcPMIAnnotation::addLeaders(const ExcPMILeaders& v) {
     for (const auto& l : v) addLeader(l);
 }
 
-void ExcPMIAnnotation::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcPMIObject::readObject(value);
-    if (!json::isObjectOrLog(value, "ExcPMIAnnotation")) return;
-    // "type" is not read: the reading class fixes the kind.
-    json::get(value, L"position", m_position);
-    json::get(value, L"orientation", m_orientation);
-    json::get(value, L"angle", m_angle);
-    json::get(value, L"z_depth", m_zDepth);
-    json::get(value, L"linked_elements", m_linkedElements);
-    json::get(value, L"leaders", m_leaders);
-}
-
-void ExcPMIAnnotation::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcPMIObject::writeObject(value, allocator);
-    json::put(value, allocator, L"type", type());
-    json::put(value, allocator, L"orientation", m_orientation);
-    if (m_orientation == EPMIOrientation::dim_angle) json::put(value, allocator, L"angle", m_angle);
-    json::put(value, allocator, L"z_depth", m_zDepth);
-    json::put(value, allocator, L"position", m_position);
-    json::put(value, allocator, L"linked_elements", m_linkedElements);
-    json::put(value, allocator, L"leaders", m_leaders);
+// "type" is written, not read: the reading class fixes the kind.
+TRX_FIELDS(ExcPMIAnnotation, ExcPMIObject) {
+    f(L"type", json::writeOnly(s.type()));
+    f(L"orientation", s.m_orientation);
+    f(L"angle", s.m_angle, s.m_orientation == EPMIOrientation::dim_angle);
+    f(L"z_depth", s.m_zDepth);
+    f(L"position", s.m_position);
+    f(L"linked_elements", s.m_linkedElements);
+    f(L"leaders", s.m_leaders);
 }
 
 // ---- note text ----------------------------------------------------------------------
