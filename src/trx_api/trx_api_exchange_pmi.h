@@ -51,15 +51,9 @@ public:
     // Any of the six kinds; null when the id is not indexed.
     std::shared_ptr<ExcPMIAnnotation> getAnnotationById(const std::wstring& id) const;
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    // The index follows from the lists and is not compared.
-    bool operator==(const ExcPMIAnnotationView& o) const;
-    bool operator!=(const ExcPMIAnnotationView& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIAnnotationView);
 
 private:
-    template <class Self, class F> static void lists(Self& s, F&& f);
     template <class T>
     void add(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& v, const char* refusal);
 

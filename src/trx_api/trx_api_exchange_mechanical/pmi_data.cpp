@@ -6,16 +6,6 @@ namespace trx {
 
 // ---- annotation view ----------------------------------------------------------------
 
-template <class Self, class F>
-void ExcPMIAnnotationView::lists(Self& s, F&& f) {
-    f(L"notes", s.m_notes);
-    f(L"datum", s.m_datums);
-    f(L"datum_targets", s.m_datumTargets);
-    f(L"GDTs", s.m_gdts);
-    f(L"dimensions", s.m_dimensions);
-    f(L"roughness", s.m_roughness);
-}
-
 template <class T>
 void ExcPMIAnnotationView::add(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& v,
                                const char* refusal) {
@@ -51,42 +41,24 @@ std::shared_ptr<ExcPMIAnnotation> ExcPMIAnnotationView::getAnnotationById(const 
     return it != m_index.end() ? it->second : nullptr;
 }
 
-void ExcPMIAnnotationView::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    ExcPMIObject::readObject(value);
-    if (!json::isObjectOrLog(value, "ExcPMIAnnotationView")) return;
-    json::get(value, L"origin", m_origin);
-    json::get(value, L"u", m_vectorU);
-    json::get(value, L"v", m_vectorV);
+// The index follows from the lists and is not compared.
+TRX_FIELDS(ExcPMIAnnotationView, ExcPMIObject) {
+    f(L"origin", s.m_origin);
+    f(L"u", s.m_vectorU);
+    f(L"v", s.m_vectorV);
     // Read annotations are indexed like added ones, but a duplicate id is not reported.
-    lists(*this, [&](const wchar_t* key, auto& list) {
-        const JsonValue* items = json::member(value, key);
-        if (items == nullptr || !items->IsArray()) return;
-        list.reserve(list.size() + items->Size());
-        for (const auto& item : items->GetArray()) {
-            auto annotation = std::make_shared<typename std::decay_t<decltype(list)>::value_type::element_type>();
-            annotation->readObject(item);
-            m_index.emplace(annotation->id(), annotation);
+    const auto indexed = [&s](auto& list) {
+        return json::addedBy(list, [&s, &list](auto annotation) {
+            s.m_index.emplace(annotation->id(), annotation);
             list.push_back(std::move(annotation));
-        }
-    });
-}
-
-void ExcPMIAnnotationView::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcPMIObject::writeObject(value, allocator);
-    json::put(value, allocator, L"origin", m_origin);
-    json::put(value, allocator, L"u", m_vectorU);
-    json::put(value, allocator, L"v", m_vectorV);
-    lists(*this, json::Writer{value, allocator});
-}
-
-bool ExcPMIAnnotationView::operator==(const ExcPMIAnnotationView& o) const {
-    return ExcPMIObject::operator==(o) && m_origin == o.m_origin && m_vectorU == o.m_vectorU &&
-           m_vectorV == o.m_vectorV && detail::deepEqual(m_notes, o.m_notes) &&
-           detail::deepEqual(m_datums, o.m_datums) && detail::deepEqual(m_datumTargets, o.m_datumTargets) &&
-           detail::deepEqual(m_gdts, o.m_gdts) && detail::deepEqual(m_dimensions, o.m_dimensions) &&
-           detail::deepEqual(m_roughness, o.m_roughness);
+        });
+    };
+    f(L"notes", indexed(s.m_notes));
+    f(L"datum", indexed(s.m_datums));
+    f(L"datum_targets", indexed(s.m_datumTargets));
+    f(L"GDTs", indexed(s.m_gdts));
+    f(L"dimensions", indexed(s.m_dimensions));
+    f(L"roughness", indexed(s.m_roughness));
 }
 
 // ---- capture ------------------------------------------------------------------------
