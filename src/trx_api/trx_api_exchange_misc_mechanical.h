@@ -68,11 +68,7 @@ public:
     const ExcEntities& entities() const { return m_entities; }
     void addEntity(const std::shared_ptr<ExcEntity>& entity);
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscLayer& o) const;
-    bool operator!=(const ExcMiscLayer& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscLayer);
 
 private:
     std::int32_t m_id = 0;
@@ -160,11 +156,7 @@ public:
     const Unit& unit() const { return m_unit; }
     Unit& unit() { return m_unit; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMiscMaterialProperty& o) const;
-    bool operator!=(const ExcMiscMaterialProperty& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMiscMaterialProperty);
 
 private:
     double m_value = 0.0;

@@ -257,20 +257,20 @@ FlaggedValue<T, Flag> flagged(T& value, Flag& has) {
     return {{}, value, has};
 }
 
-// A group of keys in an object of its own, present exactly when `flag` is set: reading an
-// object sets it (and reads the group), any other value clears it. `list(g)` calls
-// g(L"key", field) for each key of the group, as a `fields` list does.
+// A group of keys in an object of its own. `list(g)` calls g(L"key", field) for each key of
+// the group, as a `fields` list does. With a flag, the object is present exactly when the
+// flag is set: reading an object sets it (and reads the group), any other value clears it.
 template <class Flag, class List>
 struct SubObject : FieldAdapter {
-    Flag& flag;
+    Flag* flag;
     List list;
 
-    bool present() const { return flag; }
+    bool present() const { return flag == nullptr || *flag; }
     void read(const JsonValue& m) const;
     JsonValue write(JsonAllocator& a) const;
     template <class G>
     void members(G&& g) const {
-        g(flag);
+        if (flag != nullptr) g(*flag);
         list([&](const wchar_t*, auto&& field, bool = true) {
             if constexpr (isAdapter<decltype(field)>)
                 field.members(g);
@@ -281,7 +281,11 @@ struct SubObject : FieldAdapter {
 };
 template <class Flag, class List>
 SubObject<Flag, List> subObject(Flag& flag, List list) {
-    return {{}, flag, std::move(list)};
+    return {{}, &flag, std::move(list)};
+}
+template <class List>
+SubObject<bool, List> subObject(List list) {
+    return {{}, nullptr, std::move(list)};
 }
 
 // The array items the adapters below take one at a time. 16-bit items are colour channels,
@@ -649,8 +653,8 @@ struct Writer {
 
 template <class Flag, class List>
 void SubObject<Flag, List>::read(const JsonValue& m) const {
-    flag = m.IsObject();
-    if (flag) list(Reader{m});
+    if (flag != nullptr) *flag = m.IsObject();
+    if (m.IsObject()) list(Reader{m});
 }
 template <class Flag, class List>
 JsonValue SubObject<Flag, List>::write(JsonAllocator& a) const {

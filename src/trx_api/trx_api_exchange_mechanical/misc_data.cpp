@@ -37,30 +37,12 @@ void ExcMiscLayer::addEntity(const std::shared_ptr<ExcEntity>& entity) {
     json::addOrRefuse(m_entities, entity, "ExcMiscLayer: attempt to add null Entity object.");
 }
 
-// Written id, name, current, color; the colour is read before the flag.
-void ExcMiscLayer::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcMiscLayer")) return;
-    json::get(value, L"id", m_id);
-    json::get(value, L"name", m_name);
-    json::get(value, L"color", m_color);
-    json::get(value, L"current", m_current);
-    json::get(value, L"entities", m_entities);
-}
-
-void ExcMiscLayer::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"id", m_id);
-    json::put(value, allocator, L"name", m_name);
-    json::put(value, allocator, L"current", m_current);
-    json::put(value, allocator, L"color", m_color);
-    json::put(value, allocator, L"entities", m_entities);
-}
-
-bool ExcMiscLayer::operator==(const ExcMiscLayer& o) const {
-    return m_id == o.m_id && m_name == o.m_name && m_current == o.m_current && m_color == o.m_color &&
-           detail::deepEqual(m_entities, o.m_entities);
+TRX_FIELDS(ExcMiscLayer, IJsonObject) {
+    f(L"id", s.m_id);
+    f(L"name", s.m_name);
+    f(L"current", s.m_current);
+    f(L"color", s.m_color);
+    f(L"entities", s.m_entities);
 }
 
 TRX_FIELDS(ExcMiscLayerFilter, IJsonObject) {
@@ -85,9 +67,9 @@ TRX_FIELDS(ExcMiscMaterialPropertyUnit, IJsonObject) {
 }
 
 bool ExcMiscMaterialProperty::Unit::operator==(const Unit& o) const {
-    return detail::deepEqual(materialUnits, o.materialUnits) && detail::deepEqual(mass, o.mass) &&
-           detail::deepEqual(length, o.length) && detail::deepEqual(time, o.time) &&
-           detail::deepEqual(temperature, o.temperature);
+    return detail::same(materialUnits, o.materialUnits) && detail::same(mass, o.mass) &&
+           detail::same(length, o.length) && detail::same(time, o.time) &&
+           detail::same(temperature, o.temperature);
 }
 
 namespace {
@@ -104,26 +86,10 @@ void unitFields(U& u, F&& f) {
 
 }  // namespace
 
-void ExcMiscMaterialProperty::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcMiscMaterialProperty")) return;
-    json::get(value, L"value", m_value);
-    if (const JsonValue* unit = json::member(value, L"unit"); unit != nullptr && unit->IsObject())
-        unitFields(m_unit, json::Reader{*unit});
-}
-
-void ExcMiscMaterialProperty::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"value", m_value);
-    if (m_unit.isEmpty()) return;
-    JsonValue unit(rapidjson::kObjectType);
-    unitFields(m_unit, json::Writer{unit, allocator});
-    value.AddMember(L"unit", unit, allocator);
-}
-
-bool ExcMiscMaterialProperty::operator==(const ExcMiscMaterialProperty& o) const {
-    return m_value == o.m_value && m_unit == o.m_unit;
+// The unit travels only when one of its members is set.
+TRX_FIELDS(ExcMiscMaterialProperty, IJsonObject) {
+    f(L"value", s.m_value);
+    f(L"unit", json::subObject([&s](auto&& g) { unitFields(s.m_unit, g); }), !s.m_unit.isEmpty());
 }
 
 namespace {
@@ -155,7 +121,8 @@ void ExcMiscMaterial::addLinkedElement(const std::shared_ptr<ExcEntity>& entity)
                       "ExcMiscMaterial: attempt to add null Linked Element object.");
 }
 
-// Each property travels under its own name; "unknown" is never one of them.
+// Hand-written: each property travels under its own name at the top level of the object;
+// "unknown" is never one of them.
 void ExcMiscMaterial::readObject(const JsonValue& value) {
     TRX_TRACE();
     if (!value.IsObject()) return;
@@ -184,13 +151,8 @@ void ExcMiscMaterial::writeObject(JsonValue& value, JsonAllocator& allocator) co
 }
 
 bool ExcMiscMaterial::operator==(const ExcMiscMaterial& o) const {
-    return m_name == o.m_name &&
-           std::equal(m_properties.begin(), m_properties.end(), o.m_properties.begin(),
-                      o.m_properties.end(),
-                      [](const auto& a, const auto& b) {
-                          return a.first == b.first && detail::deepEqual(a.second, b.second);
-                      }) &&
-           detail::deepEqual(m_linkedElements, o.m_linkedElements) &&
+    return m_name == o.m_name && detail::same(m_properties, o.m_properties) &&
+           detail::same(m_linkedElements, o.m_linkedElements) &&
            m_partLevelMaterial == o.m_partLevelMaterial;
 }
 
