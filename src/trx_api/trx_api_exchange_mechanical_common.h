@@ -3,7 +3,6 @@
 // Per-entity records of a block's mechanical data: naming and display information of single
 // topological entities, and the mapping from imported entities back to the source model.
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,22 +12,6 @@
 #include "trx_api_exchange_common.h"
 
 namespace trx {
-
-namespace detail {
-
-// Records hold their sub-records through shared pointers; two records are equal when what
-// the pointers reach is equal, not when they share it.
-template <class T>
-bool deepEqual(const std::shared_ptr<T>& a, const std::shared_ptr<T>& b) {
-    return a == b || (a && b && *a == *b);
-}
-template <class T>
-bool deepEqual(const std::vector<std::shared_ptr<T>>& a, const std::vector<std::shared_ptr<T>>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const auto& x, const auto& y) { return deepEqual(x, y); });
-}
-
-}  // namespace detail
 
 enum class ELineType : int {
     unknown = 0, solid = 1, dash = 2, dot = 3, dash_dot = 4, dash_dot_dot = 5, dash_dot_dot_dot = 6,
@@ -80,7 +63,7 @@ public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
 
-    bool operator==(const ExcEntityData& o) const { return detail::deepEqual(m_data, o.m_data); }
+    bool operator==(const ExcEntityData& o) const;
     bool operator!=(const ExcEntityData& o) const { return !(*this == o); }
 
 private:

@@ -400,11 +400,7 @@ public:
     const std::shared_ptr<ExcMfgPattern>& pattern() const { return m_pattern; }
     void setPattern(const std::shared_ptr<ExcMfgPattern>& v) { m_pattern = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMfgFeature& o) const;
-    bool operator!=(const ExcMfgFeature& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMfgFeature);
 
 protected:
     ExcMfgFeature() = default;

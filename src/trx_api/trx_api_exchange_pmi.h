@@ -152,7 +152,7 @@ public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
 
-    bool operator==(const ExcPMIData& o) const { return detail::deepEqual(m_annotationSets, o.m_annotationSets); }
+    bool operator==(const ExcPMIData& o) const;
     bool operator!=(const ExcPMIData& o) const { return !(*this == o); }
 
 private:

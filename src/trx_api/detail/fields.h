@@ -222,6 +222,24 @@ FixedArray<Array> fixedArray(Array& items, const char* sizeMessage,
     return {{}, items, sizeMessage, &fallback};
 }
 
+// A sub-record whose class the value decides: `make(value)` reads it (null when it cannot),
+// and it is written only when set.
+template <class Ptr, class Make>
+struct MadeBy : FieldAdapter {
+    Ptr& record;
+    Make make;
+
+    bool present() const { return record != nullptr; }
+    void read(const JsonValue& m) const { record = make(m); }
+    JsonValue write(JsonAllocator& a) const { return toJson(record, a); }
+    template <class G>
+    void members(G&& g) const { g(record); }
+};
+template <class Ptr, class Make>
+MadeBy<Ptr, Make> madeBy(Ptr& record, Make make) {
+    return {{}, record, make};
+}
+
 // A value the record fixes itself (its kind, say): written, never read, not compared.
 template <class T>
 struct WriteOnly : FieldAdapter {

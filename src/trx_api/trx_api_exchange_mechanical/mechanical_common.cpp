@@ -40,6 +40,8 @@ void ExcEntityData::writeObject(JsonValue& value, JsonAllocator& allocator) cons
     value = json::toJson(m_data, allocator);
 }
 
+bool ExcEntityData::operator==(const ExcEntityData& o) const { return detail::same(m_data, o.m_data); }
+
 // ---- mapping ------------------------------------------------------------------------
 
 void ExcMappingData::add(const std::shared_ptr<ExcEntity>& imported,
@@ -82,10 +84,7 @@ void ExcMappingData::writeObject(JsonValue& value, JsonAllocator& allocator) con
 }
 
 bool ExcMappingData::operator==(const ExcMappingData& o) const {
-    return std::equal(m_mapping.begin(), m_mapping.end(), o.m_mapping.begin(), o.m_mapping.end(),
-                      [](const EntityPair& a, const EntityPair& b) {
-                          return detail::deepEqual(a.first, b.first) && detail::deepEqual(a.second, b.second);
-                      });
+    return detail::same(m_mapping, o.m_mapping);
 }
 
 }  // namespace trx

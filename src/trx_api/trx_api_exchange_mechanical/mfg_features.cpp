@@ -17,26 +17,10 @@ TRX_FIELDS(ExcMfgObject, IJsonObject) {
     f(L"linked_elements", s.m_linkedElements, !s.m_linkedElements.empty());
 }
 
-void ExcMfgFeature::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcMfgFeature")) return;
-    ExcMfgObject::readObject(value);
-    json::get(value, L"name", m_name);
+TRX_FIELDS(ExcMfgFeature, ExcMfgObject) {
+    f(L"name", s.m_name);
     // The kind decides the class; "none" and unreadable patterns leave no pattern.
-    if (const JsonValue* pattern = json::member(value, L"pattern"))
-        m_pattern = ExcMfgPattern::readPattern(*pattern);
-}
-
-void ExcMfgFeature::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    ExcMfgObject::writeObject(value, allocator);
-    json::put(value, allocator, L"name", m_name);
-    json::put(value, allocator, L"pattern", m_pattern);
-}
-
-bool ExcMfgFeature::operator==(const ExcMfgFeature& o) const {
-    return ExcMfgObject::operator==(o) && m_name == o.m_name &&
-           detail::deepEqual(m_pattern, o.m_pattern);
+    f(L"pattern", json::madeBy(s.m_pattern, &ExcMfgPattern::readPattern));
 }
 
 // ---- holes --------------------------------------------------------------------------
@@ -51,13 +35,12 @@ void ExcMfgFeatureHole::addDefiningGeometry(const std::shared_ptr<ExcEntity>& en
                       "ExcMfgFeatureHole: attempt to add null Defining Geometry Entity object.");
 }
 
+// Hole features carry the feature keys (id, links, name, pattern) like every other feature:
+// holes are often patterned, and a peer that does not know the keys ignores them.
 TRX_FIELDS(ExcMfgFeatureHole, ExcMfgFeature) {
     f(L"limiting", s.m_limitingGeometry);
     f(L"defining", s.m_definingGeometry);
 }
-
-// Hole features carry the feature keys (id, links, name, pattern) like every other feature:
-// holes are often patterned, and a peer that does not know the keys ignores them.
 
 template <class T>
 void ExcMfgFeatureHoleType<T>::readObject(const JsonValue& value) {
@@ -76,7 +59,7 @@ void ExcMfgFeatureHoleType<T>::writeObject(JsonValue& value, JsonAllocator& allo
 
 template <class T>
 bool ExcMfgFeatureHoleType<T>::operator==(const ExcMfgFeatureHoleType& o) const {
-    return ExcMfgFeatureHole::operator==(o) && detail::deepEqual(m_holeData, o.m_holeData);
+    return ExcMfgFeatureHole::operator==(o) && detail::same(m_holeData, o.m_holeData);
 }
 
 template class ExcMfgFeatureHoleType<ExcMfgSimpleHole>;

@@ -124,4 +124,6 @@ void ExcPMIData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     value = json::toJson(m_annotationSets, allocator);
 }
 
+bool ExcPMIData::operator==(const ExcPMIData& o) const { return detail::same(m_annotationSets, o.m_annotationSets); }
+
 }  // namespace trx
