@@ -116,11 +116,7 @@ public:
     bool isSymbolOutside() const { return m_symbolOutside; }
     void setSymbolOutside(bool v) { m_symbolOutside = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIDimension& o) const;
-    bool operator!=(const ExcPMIDimension& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIDimension);
 
 private:
     enum { kLower = 0, kUpper = 1 };
@@ -165,14 +161,7 @@ public:
     void setFields(const std::vector<std::wstring>& v) { m_fields = v; }
     void addField(const std::wstring& v) { m_fields.push_back(v); }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcPMIRoughness& o) const {
-        return ExcPMIAnnotation::operator==(o) && m_obtentionType == o.m_obtentionType &&
-               m_applicabilityType == o.m_applicabilityType && m_fields == o.m_fields;
-    }
-    bool operator!=(const ExcPMIRoughness& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcPMIRoughness);
 
 private:
     EObtentionType m_obtentionType = EObtentionType::unsupported;

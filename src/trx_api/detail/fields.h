@@ -192,7 +192,8 @@ struct FixedArray : FieldAdapter {
     using Item = std::decay_t<decltype(std::declval<Array&>()[0])>;
     Array& items;
     const char* sizeMessage;
-    const Item* fallback = nullptr;
+    bool hasFallback = false;
+    Item fallback{};
 
     bool present() const { return true; }
     void read(const JsonValue& m) const {
@@ -202,7 +203,7 @@ struct FixedArray : FieldAdapter {
             return;
         }
         for (rapidjson::SizeType i = 0; i < m.Size(); ++i)
-            if (!fromJson(m[i], items[i]) && fallback != nullptr) items[i] = *fallback;
+            if (!fromJson(m[i], items[i]) && hasFallback) items[i] = fallback;
     }
     JsonValue write(JsonAllocator& a) const {
         JsonValue array(rapidjson::kArrayType);
@@ -219,7 +220,7 @@ FixedArray<Array> fixedArray(Array& items, const char* sizeMessage) {
 template <class Array>
 FixedArray<Array> fixedArray(Array& items, const char* sizeMessage,
                              const typename FixedArray<Array>::Item& fallback) {
-    return {{}, items, sizeMessage, &fallback};
+    return {{}, items, sizeMessage, true, fallback};
 }
 
 // A sub-record whose class the value decides: `make(value)` reads it (null when it cannot),
