@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <set>
 
+#include "trx_api/trx_api_exchange_messages.h"
 #include "trx_api/trx_api_exchange_object.h"
 
 using namespace trx;
@@ -57,4 +58,15 @@ TEST(ExchangeObject, GeneratedUuids) {
         seen.insert(id);
     }
     EXPECT_EQ(seen.size(), 64u);
+}
+
+TEST(ExchangeObjectWrapper, TypedAccess) {
+    EXPECT_EQ(ExchangeObjectWrapper().getAs<ExcLog>(), nullptr);
+
+    const auto log = std::make_shared<ExcLog>(L"line");
+    const ExchangeObjectWrapper wrapper(log);
+    EXPECT_EQ(wrapper.getAs<ExcLog>(), log);
+    EXPECT_EQ(wrapper.getAs<ExcMessageBase>(), log);  // a base class of the object
+    EXPECT_EQ(wrapper.getAs<ExcMessage>(), nullptr);  // a sibling class
+    EXPECT_EQ(wrapper.getAs<ExcProgress>(), nullptr);
 }

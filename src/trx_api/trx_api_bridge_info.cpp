@@ -13,21 +13,27 @@ namespace trx {
 
 TRX_ENUM(EParasolidMode, direct, kernel);
 
+// Cores and formats throw on a value that is not an object, where TRX_FIELDS would log it:
+// a bridge that describes itself wrongly is unusable. Writing and equality come from the list.
+#define TRX_STRICT_FIELDS(R)                                                                   \
+    void R::readObject(const JsonValue& value) {                                               \
+        TRX_TRACE();                                                                           \
+        if (!value.IsObject()) throw std::invalid_argument(#R "::readFrom > !jsonObject.IsObject()"); \
+        fields(*this, json::Reader{value});                                                    \
+    }                                                                                          \
+    void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                    \
+        TRX_TRACE();                                                                           \
+        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);             \
+    }                                                                                          \
+    bool R::operator==(const R& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); } \
+    template <class Self, class F>                                                             \
+    void R::fields(Self& s, F&& f)
+
 // ---- ThirdpartyCore ----
 
-void ThirdpartyCore::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!value.IsObject())
-        throw std::invalid_argument("ThirdpartyCore::readFrom > !jsonObject.IsObject()");
-    json::get(value, L"name", m_name);
-    json::get(value, L"version", m_version);
-}
-
-void ThirdpartyCore::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"name", m_name);
-    json::put(value, allocator, L"version", m_version);
+TRX_STRICT_FIELDS(ThirdpartyCore) {
+    f(L"name", s.m_name);
+    f(L"version", s.m_version);
 }
 
 // ---- Format ----
@@ -106,20 +112,11 @@ bool Format::is(const std::wstring& fileName) const {
     return false;
 }
 
-void Format::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (!value.IsObject()) throw std::invalid_argument("Format::readFrom > !jsonObject.IsObject()");
-    json::get(value, L"description", m_description);
-    json::get(value, L"extensions", m_extensions);
-    json::get(value, L"filters", m_filters);
-}
-
-void Format::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"description", m_description);
-    json::put(value, allocator, L"extensions", m_extensions);
-    json::put(value, allocator, L"filters", m_filters);
+TRX_STRICT_FIELDS(Format) {
+    f(L"description", s.m_description);
+    f(L"extensions", s.m_extensions);
+    f(L"filters", s.m_filters);
+    f(L"regex", json::localOnly(s.m_regex));
 }
 
 // ---- BridgeInfo ----
@@ -159,19 +156,28 @@ Format& BridgeInfo::newExportFormat() {
     return *m_exportFormats.back();
 }
 
+template <class Self, class F>
+void BridgeInfo::fields(Self& s, F&& f) {
+    f(L"name", s.m_name);
+    f(L"version", s.m_version);
+    f(L"bridge_interface", json::enumReadBy(s.m_requestedInterface, detail::interfaceFromName));
+    // Elements that are not objects throw from the element's reader.
+    f(L"thirdparty_cores", s.m_cores, !s.m_cores.empty());
+    f(L"parasolid_mode", s.m_parasolidMode);
+    f(L"import_formats", s.m_importFormats, !s.m_importFormats.empty());
+    f(L"export_formats", s.m_exportFormats, !s.m_exportFormats.empty());
+    f(L"modeler_version", s.m_modelerMajorVersion);
+}
+
+bool BridgeInfo::operator==(const BridgeInfo& o) const {
+    return json::sameFields(*this, o, [](auto& s, auto&& f) { fields(s, f); });
+}
+
 void BridgeInfo::writeObject(std::wostream& os) const {
     TRX_TRACE();
     JsonDocument doc;
-    auto& a = doc.GetAllocator();
     doc.SetObject();
-    json::put(doc, a, L"name", m_name);
-    json::put(doc, a, L"version", m_version);
-    json::put(doc, a, L"bridge_interface", m_requestedInterface);
-    if (!m_cores.empty()) json::put(doc, a, L"thirdparty_cores", m_cores);
-    json::put(doc, a, L"parasolid_mode", m_parasolidMode);
-    if (!m_importFormats.empty()) json::put(doc, a, L"import_formats", m_importFormats);
-    if (!m_exportFormats.empty()) json::put(doc, a, L"export_formats", m_exportFormats);
-    json::put(doc, a, L"modeler_version", m_modelerMajorVersion);
+    fields(*this, json::Writer{doc, doc.GetAllocator()});
     JsonTextIO::write(os, doc, true);
 }
 
@@ -180,17 +186,7 @@ void BridgeInfo::readObject(std::wistream& is) {
     JsonDocument doc;
     JsonTextIO::read(is, doc);
     if (doc.HasParseError() || !doc.IsObject()) throw std::invalid_argument("Invalid json document");
-    json::get(doc, L"name", m_name);
-    json::get(doc, L"version", m_version);
-    std::wstring name;
-    if (json::get(doc, L"bridge_interface", name))
-        m_requestedInterface = detail::interfaceFromName(name);
-    // Elements that are not objects throw from the element's reader.
-    json::get(doc, L"thirdparty_cores", m_cores);
-    json::get(doc, L"parasolid_mode", m_parasolidMode);
-    json::get(doc, L"import_formats", m_importFormats);
-    json::get(doc, L"export_formats", m_exportFormats);
-    json::get(doc, L"modeler_version", m_modelerMajorVersion);
+    fields(*this, json::Reader{doc});
 }
 
 }  // namespace trx

@@ -23,14 +23,8 @@ public:
     const std::wstring& version() const { return m_version; }
     ThirdpartyCore& setVersion(const std::wstring& v) { m_version = v; return *this; }
 
-    // Throws std::invalid_argument for a value that is not an object.
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ThirdpartyCore& o) const {
-        return m_name == o.m_name && m_version == o.m_version;
-    }
-    bool operator!=(const ThirdpartyCore& o) const { return !(*this == o); }
+    // readObject throws std::invalid_argument for a value that is not an object.
+    TRX_JSON_RECORD(ThirdpartyCore);
 
 private:
     std::wstring m_name;
@@ -59,15 +53,9 @@ public:
     // only "*", any run of characters; everything else stands for itself, case ignored.
     bool is(const std::wstring& fileName) const;
 
-    // Throws std::invalid_argument for a value that is not an object.
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const Format& o) const {
-        return m_description == o.m_description && m_extensions == o.m_extensions &&
-               m_filters == o.m_filters && m_regex == o.m_regex;
-    }
-    bool operator!=(const Format& o) const { return !(*this == o); }
+    // readObject throws std::invalid_argument for a value that is not an object. The
+    // regular expressions take part in equality.
+    TRX_JSON_RECORD(Format);
 
 private:
     std::wstring m_description;
@@ -110,7 +98,14 @@ public:
     // Appends to the lists; never clears them.
     void readObject(std::wistream& is) override;
 
+    // Cores and formats compare by value, in list order.
+    bool operator==(const BridgeInfo& o) const;
+    bool operator!=(const BridgeInfo& o) const { return !(*this == o); }
+
 private:
+    template <class Self, class F>
+    static void fields(Self& s, F&& f);
+
     std::wstring m_name;
     std::wstring m_version;
     EBridgeInterface m_requestedInterface = EBridgeInterface::UConnect;

@@ -1,6 +1,7 @@
 #include "trx_api_exchange_messages.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "detail/enum_table.h"
 #include "detail/fields.h"
@@ -19,30 +20,33 @@ TRX_ENUM(ExcStageFinished::EStage, unknown, product_structure, root_visualizatio
 
 // ---- messages, progress, stages -----------------------------------------------------
 
-// These small reports ignore a value of the wrong kind silently: a log record about a
-// malformed log line would only add noise.
+// These small reports ignore a value of the wrong kind silently, where TRX_FIELDS would log
+// it: a log record about a malformed log line would only add noise.
+#define TRX_QUIET_FIELDS(R)                                                                    \
+    void R::readObject(const JsonValue& value) {                                               \
+        TRX_TRACE();                                                                           \
+        if (value.IsObject()) fields(*this, json::Reader{value});                              \
+    }                                                                                          \
+    void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                    \
+        TRX_TRACE();                                                                           \
+        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);             \
+    }                                                                                          \
+    bool R::operator==(const R& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); } \
+    template <class Self, class F>                                                             \
+    void R::fields(Self& s, F&& f)
 
-void ExcMessageBase::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    json::get(value, L"message", m_message);
+TRX_QUIET_FIELDS(ExcMessageBase) {
+    f(L"message", s.m_message);
 }
 
-void ExcMessageBase::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"message", m_message);
+TRX_QUIET_FIELDS(ExcProgress) {
+    f(L"progress", s.m_progress);
+    f(L"progress_max", s.m_progressMax);
+    f(L"pulse", json::uncompared(s.m_pulse));
+    f(L"stage", s.m_stage);
 }
 
-void ExcProgress::readObject(const JsonValue& value) {
-    TRX_TRACE();
-    if (value.IsObject()) fields(*this, json::Reader{value});
-}
-
-void ExcProgress::writeObject(JsonValue& value, JsonAllocator& allocator) const {
-    TRX_TRACE();
-    json::writeFields(*this, value, allocator);
-}
-
+// A bare string, not an object: no key list.
 void ExcStageFinished::readObject(const JsonValue& value) {
     TRX_TRACE();
     json::fromJson(value, m_stage);
@@ -55,17 +59,33 @@ void ExcStageFinished::writeObject(JsonValue& value, JsonAllocator& allocator) c
 
 // ---- legacy per-component maps ------------------------------------------------------
 
+// Both maps travel as arrays of {component_handle, <value key>: value} rather than as
+// objects, so their items are read and written here; only the material is a key list.
+// An item without an unsigned 64-bit handle, or whose value is of the wrong kind, is skipped.
+
 namespace {
 
-// The handle of an item, when the item is an object with an unsigned 64-bit handle.
-bool itemHandle(const JsonValue& item, std::uint64_t& handle) {
-    return item.IsObject() && json::get(item, L"component_handle", handle);
+template <class Take>
+void readItems(const JsonValue& value, const char* className, const wchar_t* valueKey, Take take) {
+    if (!value.IsArray())
+        throw std::invalid_argument(std::string(className) + "::readObject(): Input json object is not an array");
+    for (const auto& item : value.GetArray()) {
+        std::uint64_t handle = 0;
+        const JsonValue* v = json::member(item, valueKey);
+        if (v != nullptr && json::get(item, L"component_handle", handle)) take(handle, *v);
+    }
 }
 
-JsonValue handleItem(OdDbHandle handle, JsonAllocator& allocator) {
-    JsonValue item(rapidjson::kObjectType);
-    json::put(item, allocator, L"component_handle", handle.value());
-    return item;
+template <class Map, class Put>
+void writeItems(const Map& map, JsonValue& value, JsonAllocator& allocator, const wchar_t* valueKey, Put put) {
+    value.SetArray();
+    value.Reserve(static_cast<rapidjson::SizeType>(map.size()), allocator);
+    for (const auto& [handle, v] : map) {
+        JsonValue item(rapidjson::kObjectType);
+        json::put(item, allocator, L"component_handle", handle.value());
+        item.AddMember(JsonValue(rapidjson::StringRef(valueKey)), put(v), allocator);
+        value.PushBack(item, allocator);
+    }
 }
 
 }  // namespace
@@ -81,25 +101,29 @@ void LegacyComponentInstanceNames::merge(const LegacyComponentInstanceNames& oth
 
 void LegacyComponentInstanceNames::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!value.IsArray())
-        throw std::invalid_argument("LegacyComponentInstanceNames::readObject(): Input json object is not an array");
-    for (const auto& item : value.GetArray()) {
-        std::uint64_t handle = 0;
-        const JsonValue* name = json::member(item, L"component_name");
-        if (itemHandle(item, handle) && name != nullptr && name->IsString())
-            addInstanceName(handle, name->GetString());
-    }
+    readItems(value, "LegacyComponentInstanceNames", L"component_name", [this](std::uint64_t handle, const JsonValue& v) {
+        std::wstring name;
+        if (json::fromJson(v, name)) addInstanceName(handle, name);
+    });
 }
 
 void LegacyComponentInstanceNames::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetArray();
-    value.Reserve(static_cast<rapidjson::SizeType>(m_map.size()), allocator);
-    for (const auto& [handle, name] : m_map) {
-        JsonValue item = handleItem(handle, allocator);
-        json::put(item, allocator, L"component_name", name);
-        value.PushBack(item, allocator);
-    }
+    writeItems(m_map, value, allocator, L"component_name",
+               [&](const std::wstring& name) { return json::toJson(name, allocator); });
+}
+
+template <class Self, class F>
+void LegacyMaterialMap::Material::fields(Self& s, F&& f) {
+    f(L"has_material", s.hasMaterial);
+    f(L"name", s.name);
+    f(L"density", s.density);
+    f(L"thermal_conductivity", s.thermalConductivity);
+    f(L"specific_heat", s.specificHeat);
+}
+
+bool LegacyMaterialMap::Material::operator==(const Material& o) const {
+    return json::sameFields(*this, o);
 }
 
 bool LegacyMaterialMap::addMaterial(const OdDbHandle& handle, const Material& material) {
@@ -113,29 +137,21 @@ void LegacyMaterialMap::merge(const LegacyMaterialMap& other) {
 
 void LegacyMaterialMap::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!value.IsArray())
-        throw std::invalid_argument("LegacyMaterialMap::readObject(): Input json object is not an array");
-    for (const auto& item : value.GetArray()) {
-        std::uint64_t handle = 0;
-        const JsonValue* material = json::member(item, L"component_material");
-        if (!itemHandle(item, handle) || material == nullptr || !material->IsObject()) continue;
+    readItems(value, "LegacyMaterialMap", L"component_material", [this](std::uint64_t handle, const JsonValue& v) {
+        if (!v.IsObject()) return;
         Material m;
-        Material::fields(m, json::Reader{*material});
+        Material::fields(m, json::Reader{v});
         m_map.emplace(handle, std::move(m));  // the first material of a handle stays
-    }
+    });
 }
 
 void LegacyMaterialMap::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetArray();
-    value.Reserve(static_cast<rapidjson::SizeType>(m_map.size()), allocator);
-    for (const auto& [handle, material] : m_map) {
-        JsonValue item = handleItem(handle, allocator);
-        JsonValue m(rapidjson::kObjectType);
-        Material::fields(material, json::Writer{m, allocator});
-        item.AddMember(L"component_material", m, allocator);
-        value.PushBack(item, allocator);
-    }
+    writeItems(m_map, value, allocator, L"component_material", [&](const Material& m) {
+        JsonValue object;
+        json::writeFields(m, object, allocator);
+        return object;
+    });
 }
 
 }  // namespace trx

@@ -23,11 +23,7 @@ public:
     const std::wstring& get() const { return m_message; }
     void set(const std::wstring& message) { m_message = message; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcMessageBase& o) const { return m_message == o.m_message; }
-    bool operator!=(const ExcMessageBase& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcMessageBase);
 
 private:
     std::wstring m_message;
@@ -59,22 +55,8 @@ class TRX_API ExcProgress : public IExchangeObject {
     const std::wstring& stage() const { return m_stage; }
     void setStage(const std::wstring& v) { m_stage = v; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    // The pulse flag does not take part: it only says how to show the report.
-    bool operator==(const ExcProgress& o) const {
-        return m_progress == o.m_progress && m_progressMax == o.m_progressMax && m_stage == o.m_stage;
-    }
-    bool operator!=(const ExcProgress& o) const { return !(*this == o); }
-
-    template <class Self, class F>
-    static void fields(Self& s, F&& f) {
-        f(L"progress", s.m_progress);
-        f(L"progress_max", s.m_progressMax);
-        f(L"pulse", s.m_pulse);
-        f(L"stage", s.m_stage);
-    }
+    // The pulse flag does not take part in equality: it only says how to show the report.
+    TRX_JSON_RECORD(ExcProgress);
 
 private:
     std::int32_t m_progress = 0;
@@ -99,6 +81,9 @@ class TRX_API ExcStageFinished : public IExchangeObject {
 
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+
+    bool operator==(const ExcStageFinished& o) const { return m_stage == o.m_stage; }
+    bool operator!=(const ExcStageFinished& o) const { return !(*this == o); }
 
 private:
     EStage m_stage = EStage::unknown;
@@ -142,6 +127,9 @@ class TRX_API LegacyComponentInstanceNames : public IExchangeObject {
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
 
+    bool operator==(const LegacyComponentInstanceNames& o) const { return m_map == o.m_map; }
+    bool operator!=(const LegacyComponentInstanceNames& o) const { return !(*this == o); }
+
 private:
     Map m_map;
 };
@@ -157,20 +145,11 @@ class TRX_API LegacyMaterialMap : public IExchangeObject {
         double thermalConductivity = 0;
         double specificHeat = 0;
 
-        bool operator==(const Material& o) const {
-            return hasMaterial == o.hasMaterial && name == o.name && density == o.density &&
-                   thermalConductivity == o.thermalConductivity && specificHeat == o.specificHeat;
-        }
+        bool operator==(const Material& o) const;
         bool operator!=(const Material& o) const { return !(*this == o); }
 
         template <class Self, class F>
-        static void fields(Self& s, F&& f) {
-            f(L"has_material", s.hasMaterial);
-            f(L"name", s.name);
-            f(L"density", s.density);
-            f(L"thermal_conductivity", s.thermalConductivity);
-            f(L"specific_heat", s.specificHeat);
-        }
+        static void fields(Self& s, F&& f);
     };
     using Map = std::map<OdDbHandle, Material>;
 
@@ -185,6 +164,9 @@ class TRX_API LegacyMaterialMap : public IExchangeObject {
     // first material. Throws std::invalid_argument for a value that is not an array.
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+
+    bool operator==(const LegacyMaterialMap& o) const { return m_map == o.m_map; }
+    bool operator!=(const LegacyMaterialMap& o) const { return !(*this == o); }
 
 private:
     Map m_map;

@@ -97,6 +97,9 @@ public:
     // Copies share the object.
     void set(const std::shared_ptr<IExchangeObject>& object) { m_pObject = object; }
     std::shared_ptr<IExchangeObject> get() const { return m_pObject; }
+    // The object as a T, or null when there is none or it is of another class.
+    template <class T>
+    std::shared_ptr<T> getAs() const { return std::dynamic_pointer_cast<T>(m_pObject); }
     // When set, a binary object read from an envelope keeps its source and waits for load().
     void setDelayedLoading(bool delayed) { m_delayedLoading = delayed; }
     bool delayedLoading() const { return m_delayedLoading; }

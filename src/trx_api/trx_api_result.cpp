@@ -4,46 +4,42 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "detail/enum_table.h"
 #include "detail/fields.h"
 #include "detail/trace.h"
 #include "json/json_object.h"
 
 namespace trx {
+
+// Unknown names read as Unknown, unlike the general enumeration mechanism, whose unknown
+// name would read as the first name in order ("error"). An unknown code writes "unknown".
+TRX_ENUM_TABLE(Result::ECode, (Unknown, "unknown"), (Ok, "ok"), (Warning, "warning"), (Error, "error"),
+               (Interrupted, "interrupted"));
+
 namespace {
 
-struct CodeName {
-    Result::ECode code;
-    const wchar_t* name;
-};
-
-// Both directions fall back to Unknown, unlike the general enumeration mechanism, whose
-// unknown name would read as the first name in order ("error").
-const CodeName kCodeNames[] = {{Result::Unknown, L"unknown"}, {Result::Ok, L"ok"},
-                               {Result::Warning, L"warning"}, {Result::Error, L"error"},
-                               {Result::Interrupted, L"interrupted"}};
-
-const wchar_t* codeName(Result::ECode code) {
-    for (const auto& e : kCodeNames)
-        if (e.code == code) return e.name;
-    return L"unknown";
-}
-
 Result::ECode codeFromName(const std::wstring& name) {
-    for (const auto& e : kCodeNames)
-        if (name == e.name) return e.code;
-    return Result::Unknown;
+    return enumFromStringOr(name, Result::Unknown);
 }
 
 }  // namespace
 
+template <class Self, class F>
+void Result::fields(Self& s, F&& f) {
+    f(L"code", json::enumReadBy(s.m_code, codeFromName));
+    f(L"message", s.m_message, !s.m_message.empty());
+    f(L"is_finished", s.m_finished);
+}
+
+bool Result::operator==(const Result& o) const {
+    return json::sameFields(*this, o, [](auto& s, auto&& f) { fields(s, f); });
+}
+
 void Result::writeObject(std::wostream& os) const {
     TRX_TRACE();
     JsonDocument doc;
-    auto& a = doc.GetAllocator();
     doc.SetObject();
-    json::put(doc, a, L"code", std::wstring(codeName(m_code)));
-    if (!m_message.empty()) json::put(doc, a, L"message", m_message);
-    json::put(doc, a, L"is_finished", m_finished);
+    fields(*this, json::Writer{doc, doc.GetAllocator()});
     JsonTextIO::write(os, doc, true);
 }
 
@@ -52,11 +48,9 @@ void Result::readObject(std::wistream& is) {
     JsonDocument doc;
     JsonTextIO::read(is, doc);
     if (doc.HasParseError() || !doc.IsObject()) throw std::invalid_argument("Invalid json document");
-    std::wstring code;
-    if (!json::get(doc, L"code", code)) throw std::invalid_argument("Json document has no result code.");
-    m_code = codeFromName(code);
-    json::get(doc, L"message", m_message);
-    json::get(doc, L"is_finished", m_finished);
+    const JsonValue* code = json::member(doc, L"code");
+    if (code == nullptr || !code->IsString()) throw std::invalid_argument("Json document has no result code.");
+    fields(*this, json::Reader{doc});
 }
 
 }  // namespace trx

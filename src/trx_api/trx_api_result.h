@@ -34,12 +34,13 @@ public:
     // present and of their type.
     void readObject(std::wistream& is) override;
 
-    bool operator==(const Result& o) const {
-        return m_code == o.m_code && m_message == o.m_message && m_finished == o.m_finished;
-    }
+    bool operator==(const Result& o) const;
     bool operator!=(const Result& o) const { return !(*this == o); }
 
 private:
+    template <class Self, class F>
+    static void fields(Self& s, F&& f);
+
     ECode m_code = Ok;
     std::wstring m_message;
     bool m_finished = false;

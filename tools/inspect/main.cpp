@@ -126,7 +126,7 @@ std::string envelope(const std::wstring& text, const JsonDocument& doc, bool loa
     if (!object->isLoaded()) throw BadInput("the segment cannot be loaded");
     kind += ", loaded";
     std::string out = prettyObject(*object);
-    if (auto geometry = std::dynamic_pointer_cast<ExcBlockGeometry>(object))
+    if (auto geometry = wrapper.getAs<ExcBlockGeometry>())
         out += "\n" + describeGeometry(*geometry);
     return out;
 }

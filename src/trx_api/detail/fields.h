@@ -639,6 +639,61 @@ void packed(F&& f, const wchar_t* key, List& values, const char* owner, std::siz
     f(key, PackedNumbers<List>{{}, values, key, owner, group});
 }
 
+// A value that travels as a plain member but is left out of equality: it says how to show
+// a record, not what the record holds.
+template <class T>
+struct Uncompared : FieldAdapter {
+    T& value;
+
+    bool present() const { return true; }
+    void read(const JsonValue& m) const { fromJson(m, value); }
+    JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    template <class G>
+    void members(G&&) const {}
+};
+template <class T>
+Uncompared<T> uncompared(T& value) {
+    return {{}, value};
+}
+
+// A value that stays in this process: compared, never written, and a member of that name
+// is ignored.
+template <class T>
+struct LocalOnly : FieldAdapter {
+    T& value;
+
+    bool present() const { return false; }
+    void read(const JsonValue&) const {}
+    JsonValue write(JsonAllocator&) const { return JsonValue(); }
+    template <class G>
+    void members(G&& g) const { g(value); }
+};
+template <class T>
+LocalOnly<T> localOnly(T& value) {
+    return {{}, value};
+}
+
+// An enumeration written by its name and read through `fromName`: for one whose unknown
+// names read as a fixed value (enumFromStringOr, next to its table) rather than the first name.
+template <class E>
+struct EnumReadBy : FieldAdapter {
+    E& value;
+    std::remove_const_t<E> (*fromName)(const std::wstring&);
+
+    bool present() const { return true; }
+    void read(const JsonValue& m) const {
+        std::wstring name;
+        if (fromJson(m, name)) value = fromName(name);
+    }
+    JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    template <class G>
+    void members(G&& g) const { g(value); }
+};
+template <class E>
+EnumReadBy<E> enumReadBy(E& value, std::remove_const_t<E> (*fromName)(const std::wstring&)) {
+    return {{}, value, fromName};
+}
+
 // ---- visitors ------------------------------------------------------------------------
 
 // Visitors for records that name each key once in a static `fields(self, f)`:

@@ -45,20 +45,29 @@ double unitsScale(ELengthUnitType from, ELengthUnitType to) {
     return f.metric ? ratio * kInchesPerMetre : ratio * kMetresPerInch;
 }
 
+// A class template: TRX_FIELDS takes only plain classes, so the three functions are spelt out.
+template <class E>
+template <class Self, class F>
+void ExcUnitComponent<E>::fields(Self& s, F&& f) {
+    f(L"dimension", s.m_dimension);
+    f(L"units", s.m_units);
+}
+
 template <class E>
 void ExcUnitComponent<E>::readObject(const JsonValue& value) {
     TRX_TRACE();
-    if (!json::isObjectOrLog(value, "ExcUnitComponent")) return;
-    json::get(value, L"dimension", m_dimension);
-    json::get(value, L"units", m_units);
+    json::readRecord<IJsonObject>(*this, value, "ExcUnitComponent", TRX_FIELDS_LIST_);
 }
 
 template <class E>
 void ExcUnitComponent<E>::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
-    value.SetObject();
-    json::put(value, allocator, L"dimension", m_dimension);
-    json::put(value, allocator, L"units", m_units);
+    json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
+}
+
+template <class E>
+bool ExcUnitComponent<E>::operator==(const ExcUnitComponent& o) const {
+    return json::sameFields(*this, o, TRX_FIELDS_LIST_);
 }
 
 template class ExcUnitComponent<ELengthUnitType>;

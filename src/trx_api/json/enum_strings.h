@@ -47,13 +47,7 @@ public:
     E units() const { return m_units; }
     void setUnits(E units) { m_units = units; }
 
-    void readObject(const JsonValue& value) override;
-    void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
-
-    bool operator==(const ExcUnitComponent& o) const {
-        return m_dimension == o.m_dimension && m_units == o.m_units;
-    }
-    bool operator!=(const ExcUnitComponent& o) const { return !(*this == o); }
+    TRX_JSON_RECORD(ExcUnitComponent);
 
 private:
     std::int32_t m_dimension = 0;
