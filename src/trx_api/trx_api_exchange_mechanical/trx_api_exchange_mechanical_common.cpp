@@ -1,6 +1,7 @@
 #include "../trx_api_exchange_mechanical_common.h"
 
-#include "pmi_fields.h"
+#include "../detail/enum_table.h"
+#include "../detail/fields.h"
 
 namespace trx {
 
