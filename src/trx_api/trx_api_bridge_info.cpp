@@ -13,25 +13,11 @@ namespace trx {
 
 TRX_ENUM(EParasolidMode, direct, kernel);
 
-// Cores and formats throw on a value that is not an object, where TRX_FIELDS would log it:
-// a bridge that describes itself wrongly is unusable. Writing and equality come from the list.
-#define TRX_STRICT_FIELDS(R)                                                                   \
-    void R::readObject(const JsonValue& value) {                                               \
-        TRX_TRACE();                                                                           \
-        if (!value.IsObject()) throw std::invalid_argument(#R "::readFrom > !jsonObject.IsObject()"); \
-        fields(*this, json::Reader{value});                                                    \
-    }                                                                                          \
-    void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                    \
-        TRX_TRACE();                                                                           \
-        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);             \
-    }                                                                                          \
-    bool R::operator==(const R& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); } \
-    template <class Self, class F>                                                             \
-    void R::fields(Self& s, F&& f)
-
 // ---- ThirdpartyCore ----
 
-TRX_STRICT_FIELDS(ThirdpartyCore) {
+// Cores and formats throw on a value that is not an object, where other records log it: a
+// bridge that describes itself wrongly is unusable.
+TRX_FIELDS_READING(ThirdpartyCore, IJsonObject, json::NotAnObject::raise) {
     f(L"name", s.m_name);
     f(L"version", s.m_version);
 }
@@ -112,7 +98,7 @@ bool Format::is(const std::wstring& fileName) const {
     return false;
 }
 
-TRX_STRICT_FIELDS(Format) {
+TRX_FIELDS_READING(Format, IJsonObject, json::NotAnObject::raise) {
     f(L"description", s.m_description);
     f(L"extensions", s.m_extensions);
     f(L"filters", s.m_filters);

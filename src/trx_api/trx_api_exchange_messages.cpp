@@ -22,24 +22,11 @@ TRX_ENUM(ExcStageFinished::EStage, unknown, product_structure, root_visualizatio
 
 // These small reports ignore a value of the wrong kind silently, where TRX_FIELDS would log
 // it: a log record about a malformed log line would only add noise.
-#define TRX_QUIET_FIELDS(R)                                                                    \
-    void R::readObject(const JsonValue& value) {                                               \
-        TRX_TRACE();                                                                           \
-        if (value.IsObject()) fields(*this, json::Reader{value});                              \
-    }                                                                                          \
-    void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                    \
-        TRX_TRACE();                                                                           \
-        json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);             \
-    }                                                                                          \
-    bool R::operator==(const R& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); } \
-    template <class Self, class F>                                                             \
-    void R::fields(Self& s, F&& f)
-
-TRX_QUIET_FIELDS(ExcMessageBase) {
+TRX_FIELDS_READING(ExcMessageBase, IJsonObject, json::NotAnObject::ignore) {
     f(L"message", s.m_message);
 }
 
-TRX_QUIET_FIELDS(ExcProgress) {
+TRX_FIELDS_READING(ExcProgress, IJsonObject, json::NotAnObject::ignore) {
     f(L"progress", s.m_progress);
     f(L"progress_max", s.m_progressMax);
     f(L"pulse", json::uncompared(s.m_pulse));

@@ -764,11 +764,24 @@ bool sameFields(const R& a, const R& b, Fields fields) {
 
 // ---- whole records -------------------------------------------------------------------
 
+// What a record does with a value that is not an object: logs an ERROR (most records),
+// ignores it, or throws std::invalid_argument.
+enum class NotAnObject { log, ignore, raise };
+
+inline bool acceptsObject(const JsonValue& v, const char* className, NotAnObject policy) {
+    if (v.IsObject()) return true;
+    if (policy == NotAnObject::log) return isObjectOrLog(v, className);
+    if (policy == NotAnObject::raise)
+        throw std::invalid_argument(std::string(className) + "::readFrom > !jsonObject.IsObject()");
+    return false;
+}
+
 // What TRX_FIELDS makes of a record's `fields` list; `Base` is the record's base class
 // (IJsonObject for none), whose keys come first.
 template <class Base, class R, class Fields>
-void readRecord(R& record, const JsonValue& v, const char* className, Fields fields) {
-    if (!isObjectOrLog(v, className)) return;
+void readRecord(R& record, const JsonValue& v, const char* className, Fields fields,
+                NotAnObject policy = NotAnObject::log) {
+    if (!acceptsObject(v, className, policy)) return;
     if constexpr (!std::is_same_v<Base, IJsonObject>) static_cast<Base&>(record).Base::readObject(v);
     fields(record, Reader{v});
 }
@@ -821,10 +834,12 @@ bool addOrRefuse(List& list, const T& item, const char* refusal) {
 //       f(L"support_diameter", s.m_supportDiameter);
 //   }
 #define TRX_FIELDS_LIST_ [](auto& s, auto&& f) { fields(s, f); }
-#define TRX_FIELDS(R, Base)                                                                  \
+#define TRX_FIELDS(R, Base) TRX_FIELDS_READING(R, Base, json::NotAnObject::log)
+// The same, for a record that treats a value that is not an object otherwise.
+#define TRX_FIELDS_READING(R, Base, notAnObject)                                             \
     void R::readObject(const JsonValue& value) {                                             \
         TRX_TRACE();                                                                         \
-        json::readRecord<Base>(*this, value, #R, TRX_FIELDS_LIST_);                          \
+        json::readRecord<Base>(*this, value, #R, TRX_FIELDS_LIST_, notAnObject);             \
     }                                                                                        \
     void R::writeObject(JsonValue& value, JsonAllocator& allocator) const {                  \
         TRX_TRACE();                                                                         \
