@@ -9,9 +9,9 @@
 #include <sys/wait.h>
 
 #include "trx_api/detail/fields.h"
-#include "exchange_samples.h"
 #include "mp/shared_buffer.h"
 #include "trx_api/trx_api_exchange_messages.h"
+#include "trx_api/trx_api_exchange_structure.h"
 
 using namespace trx;
 using trx::test::LogCapture;
@@ -71,6 +71,8 @@ std::wstring segmentOf(const std::wstring& envelope) {
 }
 
 const std::wstring kAstral = L"\u00e9\u4e2d\U0001F600\U00010348";
+
+std::shared_ptr<ExcProductStructure> structure() { return test::golden<ExcProductStructure>("exc_product_structure"); }
 
 // A binary object carrying the value types that the product structure does not.
 class Carrier : public IExchangeObject {
@@ -154,7 +156,7 @@ TEST(Envelope, TextFormOfEveryTextClass) {
     EXPECT_EQ(receiveAs<LegacyMaterialMap>(send(materials))->map(), materials->map());
 
     // A record's JSON may be sent in text form even when its class goes binary by default.
-    auto ps = test::sampleStructure();
+    auto ps = structure();
     auto back = receiveAs<ExcProductStructure>(
         L"{\"exchange_object_name\":\"exc_product_structure\",\"binary\":false,\"exchange_object_data\":" +
         toText(*ps) + L"}");
@@ -165,7 +167,7 @@ TEST(Envelope, TextFormOfEveryTextClass) {
 
 TEST(Envelope, BinaryFormThroughSharedBuffer) {
     SegmentGuard guard;
-    auto ps = test::sampleStructure();
+    auto ps = structure();
     const std::wstring text = send(ps);
     const std::wstring segment = segmentOf(text);
     guard.names.insert(segment);
@@ -203,7 +205,7 @@ TEST(Envelope, BinaryFormThroughSharedBuffer) {
 
 TEST(Envelope, DelayedLoading) {
     SegmentGuard guard;
-    auto ps = test::sampleStructure();
+    auto ps = structure();
     const std::wstring text = send(ps);
     const std::wstring segment = segmentOf(text);
     guard.names.insert(segment);
@@ -346,7 +348,7 @@ TEST(Envelope, WriterFailures) {
         int sync() override { return -1; }
     } sink;
     std::wostream os(&sink);
-    ExchangeObjectWrapper(test::sampleStructure()).writeObject(os);
+    ExchangeObjectWrapper(structure()).writeObject(os);
     EXPECT_TRUE(os.bad());
     const std::wstring segment = segmentOf(sink.text);
     ASSERT_EQ(segment.size(), 36u);
@@ -389,7 +391,7 @@ TEST(Envelope, CrossProcess) {
     ASSERT_EQ(envelopes.size(), 2u);
     EXPECT_NE(segmentOf(envelopes[0]), segmentOf(envelopes[1]));
 
-    const auto expected = test::sampleStructure();
+    const auto expected = structure();
     auto now = receiveAs<ExcProductStructure>(envelopes[0]);
     ASSERT_TRUE(now);
     EXPECT_TRUE(now->isLoaded());
