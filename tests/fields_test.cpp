@@ -71,23 +71,10 @@ TRX_FIELDS(Sample, Part) {
 
 Sample filled() {
     Sample s;
-    s.name = L"n";
-    s.flag = true;
-    s.i = -5;
-    s.u = 4000000000u;
-    s.i64 = -5000000000;
-    s.u64 = 18446744073709551615ull;
-    s.d = 0.5;
-    s.shade = EShade::alpha;
-    s.list = {1, 2};
-    s.tags = {L"b", L"a"};
-    s.inner.name = L"in";
-    s.sub = std::make_shared<Part>(L"sub");
-    s.subs = {std::make_shared<Part>(L"s1")};
-    s.pair = {1.5, 2.5};
-    s.extra = 9.5;
-    s.hasExtra = true;
-    s.note = L"note";
+    test::parseInto(s, LR"({"name":"n","flag":true,"i":-5,"u":4000000000,"i64":-5000000000,)"
+                       LR"("u64":18446744073709551615,"d":0.5,"shade":"alpha","list":[1,2],"tags":["b","a"],)"
+                       LR"("inner":{"name":"in"},"sub":{"name":"sub"},"subs":[{"name":"s1"}],"pair":[1.5,2.5],)"
+                       LR"("extra":9.5,"note":"note"})");
     return s;
 }
 
@@ -103,7 +90,7 @@ TEST(Fields, WritesTheListInOrderAndReadsItBack) {
     EXPECT_EQ(toText(Sample()),
               LR"({"name":"","flag":false,"i":0,"u":0,"i64":0,"u64":0,"d":0.0,"shade":"zeta",)"
               LR"("list":[],"tags":[],"inner":{"name":""},"subs":[],"pair":[0.0,0.0]})");
-    const Sample s = filled();
+    const Sample s = filled();  // read from the text below, but with the tags in another order
     EXPECT_EQ(toText(s),
               LR"({"name":"n","flag":true,"i":-5,"u":4000000000,"i64":-5000000000,)"
               LR"("u64":18446744073709551615,"d":0.5,"shade":"alpha","list":[1,2],"tags":["a","b"],)"
@@ -112,7 +99,8 @@ TEST(Fields, WritesTheListInOrderAndReadsItBack) {
     Sample back;
     parseInto(back, toText(s));
     EXPECT_EQ(back, s);
-    EXPECT_NE(back.sub, s.sub);  // a fresh sub-record, equal by value
+    EXPECT_EQ(back.u, 4000000000u);
+    EXPECT_TRUE(back.hasExtra);
 
     // Null items of a list are not written.
     Sample withNull;

@@ -276,13 +276,3 @@ TEST_F(SharedBufferTest, ForeignSegmentsAreRefusedAndNeverRemoved) {
     EXPECT_TRUE(exists(planted));
     shm_unlink(Buffer::nativeName(planted).c_str());
 }
-
-TEST(MpException, CarriesNarrowTextAndCopies) {
-    try {
-        throw SharedMemoryException(L"caf\u00e9 \U0001F600");
-    } catch (const mp::Exception& e) {
-        EXPECT_STREQ(e.what(), "caf\xc3\xa9 \xf0\x9f\x98\x80");
-        const mp::Exception copy = e;
-        EXPECT_STREQ(copy.what(), e.what());
-    }
-}
