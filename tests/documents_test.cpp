@@ -8,21 +8,12 @@
 #include "trx_api/trx_api.h"
 
 using namespace trx;
+using trx::test::errorOf;
 using trx::test::LogCapture;
 using trx::test::parseInto;
 using trx::test::toText;
 
 namespace {
-
-template <class F>
-std::string errorOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 template <class Document>
 std::wstring text(const Document& d) {

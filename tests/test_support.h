@@ -62,6 +62,17 @@ inline void parse(JsonDocument& doc, const std::wstring& text) {
     ASSERT_FALSE(doc.HasParseError()) << "bad test JSON";
 }
 
+// What the call throws, or "no error".
+template <class F>
+std::string errorOf(F&& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 inline std::wstring toText(const IJsonObject& record) {
     JsonDocument doc;
     record.writeObject(doc, doc.GetAllocator());
