@@ -35,7 +35,7 @@ TEST(CommonRecords, OlderAndLooserForms) {
     EXPECT_TRUE(log.contains("properties group 'G' already exist, some properties can be lost."));
     EXPECT_FALSE((*flat.groups().rbegin())->isBim());
 
-    // An entity writes the keys of its type; an unset path travels as null and stays null.
+    // An entity's unset path travels as null and reads back as none.
     ExcEntity fsp;
     fsp.setType(ExcEntity::EType::fsp);
     parseInto(fsp, toText(fsp));
@@ -110,7 +110,7 @@ TEST(MessageRecords, ClonesAndLegacyMaps) {
 }
 
 // The camera reads both doubles whatever its type writes. The clipping plane travels only
-// with a flag set, and null reads as the empty plane without complaint.
+// with a flag set; null, what it writes without one, reads without complaint and changes nothing.
 TEST(VisualizationRecords, CameraAndClippingPlane) {
     ExcCamera camera;
     parseInto(camera, L"{\"type\":\"perspective\",\"perspective_view_angle\":1.5,\"orthographic_zoom_factor\":3.0}");

@@ -6,14 +6,13 @@
 //
 // The same rows also pin what every record of a text writes when nothing is set
 // (tests/wire/defaults), check that a value of another kind than the record's own leaves a
-// fresh record as it was, and that every adder of the records in a row refuses a null.
+// fresh record as it was, and that every adder of the records in a row refuses a null. Every
+// name of every public enumeration is pinned by value as well (tests/wire/enum_names.json).
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -28,7 +27,6 @@ using trx::test::LogCapture;
 using trx::test::parse;
 
 namespace {
-
 
 // One kind of record: how to make a fresh one, read and write its text, and compare two.
 struct Kind {
