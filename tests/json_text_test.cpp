@@ -113,34 +113,3 @@ TEST(StringConversion, Utf8BothWays) {
     EXPECT_EQ(toWide("a\xff" "b\xe4\xb8"), L"a\uFFFDb\uFFFD");
     EXPECT_EQ(toWide("\xc0\xaf"), L"\uFFFD");  // overlong
 }
-
-TEST(FieldHelpers, ReadersTakeOnlyTheExpectedType) {
-    JsonDocument doc;
-    parse(doc, std::wstring(L"{\"d\":2,\"d2\":2.0,\"b\":\"true\",\"i\":3.5,\"big\":4294967296,"
-                            L"\"u\":18446744073709551615,\"s\":\"a") + L"\\u0000b\"}");
-    double d = 7.5;
-    EXPECT_FALSE(json::get(doc, L"d", d));
-    EXPECT_EQ(d, 7.5);
-    EXPECT_TRUE(json::get(doc, L"d2", d));
-    EXPECT_EQ(d, 2.0);
-    bool b = false;
-    EXPECT_FALSE(json::get(doc, L"b", b));
-    std::int32_t i = 9;
-    EXPECT_FALSE(json::get(doc, L"i", i));
-    EXPECT_FALSE(json::get(doc, L"big", i));
-    EXPECT_EQ(i, 9);
-    std::uint64_t u = 0;
-    EXPECT_TRUE(json::get(doc, L"u", u));
-    EXPECT_EQ(u, 18446744073709551615ull);
-    std::int64_t i64 = 0;
-    EXPECT_FALSE(json::get(doc, L"u", i64));
-    std::wstring s;
-    EXPECT_TRUE(json::get(doc, L"s", s));
-    EXPECT_EQ(s, L"a");
-    EXPECT_FALSE(json::get(doc, L"missing", s));
-    std::vector<std::int32_t> list{5};
-    JsonDocument arr;
-    parse(arr, L"{\"l\":[1,\"x\",2]}");
-    EXPECT_TRUE(json::get(arr, L"l", list));
-    EXPECT_EQ(list, (std::vector<std::int32_t>{5, 1, 2}));
-}

@@ -76,27 +76,12 @@ protected:
 
 }  // namespace
 
-TEST_F(LoggerTest, InitWritesHeaderWhateverTheLevel) {
+// Two INFO lines open every file, whatever the level; records carry their level, the local
+// time and the thread; TRACE names the file, the line and the routine.
+TEST_F(LoggerTest, HeaderAndRecordLines) {
+    { std::ofstream(path("a.log")) << "earlier line\n"; }
     LoggerHolder::initLogger(3, path("a.log"));
-    ASSERT_NE(LoggerHolder::logger(), nullptr);
-    EXPECT_TRUE(LoggerHolder::levelEnabled(1));
-    EXPECT_TRUE(LoggerHolder::levelEnabled(3));
-    EXPECT_FALSE(LoggerHolder::levelEnabled(4));
-
-    // Two INFO lines although INFO is above the level, without a thread part.
-    const auto l = lines(path("a.log"));
-    ASSERT_EQ(l.size(), 2u);
-    for (const auto& line : l) {
-        const Line parts = split(line, false);
-        EXPECT_EQ(parts.prefix, "[INFO]    ");
-        EXPECT_TRUE(parts.timeOk) << line;
-    }
-    EXPECT_EQ(split(l[0], false).text, std::string(102, '='));
-    EXPECT_EQ(split(l[1], false).text, "Logger initialized with level 3");
-}
-
-TEST_F(LoggerTest, RecordLineFormatAndPrefixes) {
-    LoggerHolder::initLogger(6, path("a.log"));
+    LoggerHolder::initLogger(6, path("a.log"));  // again: appends, does not truncate
     trx::detail::logText(kError, "ExchangeObjectWrapper JSON object has no Exchange Object data.");
     {
         // The thread number is hexadecimal; numbers in the text are decimal again.
@@ -105,42 +90,37 @@ TEST_F(LoggerTest, RecordLineFormatAndPrefixes) {
     }
     TRX_TRACE();
     const auto l = lines(path("a.log"));
-    ASSERT_EQ(l.size(), 5u);
+    ASSERT_EQ(l.size(), 8u);
+    EXPECT_EQ(l[0], "earlier line");
+    for (int i : {1, 2, 3, 4}) {
+        const Line parts = split(l[i], false);
+        EXPECT_EQ(parts.prefix, "[INFO]    ");
+        EXPECT_TRUE(parts.timeOk) << l[i];
+    }
+    EXPECT_EQ(split(l[1], false).text, std::string(102, '='));
+    EXPECT_EQ(split(l[2], false).text, "Logger initialized with level 3");
     std::ostringstream tid;
     tid << std::hex << gettid();
-    const Line error = split(l[2], true), warning = split(l[3], true), trace = split(l[4], true);
-    EXPECT_EQ(error.prefix, "[ERROR]   ");
-    EXPECT_EQ(warning.prefix, "[WARNING] ");
-    EXPECT_EQ(trace.prefix, "[TRACE]   ");
+    const Line error = split(l[5], true), warning = split(l[6], true), trace = split(l[7], true);
+    EXPECT_EQ(error.prefix + warning.prefix + trace.prefix, "[ERROR]   [WARNING] [TRACE]   ");
     for (const Line& parts : {error, warning, trace}) {
         EXPECT_TRUE(parts.timeOk);
         EXPECT_EQ(parts.thread, tid.str());
     }
     EXPECT_EQ(error.text, "ExchangeObjectWrapper JSON object has no Exchange Object data.");
     EXPECT_EQ(warning.text, "count 42");
-    // TRACE names the file, the line and the routine: "path(line): signature".
     const std::size_t open = trace.text.find("logger_test.cpp(");
     ASSERT_NE(open, std::string::npos) << trace.text;
     const std::size_t close = trace.text.find("): ", open);
     ASSERT_NE(close, std::string::npos) << trace.text;
     EXPECT_GT(std::stoi(trace.text.substr(open + 16, close - open - 16)), 0);
-    EXPECT_NE(trace.text.find("RecordLineFormatAndPrefixes", close), std::string::npos) << trace.text;
-
-    const char* expected[] = {"[UNKNOWN] ", "[FATAL]   ", "[ERROR]   ", "[WARNING] ",
-                              "[INFO]    ", "[DEBUG]   ", "[TRACE]   ", "[UNKNOWN] "};
-    for (int level = 0; level <= 7; ++level) EXPECT_STREQ(levelPrefix(level), expected[level]);
+    EXPECT_NE(trace.text.find("HeaderAndRecordLines", close), std::string::npos) << trace.text;
+    EXPECT_STREQ(levelPrefix(0), "[UNKNOWN] ");
+    EXPECT_STREQ(levelPrefix(7), "[UNKNOWN] ");
 }
 
-TEST_F(LoggerTest, FilesAreAppendedAndBadCallsChangeNothing) {
-    { std::ofstream(path("a.log")) << "earlier line\n"; }
-    LoggerHolder::initLogger(6, path("a.log"));
-    LoggerHolder::initLogger(2, path("a.log"));  // again: appends, does not truncate
-    auto l = lines(path("a.log"));
-    ASSERT_EQ(l.size(), 5u);
-    EXPECT_EQ(l[0], "earlier line");
-    EXPECT_NE(l[4].find("Logger initialized with level 2"), std::string::npos);
-
-    // A level of 0 or below is ignored: the level and the file stay.
+// A level of 0 or below changes nothing; a file that cannot be opened switches logging off.
+TEST_F(LoggerTest, BadCallsChangeNothingOrSwitchOff) {
     LoggerHolder::initLogger(6, path("a.log"));
     ILogger* const before = LoggerHolder::logger();
     LoggerHolder::initLogger(0, path("b.log"));
@@ -148,14 +128,11 @@ TEST_F(LoggerTest, FilesAreAppendedAndBadCallsChangeNothing) {
     EXPECT_EQ(LoggerHolder::logger(), before);
     EXPECT_TRUE(LoggerHolder::levelEnabled(6));
     EXPECT_FALSE(std::ifstream(path("b.log")).is_open());
-
-    // A file that cannot be opened switches logging off.
     LoggerHolder::initLogger(6, path("missing/x.log"));
     EXPECT_EQ(LoggerHolder::logger(), nullptr);
     EXPECT_FALSE(LoggerHolder::levelEnabled(1));
     trx::detail::logText(kFatal, "lost");
-    l = lines(path("a.log"));
-    EXPECT_EQ(l.size(), 7u);
+    EXPECT_EQ(lines(path("a.log")).size(), 2u);
 }
 
 TEST_F(LoggerTest, RecordsFromThreadsNeverInterleave) {

@@ -91,11 +91,6 @@ TEST_F(SharedBufferTest, SegmentHoldsExactlyTheLastWrite) {
     buffer.read(data);
     EXPECT_EQ(std::string(data.begin(), data.end()), "abcd");
 
-    const std::vector<char> big = pattern(3 << 20, 1);
-    buffer.write(big.data(), big.size());
-    buffer.read(data);
-    EXPECT_EQ(data, big);
-
     buffer.clear();
     EXPECT_EQ(buffer.size(), 0u);
     buffer.read(data);
@@ -127,15 +122,6 @@ TEST_F(SharedBufferTest, RemovalFollowsTheFlag) {
     EXPECT_FALSE(exists(kept));
     EXPECT_FALSE(exists(removed));
     EXPECT_FALSE(Buffer::remove(kept));
-
-    // The owner can change its mind, as a sender that keeps ownership does.
-    const std::wstring later = fresh();
-    {
-        Buffer b(later, true);
-        b.setRemoveOnDestroy(false);
-    }
-    EXPECT_TRUE(exists(later));
-    EXPECT_TRUE(Buffer::remove(later));
 }
 
 TEST_F(SharedBufferTest, AnotherProcessReadsWhatOneWrote) {
@@ -143,7 +129,7 @@ TEST_F(SharedBufferTest, AnotherProcessReadsWhatOneWrote) {
 
     // The child writes and leaves; the parent reads and removes.
     const std::wstring toParent = fresh();
-    pid_t child = fork();
+    const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         int code = 0;
@@ -165,30 +151,6 @@ TEST_F(SharedBufferTest, AnotherProcessReadsWhatOneWrote) {
         EXPECT_EQ(data, payload);
     }
     EXPECT_FALSE(exists(toParent));
-
-    // The parent writes; the child reads, compares and removes.
-    const std::wstring toChild = fresh();
-    {
-        Buffer out(toChild, false);
-        out.write(payload.data(), payload.size());
-    }
-    child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        int code = 2;
-        try {
-            Buffer in(toChild, true);
-            std::vector<char> data;
-            in.read(data);
-            code = data == payload ? 0 : 3;
-        } catch (...) {
-        }
-        _exit(code);
-    }
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(exists(toChild));
 }
 
 std::string refusal(const std::wstring& name, mp::OpenMode mode) {
@@ -275,14 +237,4 @@ TEST_F(SharedBufferTest, ForeignSegmentsAreRefusedAndNeverRemoved) {
     EXPECT_FALSE(Buffer::remove(planted));
     EXPECT_TRUE(exists(planted));
     shm_unlink(Buffer::nativeName(planted).c_str());
-}
-
-TEST(MpException, CarriesNarrowTextAndCopies) {
-    try {
-        throw SharedMemoryException(L"caf\u00e9 \U0001F600");
-    } catch (const mp::Exception& e) {
-        EXPECT_STREQ(e.what(), "caf\xc3\xa9 \xf0\x9f\x98\x80");
-        const mp::Exception copy = e;
-        EXPECT_STREQ(copy.what(), e.what());
-    }
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-// Shared test helpers: log capture and JSON round trips.
+// Shared test helpers: log capture, JSON round trips and the golden wire texts.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -60,6 +62,17 @@ inline void parse(JsonDocument& doc, const std::wstring& text) {
     ASSERT_FALSE(doc.HasParseError()) << "bad test JSON";
 }
 
+// What the call throws, or "no error".
+template <class F>
+std::string errorOf(F&& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 inline std::wstring toText(const IJsonObject& record) {
     JsonDocument doc;
     record.writeObject(doc, doc.GetAllocator());
@@ -72,12 +85,20 @@ inline void parseInto(IJsonObject& record, const std::wstring& text) {
     record.readObject(doc);
 }
 
-// Writes, prints, parses and reads into a fresh T.
-template <class T>
-T roundTrip(const T& record) {
-    T copy;
-    parseInto(copy, toText(record));
-    return copy;
+#ifdef TRX_WIRE_DIR
+// A golden wire text (tests/wire/<name>.json): every key of a record with a value.
+inline std::wstring goldenText(const std::string& name) {
+    std::ifstream in(std::string(TRX_WIRE_DIR) + "/" + name + ".json", std::ios::binary);
+    EXPECT_TRUE(in) << name;
+    return toWide(std::string(std::istreambuf_iterator<char>(in), {}));
 }
+
+template <class T>
+std::shared_ptr<T> golden(const std::string& name) {
+    auto record = std::make_shared<T>();
+    parseInto(*record, goldenText(name));
+    return record;
+}
+#endif
 
 }  // namespace trx::test

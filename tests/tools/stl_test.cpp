@@ -84,29 +84,6 @@ TEST(Stl, MalformedInputSaysWhatAndWhere) {
     }
 }
 
-TEST(Stl, MeasuresOfAClosedMesh) {
-    // A unit cube's twelve triangles, outward facing, shifted by (1, 2, 3).
-    const std::string cube = [] {
-        std::string s = "solid cube\n";
-        const int faces[6][4][3] = {{{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}}, {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}},
-                                    {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {{0, 1, 0}, {0, 1, 1}, {1, 1, 1}, {1, 1, 0}},
-                                    {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}, {{1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {1, 0, 1}}};
-        auto v = [](const int* p) {
-            return " vertex " + std::to_string(p[0] + 1) + " " + std::to_string(p[1] + 2) + " " + std::to_string(p[2] + 3) + "\n";
-        };
-        for (const auto& f : faces)
-            for (int t = 0; t < 2; ++t)
-                s += "facet normal 0 0 0\nouter loop\n" + v(f[0]) + v(f[1 + t]) + v(f[2 + t]) + "endloop\nendfacet\n";
-        return s + "endsolid cube\n";
-    }();
-    const MeshStats stats = measure(parseStl(cube).solids[0]);
-    EXPECT_EQ(stats.triangles, 12u);
-    EXPECT_NEAR(stats.area, 6.0, 1e-12);
-    EXPECT_NEAR(stats.volume, 1.0, 1e-12);
-    EXPECT_EQ(stats.min, (Point{1, 2, 3}));
-    EXPECT_EQ(stats.max, (Point{2, 3, 4}));
-}
-
 TEST(Stl, SharedSamplesParse) {
     const std::string dir = (trx::test::testdataDir() / "stl").string() + "/";
     if (!std::ifstream(dir + "stl_ascii_Cube.stl")) GTEST_SKIP() << "no shared test data";
