@@ -31,26 +31,6 @@ BODY* makeBody(const char* name) {
     return b;
 }
 
-struct Args : METHOD_ARGS {
-    explicit Args(const char* type) : type(type) {}
-    const char* id() const override { return type; }
-    const char* type;
-    mutable std::string calledBy;
-};
-
-logical markIdMethod(void* e, const METHOD_ARGS& a) {
-    static_cast<const Args&>(a).calledBy = "id:" + std::to_string(static_cast<ATTRIB_BRIDGE_ID*>(e)->id());
-    return 7;
-}
-logical markBridgeMethod(void*, const METHOD_ARGS& a) {
-    static_cast<const Args&>(a).calledBy = "bridge";
-    return 5;
-}
-logical markAttribMethod(void*, const METHOD_ARGS& a) {
-    static_cast<const Args&>(a).calledBy = "attrib";
-    return 3;
-}
-
 }  // namespace
 
 TEST(BridgeAttrib, IdentityLevelsAndTypeTests) {
@@ -163,37 +143,4 @@ TEST(BridgeAttrib, SaveRestoreAndCopyKeepTheId) {
     body->lose();
     extremes->lose();
     EXPECT_EQ(acis_live_objects(), live);
-}
-
-TEST(BridgeAttrib, CallMethodSearchesEachClassThenItsBase) {
-    const METHOD_ID own("bridge_test_own", "bridge_test_args");
-    const METHOD_ID inherited("bridge_test_inherited", "bridge_test_args");
-    const METHOD_ID generic("bridge_test_generic", "bridge_test_args");
-    const METHOD_ID unknown("bridge_test_unknown", "bridge_test_args");
-    ATTRIB_BRIDGE_ID::add_method(own, markIdMethod);
-    ATTRIB_BRIDGE::add_method(inherited, markBridgeMethod);
-    ATTRIB::add_method(generic, markAttribMethod);
-
-    BODY* body = makeBody("b");
-    auto* id = ACIS_NEW ATTRIB_BRIDGE_ID(body, 42);
-    auto* bridge = ACIS_NEW ATTRIB_BRIDGE(body);
-
-    Args args("bridge_test_args");
-    EXPECT_EQ(id->call_method(own, args), 7);
-    EXPECT_EQ(args.calledBy, "id:42");
-    EXPECT_EQ(id->call_method(inherited, args), 5);
-    EXPECT_EQ(args.calledBy, "bridge");
-    EXPECT_EQ(id->call_method(generic, args), 3);
-    EXPECT_EQ(args.calledBy, "attrib");
-    args.calledBy.clear();
-    EXPECT_EQ(id->call_method(unknown, args), 0);
-    // The base class does not see its subclass's methods.
-    EXPECT_EQ(bridge->call_method(own, args), 0);
-    EXPECT_EQ(bridge->call_method(inherited, args), 5);
-    // Arguments of another type run nothing.
-    Args other("other_args");
-    EXPECT_EQ(id->call_method(own, other), 0);
-    EXPECT_EQ(bridge->call_method(inherited, other), 0);
-    EXPECT_TRUE(other.calledBy.empty());
-    body->lose();
 }

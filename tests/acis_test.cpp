@@ -74,8 +74,6 @@ public:
         c->ATTRIB::copy_common(list, this, pm, skip, reason);
         return c;
     }
-    // A custom copy action gives the copy a fresh tag.
-    void copy_owner(ENTITY* copy) override { ACIS_NEW TAG(copy); }
 
 protected:
     ~TAG() override = default;
@@ -84,7 +82,7 @@ protected:
 class VALUE : public TAG {
 public:
     VALUE() = default;
-    VALUE(ENTITY* owner, long value) : TAG(owner), m_value(value) { set_copy_owner_action(CopyCopy); }
+    VALUE(ENTITY* owner, long value) : TAG(owner), m_value(value) {}
     long value() const { return m_value; }
     int identity(int level = 0) const override {
         if (level == 0 || level == 3) return VALUE_TYPE;
@@ -105,12 +103,6 @@ public:
         VALUE* c = ACIS_NEW VALUE;
         c->ATTRIB::copy_common(list, this, pm, skip, reason);
         c->m_value = m_value;
-        return c;
-    }
-    ENTITY* make_copy() const override {
-        VALUE* c = ACIS_NEW VALUE;
-        *c = *this;
-        fixup_copy(c);
         return c;
     }
     friend ENTITY* VALUE_restore();
@@ -434,46 +426,6 @@ TEST(AcisLayer, CorruptHeadersCountsAndReferencesAreErrors) {
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(static_cast<ATTRIB*>(list[0])->entity(), list[1]);
     list[1]->lose();
-}
-
-TEST(AcisLayer, CopyFollowsTheCopyActions) {
-    BODY* body = ACIS_NEW BODY("part");
-    body->add_triangle({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
-    ACIS_NEW ATTRIB(body);  // copy action "lose"
-    (ACIS_NEW ATTRIB(body))->set_copy_owner_action(CopyKeep);
-    ACIS_NEW VALUE(body, 42);  // copy action "copy"
-    (ACIS_NEW TAG(body))->set_copy_owner_action(CopyCustom);
-
-    ENTITY* copy = nullptr;
-    outcome o = api_copy_entity(body, copy);
-    ASSERT_TRUE(o.ok()) << message(o);
-    ASSERT_TRUE(is_BODY(copy));
-    ASSERT_NE(copy, body);
-    EXPECT_EQ(static_cast<BODY*>(copy)->name(), "part");
-    EXPECT_EQ(static_cast<BODY*>(copy)->vertices(), body->vertices());
-    std::vector<ATTRIB*> got = attributes(copy);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0]->identity(), VALUE_TYPE);
-    EXPECT_EQ(static_cast<VALUE*>(got[0])->value(), 42);
-    EXPECT_EQ(got[0]->copy_owner_action(), CopyCopy);
-    EXPECT_EQ(got[1]->identity(), TAG_TYPE);  // made by the custom action
-    for (ATTRIB* a : got) EXPECT_EQ(a->entity(), copy);
-    EXPECT_EQ(attributes(body).size(), 4u);
-
-    // A snapshot names the owner without joining its chain.
-    ATTRIB* original = attributes(body)[2];
-    auto* snapshot = static_cast<VALUE*>(original->make_copy());
-    EXPECT_EQ(snapshot->value(), 42);
-    EXPECT_EQ(snapshot->entity(), body);
-    EXPECT_EQ(attributes(body).size(), 4u);
-    snapshot->lose();
-    EXPECT_EQ(attributes(body).size(), 4u);
-
-    ENTITY* none = nullptr;
-    EXPECT_EQ(api_copy_entity(nullptr, none).error_number(), NULL_ENTITY_GIVEN);
-    EXPECT_EQ(none, nullptr);
-    copy->lose();
-    body->lose();
 }
 
 TEST(AcisLayer, ApiBlockTurnsErrorsIntoOutcomes) {
