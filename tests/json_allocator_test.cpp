@@ -1,5 +1,5 @@
-// The large blocks under JSON documents and payloads: freed ones are kept for the next large
-// object, and at the limit the ones freed longest ago are let go first.
+// Freed large blocks are kept for the next large document, but not without bound: at the
+// limit the ones freed longest ago are let go first.
 
 #include <gtest/gtest.h>
 
@@ -38,27 +38,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(RetainedBlocks, AFreedBlockServesTheNextOfItsSizeWithItsPagesInPlace) {
-    JsonBlockAllocator a;
-    void* first = a.Malloc(3 * kMiB);
-    std::memset(first, 0x5A, 3 * kMiB);
-    JsonBlockAllocator::Free(first);
-
-    void* again = a.Malloc(3 * kMiB - 100);  // a little smaller still fits
-    EXPECT_EQ(again, first);
-    EXPECT_TRUE(holds(again, 3 * kMiB, 0x5A));  // not a fresh, cleared mapping
-    JsonBlockAllocator::Free(again);
-
-    // Much smaller requests do not take a large block: it stays for its own size.
-    void* small = a.Malloc(kMiB);
-    EXPECT_NE(small, first);
-    JsonBlockAllocator::Free(small);
-    JsonBlockAllocator::releaseRetained();
-    void* fresh = a.Malloc(3 * kMiB);
-    EXPECT_TRUE(holds(fresh, 3 * kMiB, 0));  // given back: the next one is new
-    JsonBlockAllocator::Free(fresh);
-}
 
 TEST_F(RetainedBlocks, AtTheLimitTheBlocksFreedLongestAgoGoFirst) {
     JsonBlockAllocator a;
