@@ -1,5 +1,4 @@
-// The inspector shows each kind of document as the library reads and writes it: what it
-// prints reads back into an equal document.
+// The inspector reads segments only when asked, and refuses bad input with status 1.
 
 #include <gtest/gtest.h>
 
@@ -37,50 +36,13 @@ std::string text(const mp::ISerializable& document) {
     return toNarrow(out.str());
 }
 
-template <class T>
-T readBack(const std::string& json) {
-    T document;
-    std::wistringstream in(toWide(json));
-    document.readObject(in);
-    return document;
-}
-
 // A golden wire text as the library reads it.
 std::string golden(const std::string& name) { return readFile(fs::path(TRX_WIRE_DIR) / (name + ".json")); }
 
-// What the inspector shows of a document reads back into one the library writes as the original.
-template <class T>
-void expectShownAsGiven(const Scratch& scratch, const std::string& name, const std::string& kind,
-                        const std::string& after = "") {
-    SCOPED_TRACE(name);
-    const Shown shown = inspect({scratch.write(name, golden(name) + after)});
-    ASSERT_EQ(shown.code, 0) << shown.all;
-    EXPECT_EQ(shown.kind, kind);
-    EXPECT_EQ(text(readBack<T>(shown.json)), text(readBack<T>(golden(name))));
-}
-
 }  // namespace
 
-TEST(Inspect, CommandsResultsAndBridgeInfoRoundTrip) {
+TEST(Inspect, EnvelopesThroughSegments) {
     Scratch scratch;
-    // As it comes off the pipe: one frame, NUL included.
-    expectShownAsGiven<Command>(scratch, "command_import", "command", std::string(1, '\0'));
-    expectShownAsGiven<Command>(scratch, "command_legacy_export", "command");
-    expectShownAsGiven<Result>(scratch, "result", "result");
-    expectShownAsGiven<BridgeInfo>(scratch, "bridge_info", "bridge info");
-}
-
-TEST(Inspect, EnvelopesInTextFormAndThroughSegments) {
-    Scratch scratch;
-    ExchangeObjectWrapper message(std::make_shared<ExcMessage>(L"ring \u00f8 25 \U0001F600"));
-    Shown shown = inspect({scratch.write("message", text(message))});
-    ASSERT_EQ(shown.code, 0) << shown.all;
-    EXPECT_EQ(shown.kind, "envelope, exc_message, text form");
-    ExchangeObjectWrapper back = readBack<ExchangeObjectWrapper>(shown.json);
-    ASSERT_TRUE(std::dynamic_pointer_cast<ExcMessage>(back.get()));
-    EXPECT_EQ(std::dynamic_pointer_cast<ExcMessage>(back.get())->get(),
-              L"ring \u00f8 25 \U0001F600");
-
     auto original = std::make_shared<ExcProductStructure>();
     original->readObject(parseJson(golden("exc_product_structure")));
     const std::string envelope = scratch.write("structure", text(ExchangeObjectWrapper(original)));
@@ -88,7 +50,7 @@ TEST(Inspect, EnvelopesInTextFormAndThroughSegments) {
     const std::string segment = str(doc[L"exchange_object_data"]);
 
     // Without --load the segment stays for its reader.
-    shown = inspect({envelope});
+    Shown shown = inspect({envelope});
     ASSERT_EQ(shown.code, 0) << shown.all;
     EXPECT_EQ(shown.kind, "envelope, exc_product_structure, segment " + segment +
                               " (not loaded; --load reads and removes it)");
