@@ -4,6 +4,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "trx_api/trx_api_compression.h"
@@ -43,17 +44,12 @@ TEST(Compressor, GzipRoundTripAndHeader) {
         EXPECT_EQ(std::vector<unsigned char>(gz.begin(), gz.begin() + 10),
                   (std::vector<unsigned char>{0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3}));
         EXPECT_TRUE(Compressor::isCompressed(gz.data(), gz.size()));
-        if (n == 0) {
-            EXPECT_EQ(gz.size(), 20u);  // header, an empty block and the trailer
-        }
-        if (n > 1000) {
-            EXPECT_LT(gz.size(), n / 2);
-        }
+        if (n == 0) EXPECT_EQ(gz.size(), 20u);  // header, an empty block and the trailer
+        if (n > 1000) EXPECT_LT(gz.size(), n / 2);
 
         std::vector<char> back;
         Compressor::decompress(back, gz.data(), gz.size());
         EXPECT_EQ(back, in) << n;
-
     }
     std::vector<char> out{'x'};
     Compressor::decompress(out, nullptr, 0);
@@ -152,12 +148,10 @@ TEST(Base64, EncodingPadsLastGroup) {
         return text;
     };
     // RFC 4648 test vectors
-    EXPECT_EQ(enc(""), L"");
-    EXPECT_EQ(enc("f"), L"Zg==");
-    EXPECT_EQ(enc("fo"), L"Zm8=");
-    EXPECT_EQ(enc("foo"), L"Zm9v");
-    EXPECT_EQ(enc("foobar"), L"Zm9vYmFy");
-    EXPECT_EQ(enc("\xfb\xff\xbf"), L"+/+/");
+    for (const auto& [in, out] : std::initializer_list<std::pair<std::string, std::wstring>>{
+             {"", L""}, {"f", L"Zg=="}, {"fo", L"Zm8="}, {"foo", L"Zm9v"}, {"foobar", L"Zm9vYmFy"},
+             {"\xfb\xff\xbf", L"+/+/"}})
+        EXPECT_EQ(enc(in), out);
 
     // All byte values survive; 4-byte elements keep their bit patterns.
     std::vector<unsigned char> all(256);
@@ -187,18 +181,13 @@ TEST(Base64, DecodingStopsQuietlyAtForeignCharacters) {
         Base64::decode(text, bytes);
         return std::string(bytes.begin(), bytes.end());
     };
-    EXPECT_EQ(dec(L"Zm9v"), "foo");
-    EXPECT_EQ(dec(L"Zm9vYg=="), "foob");
-    EXPECT_EQ(dec(L"Zm9vYmE="), "fooba");
-    EXPECT_EQ(dec(L"Zm9v=Zm9v"), "foo");     // stops at the first "="
-    EXPECT_EQ(dec(L"Zm 9v"), "f");          // a blank ends it
-    EXPECT_EQ(dec(L"Zm9\n"), "fo");
-    EXPECT_EQ(dec(L"Zm9v\u0100Zm9v"), "foo");  // a wide character whose low byte is in the alphabet
-    EXPECT_EQ(dec(L"Z"), "");                 // one character gives no byte
-    EXPECT_EQ(dec(L""), "");
-    // Unpadded short groups give k - 1 bytes, without writing past the result.
-    EXPECT_EQ(dec(L"Zm"), "f");
-    EXPECT_EQ(dec(L"Zm9vYmE"), "fooba");
+    // Stops at the first "=", a blank, a wide character whose low byte is in the alphabet;
+    // one character gives no byte, unpadded short groups k - 1 bytes.
+    for (const auto& [in, out] : std::initializer_list<std::pair<std::wstring, std::string>>{
+             {L"Zm9v", "foo"}, {L"Zm9vYg==", "foob"}, {L"Zm9vYmE=", "fooba"}, {L"Zm9v=Zm9v", "foo"},
+             {L"Zm 9v", "f"}, {L"Zm9\n", "fo"}, {L"Zm9v\u0100Zm9v", "foo"}, {L"Z", ""}, {L"", ""},
+             {L"Zm", "f"}, {L"Zm9vYmE", "fooba"}})
+        EXPECT_EQ(dec(in), out);
 
     // Elements are whole: trailing bytes that do not fill one are dropped.
     std::vector<std::int32_t> ints;
