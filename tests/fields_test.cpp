@@ -9,7 +9,7 @@
 #include <set>
 
 #include "trx_api/detail/enum_table.h"
-#include "trx_api/detail/fields.h"
+#include "trx_api/detail/field_adapters.h"
 
 namespace trx {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "detail/enum_table.h"
-#include "detail/fields.h"
+#include "detail/field_adapters.h"
 
 namespace trx {
 

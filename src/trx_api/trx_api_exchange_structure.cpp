@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "detail/fields.h"
+#include "detail/field_adapters.h"
 
 namespace trx {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "detail/enum_table.h"
-#include "detail/fields.h"
+#include "detail/field_adapters.h"
 #include "detail/trace.h"
 #include "json/json_object.h"
 

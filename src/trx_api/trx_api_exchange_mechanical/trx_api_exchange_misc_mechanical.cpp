@@ -4,7 +4,7 @@
 
 #include "../trx_api_exchange_mechanical_common.h"
 #include "../detail/enum_table.h"
-#include "../detail/fields.h"
+#include "../detail/field_adapters.h"
 
 namespace trx {
 

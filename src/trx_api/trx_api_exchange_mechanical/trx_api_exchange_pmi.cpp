@@ -1,7 +1,7 @@
 #include "../trx_api_exchange_pmi.h"
 
 #include "../detail/enum_table.h"
-#include "../detail/fields.h"
+#include "../detail/field_adapters.h"
 
 namespace trx {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "../detail/enum_table.h"
-#include "../detail/fields.h"
+#include "../detail/field_adapters.h"
 
 namespace trx {
 

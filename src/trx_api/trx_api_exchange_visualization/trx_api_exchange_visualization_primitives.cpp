@@ -2,7 +2,7 @@
 
 
 #include "../detail/enum_table.h"
-#include "../detail/fields.h"
+#include "../detail/field_adapters.h"
 
 namespace trx {
 
