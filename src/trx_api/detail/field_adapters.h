@@ -8,6 +8,26 @@
 
 namespace trx::json {
 
+// The array items the adapters below take one at a time. 16-bit items are colour channels,
+// which travel as unsigned numbers; reading keeps the low 16 bits of a larger one.
+inline bool itemFromJson(const JsonValue& v, std::uint16_t& out) {
+    return v.IsUint() ? (out = static_cast<std::uint16_t>(v.GetUint()), true) : false;
+}
+template <class T>
+bool itemFromJson(const JsonValue& v, T& out) { return fromJson(v, out); }
+inline JsonValue itemToJson(std::uint16_t v, JsonAllocator&) { return JsonValue(unsigned(v)); }
+template <class T>
+JsonValue itemToJson(const T& v, JsonAllocator& a) { return toJson(v, a); }
+
+// The first `count` items as an array.
+template <class Array>
+JsonValue leadingArray(const Array& items, std::size_t count, JsonAllocator& a) {
+    JsonValue array(rapidjson::kArrayType);
+    array.Reserve(static_cast<rapidjson::SizeType>(count), a);
+    for (std::size_t i = 0; i < count; ++i) array.PushBack(itemToJson(items[i], a), a);
+    return array;
+}
+
 // A fixed-size array member. An array of another length logs `sizeMessage` as a WARNING and
 // changes nothing; an item of the wrong kind keeps its value, or takes `fallback` when given.
 template <class Array>
@@ -28,11 +48,7 @@ struct FixedArray : FieldAdapter {
         for (rapidjson::SizeType i = 0; i < m.Size(); ++i)
             if (!fromJson(m[i], items[i]) && hasFallback) items[i] = fallback;
     }
-    JsonValue write(JsonAllocator& a) const {
-        JsonValue array(rapidjson::kArrayType);
-        for (const auto& item : items) array.PushBack(toJson(item, a), a);
-        return array;
-    }
+    JsonValue write(JsonAllocator& a) const { return leadingArray(items, std::size(items), a); }
     template <class G>
     void members(G&& g) const { g(items); }
 };
@@ -130,17 +146,6 @@ SubObject<bool, List> subObject(List list) {
     return {{}, nullptr, std::move(list)};
 }
 
-// The array items the adapters below take one at a time. 16-bit items are colour channels,
-// which travel as unsigned numbers; reading keeps the low 16 bits of a larger one.
-inline bool itemFromJson(const JsonValue& v, std::uint16_t& out) {
-    return v.IsUint() ? (out = static_cast<std::uint16_t>(v.GetUint()), true) : false;
-}
-template <class T>
-bool itemFromJson(const JsonValue& v, T& out) { return fromJson(v, out); }
-inline JsonValue itemToJson(std::uint16_t v, JsonAllocator&) { return JsonValue(unsigned(v)); }
-template <class T>
-JsonValue itemToJson(const T& v, JsonAllocator& a) { return toJson(v, a); }
-
 // The first `count` items of a fixed-size array. Items are taken in order up to the first
 // missing one or one of the wrong kind; the rest keep their value. With a flag, the array is
 // written only when the flag is set, and a member that is an array sets it.
@@ -156,12 +161,7 @@ struct LeadingItems : FieldAdapter {
         if (has != nullptr) *has = true;
         for (rapidjson::SizeType i = 0; i < count && i < m.Size() && itemFromJson(m[i], items[i]); ++i) {}
     }
-    JsonValue write(JsonAllocator& a) const {
-        JsonValue array(rapidjson::kArrayType);
-        array.Reserve(static_cast<rapidjson::SizeType>(count), a);
-        for (std::size_t i = 0; i < count; ++i) array.PushBack(itemToJson(items[i], a), a);
-        return array;
-    }
+    JsonValue write(JsonAllocator& a) const { return leadingArray(items, count, a); }
     template <class G>
     void members(G&& g) const {
         g(items);
@@ -239,16 +239,7 @@ struct AddedBy : FieldAdapter {
             if (fromJson(item, value)) add(std::move(value));
         }
     }
-    JsonValue write(JsonAllocator& a) const {
-        JsonValue array(rapidjson::kArrayType);
-        array.Reserve(static_cast<rapidjson::SizeType>(list.size()), a);
-        for (const auto& item : list) {
-            if constexpr (IsSharedPtr<std::decay_t<decltype(item)>>::value)
-                if (!item) continue;
-            array.PushBack(toJson(item, a), a);
-        }
-        return array;
-    }
+    JsonValue write(JsonAllocator& a) const { return toJson(list, a); }
     template <class G>
     void members(G&& g) const { g(list); }
 };

@@ -52,26 +52,25 @@ JsonValue toJson(const std::shared_ptr<T>& record, JsonAllocator& a) {
 template <class T> struct IsSharedPtr : std::false_type {};
 template <class T> struct IsSharedPtr<std::shared_ptr<T>> : std::true_type {};
 
-// A list becomes an array in list order; null entries are skipped.
-template <class T>
-JsonValue toJson(const std::vector<T>& list, JsonAllocator& a) {
+// A list becomes an array in list order, a set in its own order; null entries are skipped.
+template <class Container>
+JsonValue arrayOf(const Container& items, JsonAllocator& a) {
     JsonValue array(rapidjson::kArrayType);
-    array.Reserve(static_cast<rapidjson::SizeType>(list.size()), a);
-    for (const auto& item : list) {
-        if constexpr (IsSharedPtr<T>::value)
+    array.Reserve(static_cast<rapidjson::SizeType>(items.size()), a);
+    for (const auto& item : items) {
+        if constexpr (IsSharedPtr<typename Container::value_type>::value)
             if (!item) continue;
         array.PushBack(toJson(item, a), a);
     }
     return array;
 }
-
-// A set becomes an array in ascending order.
 template <class T>
-JsonValue toJson(const std::set<T>& set, JsonAllocator& a) {
-    JsonValue array(rapidjson::kArrayType);
-    array.Reserve(static_cast<rapidjson::SizeType>(set.size()), a);
-    for (const auto& item : set) array.PushBack(toJson(item, a), a);
-    return array;
+JsonValue toJson(const std::vector<T>& list, JsonAllocator& a) {
+    return arrayOf(list, a);
+}
+template <class T, class Compare>
+JsonValue toJson(const std::set<T, Compare>& set, JsonAllocator& a) {
+    return arrayOf(set, a);
 }
 
 // Each returns whether the value was taken.
