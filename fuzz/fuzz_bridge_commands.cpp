@@ -2,8 +2,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "bridge/sender.h"
-#include "bridge/serve.h"
+#include "bridge_core/sender.h"
+#include "bridge_core/serve.h"
 #include "common/framing.h"
 
 // Command frames as a host sends them. Imports stop at their settings: reading files and
@@ -26,13 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     trx::tools::FrameReader reader(in, 1 << 20);
     trx::bridge::Sender sender(out, {});
     try {
-        trx::bridge::serve(reader, sender, [](const trx::bridge::ImportSettings& settings,
-                                              trx::bridge::Sender&) {
+        trx::bridge::BridgeProgram program;
+        program.name = "fuzz";
+        program.info = [] { return trx::BridgeInfo(); };
+        program.import = [](const trx::bridge::ImportSettings& settings, trx::bridge::Sender&) {
             trx::Result result;
             result.setMessage(settings.file);
             for (const auto& w : settings.warnings) result.setMessage(w);
             return result;
-        });
+        };
+        trx::bridge::serve(reader, sender, program);
     } catch (const trx::bridge::HostGone&) {
     }
     ::close(in);

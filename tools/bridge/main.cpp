@@ -1,109 +1,26 @@
-// trx-bridge: the reference bridge. Reads commands on standard input and answers on
-// standard output, one document per frame (UTF-8 text and a NUL byte).
+// trx-bridge: the reference bridge for STL. Reads commands on standard input and answers
+// on standard output, one document per frame (UTF-8 text and a NUL byte).
 
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <iostream>
-#include <string>
-#include <unistd.h>
-
-#include "common/framing.h"
-#include "common/process.h"
-#include "sender.h"
-#include "serve.h"
-#include "log/logger.h"
-
-using namespace trx;
-
-namespace {
-
-const char* kUsage =
-    "usage: trx-bridge [--log FILE] [--crash-after N] [--hang-after N] [--segment-log FILE]\n"
-    "\n"
-    "Answers the commands \"info\", \"ping\" and \"import\" (STL, ASCII and binary) on\n"
-    "standard input and output, one document per frame: UTF-8 text ended by a NUL byte.\n"
-    "\n"
-    "  --log FILE          write the library's log (level DEBUG) to FILE\n"
-    "Test switches (also from TRX_BRIDGE_CRASH_AFTER, TRX_BRIDGE_HANG_AFTER,\n"
-    "TRX_BRIDGE_HANG_UNSENT and TRX_BRIDGE_SEGMENT_LOG):\n"
-    "  --crash-after N     crash once N exchange objects of an import are sent\n"
-    "  --hang-after N      stop answering once N exchange objects of an import are sent\n"
-    "  --hang-unsent N     stop answering once N are sent and the next one is made, its\n"
-    "                      segment created but not announced\n"
-    "  --segment-log FILE  append the name of every shared segment created to FILE\n";
-
-bool parseCount(const char* text, long& out) {
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != 0 || v < 0) return false;
-    out = v;
-    return true;
-}
-
-volatile std::sig_atomic_t g_stop = 0;
-volatile std::sig_atomic_t g_signal = 0;
-void requestStop(int sig) {
-    g_signal = sig;
-    g_stop = g_stop + 1;
-}
-
-}  // namespace
+#include "bridge_core/serve.h"
+#include "stl_import.h"
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is an error from write(), not a death
-
-    bridge::TestSwitches switches;
-    if (const char* v = std::getenv("TRX_BRIDGE_CRASH_AFTER")) parseCount(v, switches.crashAfter);
-    if (const char* v = std::getenv("TRX_BRIDGE_HANG_AFTER")) parseCount(v, switches.hangAfter);
-    if (const char* v = std::getenv("TRX_BRIDGE_HANG_UNSENT")) parseCount(v, switches.hangUnsent);
-    if (const char* v = std::getenv("TRX_BRIDGE_SEGMENT_LOG")) switches.segmentLog = v;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (arg == "--log" && hasValue) {
-            vx_bridge::LoggerHolder::initLogger(vx_bridge::kDebug, argv[++i]);
-        } else if (arg == "--crash-after" && hasValue &&
-                   parseCount(argv[i + 1], switches.crashAfter)) {
-            ++i;
-        } else if (arg == "--hang-after" && hasValue &&
-                   parseCount(argv[i + 1], switches.hangAfter)) {
-            ++i;
-        } else if (arg == "--hang-unsent" && hasValue &&
-                   parseCount(argv[i + 1], switches.hangUnsent)) {
-            ++i;
-        } else if (arg == "--segment-log" && hasValue) {
-            switches.segmentLog = argv[++i];
-        } else {
-            std::cerr << "trx-bridge: bad argument '" << arg << "'\n" << kUsage;
-            return 2;
-        }
-    }
-
-    // SIGINT and SIGTERM stop the bridge at its next safe point: the import unwinds and
-    // removes the segments it made and has not announced.
-    tools::onStopSignals(requestStop);
-
-    tools::FrameReader in(STDIN_FILENO);
-    in.setStopFlag(&g_stop);
-    bridge::Sender out(STDOUT_FILENO, switches);
-    out.setStopFlag(&g_stop);
-    int status = 1;
-    try {
-        status = bridge::serve(in, out);
-    } catch (const bridge::HostGone&) {
-        return 1;
-    } catch (const bridge::Stopped&) {
-    }
-    if (g_stop == 0) return status;
-    // Everything is unwound: now end as the signal would have ended us.
-    const int sig = g_signal ? static_cast<int>(g_signal) : SIGTERM;
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-    return 128 + sig;
+    using namespace trx;
+    bridge::BridgeProgram program;
+    program.name = "trx-bridge";
+    program.formats = "STL, ASCII and binary";
+    program.info = [] {
+        BridgeInfo info;
+        info.setName(L"trx reference bridge");
+        info.setVersion(TRX_TOOLS_VERSION);
+        info.setRequestedInterface(EBridgeInterface::Connect);
+        info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
+        // One reader serves both; a host lists them as the two kinds of STL it may meet.
+        for (const wchar_t* kind : {L"STL files, ASCII", L"STL files, binary"})
+            info.newImportFormat().setDescription(kind).addExtension(L"stl").addFilterExtensions(
+                L"*.stl");
+        return info;
+    };
+    program.import = bridge::runImport;
+    return bridge::bridgeMain(argc, argv, program);
 }

@@ -6,15 +6,10 @@
 
 #include "common/framing.h"
 #include "common/protocol.h"
-#include "common/stl.h"
 #include "sender.h"
 #include "trx_api/trx_api_bridge_info.h"
 #include "trx_api/trx_api_command.h"
 #include "trx_api/trx_api_result.h"
-
-#ifndef TRX_TOOLS_VERSION
-#define TRX_TOOLS_VERSION L"0"
-#endif
 
 namespace trx::bridge {
 namespace {
@@ -71,27 +66,14 @@ std::wstring showNul(const std::wstring& text) {
 
 }  // namespace
 
-BridgeInfo info() {
-    BridgeInfo info;
-    info.setName(L"trx reference bridge");
-    info.setVersion(TRX_TOOLS_VERSION);
-    info.setRequestedInterface(EBridgeInterface::Connect);
-    info.newThirdpartyCore().setName(L"trx STL reader").setVersion(TRX_TOOLS_VERSION);
-    // One reader serves both; a host lists them as the two kinds of STL it may meet.
-    for (const wchar_t* kind : {L"STL files, ASCII", L"STL files, binary"})
-        info.newImportFormat().setDescription(kind).addExtension(L"stl").addFilterExtensions(
-            L"*.stl");
-    return info;
-}
-
-int serve(tools::FrameReader& in, Sender& out, const ImportFunction& import) {
+int serve(tools::FrameReader& in, Sender& out, const BridgeProgram& program) {
     for (;;) {
         std::wstring text;
         const auto status = in.read(text);  // the host decides how long to wait
         if (status == tools::FrameReader::Status::end) return 0;
         if (status == tools::FrameReader::Status::interrupted) throw Stopped{};
         if (status != tools::FrameReader::Status::frame) {
-            std::cerr << "trx-bridge: cannot read a command from standard input\n";
+            std::cerr << program.name << ": cannot read a command from standard input\n";
             return 1;
         }
         {
@@ -114,7 +96,7 @@ int serve(tools::FrameReader& in, Sender& out, const ImportFunction& import) {
             continue;
         }
         switch (command.type()) {
-            case Command::Info: out.answer(info()); break;
+            case Command::Info: out.answer(program.info()); break;
             case Command::Ping: out.answer(answer(Result::Ok, L"")); break;
             case Command::Import: {
                 ImportSettings settings;
@@ -126,15 +108,12 @@ int serve(tools::FrameReader& in, Sender& out, const ImportFunction& import) {
                 }
                 Result result;
                 try {
-                    result = import(settings, out);
+                    result = program.import(settings, out);
                 } catch (const HostGone&) {
                     throw;
                 } catch (const std::bad_alloc&) {
-                    result = answer(Result::Error,
-                                    L"Import failed: not enough memory for " +
-                                        tools::clip(settings.file) +
-                                        L" (the reader takes files up to " +
-                                        std::to_wstring(tools::kMaxStlBytes) + L" bytes).");
+                    result = answer(Result::Error, L"Import failed: not enough memory for " +
+                                                       tools::clip(settings.file) + L".");
                 } catch (const std::exception& e) {
                     result = answer(Result::Error, L"Import failed: " + toWide(e.what()));
                 }
