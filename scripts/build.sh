@@ -11,7 +11,8 @@ build_dir=${1:-build}
 (($# > 0)) && shift
 
 scripts/ensure-packages.sh g++ cmake ninja-build rapidjson-dev libboost-dev zlib1g-dev \
-    libdeflate-dev libgtest-dev libbenchmark-dev
+    libdeflate-dev libgtest-dev libbenchmark-dev \
+    libocct-data-exchange-dev libtbb-dev
 
 cmake -S . -B "$build_dir" -G Ninja "$@"
 cmake --build "$build_dir" -j2
