@@ -59,6 +59,10 @@ constexpr const wchar_t* kBoxMax[3] = {L"bounding_box_max_x", L"bounding_box_max
                                        L"bounding_box_max_z"};
 }  // namespace mesh_props
 
+// A tolerance whose value the file does not give travels with the value 0 and this note: a
+// host shows its value as unknown, never as 0.
+constexpr const wchar_t* kValueUnknownNote = L"tolerance value unknown";
+
 // Polygon type of a visualization face whose indices are a plain triangle list.
 constexpr std::uint32_t kTriangleListPolygon = 4;
 
