@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "common/framing.h"
@@ -88,9 +89,17 @@ int bridgeMain(int argc, char** argv, const BridgeProgram& program) {
     // removes the segments it made and has not announced.
     tools::onStopSignals(requestStop);
 
+    int protocolFd = STDOUT_FILENO;
+    if (program.guardStdout) {
+        protocolFd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+        if (protocolFd < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+            std::cerr << program.name << ": cannot set standard output aside\n";
+            return 1;
+        }
+    }
     tools::FrameReader in(STDIN_FILENO);
     in.setStopFlag(&g_stop);
-    Sender out(STDOUT_FILENO, switches);
+    Sender out(protocolFd, switches);
     out.setStopFlag(&g_stop);
     int status = 1;
     try {

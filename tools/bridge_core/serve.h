@@ -25,6 +25,9 @@ struct BridgeProgram {
     std::string formats;  // for its usage text: "STL, ASCII and binary"
     std::function<BridgeInfo()> info;  // the answer to "info"
     ImportFunction import;
+    // The protocol gets a descriptor of its own and standard output goes to standard error,
+    // so that a library printing to standard output cannot break a frame.
+    bool guardStdout = false;
 };
 
 // Answers the commands on `in` until it ends; the exit status. Throws HostGone when the

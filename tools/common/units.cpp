@@ -18,7 +18,38 @@ constexpr Pair kPairs[] = {
     {13, ELengthUnitType::micrometer}, {14, ELengthUnitType::decimeter},
 };
 
+struct Length {
+    ELengthUnitType unit;
+    double mm;
+    const char* shortName;
+};
+
+constexpr Length kLengths[] = {
+    {ELengthUnitType::nanometer, 1e-6, "nm"},   {ELengthUnitType::micrometer, 1e-3, "um"},
+    {ELengthUnitType::millimeter, 1, "mm"},     {ELengthUnitType::centimeter, 10, "cm"},
+    {ELengthUnitType::decimeter, 100, "dm"},    {ELengthUnitType::meter, 1000, "m"},
+    {ELengthUnitType::inch, 25.4, "in"},        {ELengthUnitType::foot, 304.8, "ft"},
+    {ELengthUnitType::mile, 1609344, "mi"},     {ELengthUnitType::kilometer, 1e6, "km"},
+    {ELengthUnitType::milliinch, 0.0254, "mil"}, {ELengthUnitType::microinch, 2.54e-5, "uin"},
+};
+
+const Length* lengthOf(ELengthUnitType unit) {
+    for (const Length& l : kLengths)
+        if (l.unit == unit) return &l;
+    return nullptr;
+}
+
 }  // namespace
+
+double millimetresPer(ELengthUnitType unit) {
+    const Length* l = lengthOf(unit);
+    return l ? l->mm : 0;
+}
+
+const char* shortName(ELengthUnitType unit) {
+    const Length* l = lengthOf(unit);
+    return l ? l->shortName : "";
+}
 
 ELengthUnitType unitOfDrawingCode(int code) {
     for (const Pair& p : kPairs)

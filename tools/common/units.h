@@ -12,4 +12,9 @@ ELengthUnitType unitOfDrawingCode(int code);
 // 0 ("undefined") when the unit has no drawing code.
 int drawingCodeOf(ELengthUnitType unit);
 
+// How many millimetres one unit is; 0 for unknown and the model's own unit.
+double millimetresPer(ELengthUnitType unit);
+// "mm", "in", "m", ...; empty for unknown and the model's own unit.
+const char* shortName(ELengthUnitType unit);
+
 }  // namespace trx::tools

@@ -3,6 +3,8 @@
 // A STEP (or IGES) file read into an XCAF document, with what the later steps of an import
 // need of the read: the STEP model behind it, and the units.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include <TDF_Label.hxx>
@@ -20,14 +22,25 @@ struct StepDocument {
     // The STEP model and its transfer process (which STEP entity became which label);
     // null for IGES.
     Handle(XSControl_WorkSession) session;
-    // The file's own length unit, in millimetres (25.4 for an inch file). The document's
-    // shapes are in millimetres whatever the file says.
+    // The length unit of the file's shape representations, in millimetres (25.4 for an inch
+    // file). The document's shapes are in millimetres whatever the file says. PMI measures
+    // may carry units of their own (an inch tolerance on a millimetre shape).
     double fileUnitMm = 1;
     // The unit the command asked for, and the factor from millimetres to it: every
     // length that leaves the bridge (coordinates, PMI values, cameras) is multiplied by it.
     ELengthUnitType units = ELengthUnitType::millimeter;
     double mmToUnits = 1;
 };
+
+// Reads the file into a fresh XCAF document with names, colours, layers, properties, GD&T,
+// materials and views, in millimetres, the file's unit noted. OCCT's messages go to `log`
+// (the caller sends them on), never to standard output. Throws std::runtime_error naming
+// the file when it cannot be read; an OCCT exception becomes one too.
+StepDocument readStep(const std::string& path, ELengthUnitType units,
+                      const std::function<void(const std::wstring&)>& log);
+
+// Closes the document: OCCT keeps it in its application until then.
+void closeStep(StepDocument& document);
 
 // The id of a B-rep face in the block's visualization and in the PMI and layers that refer
 // to it: `index` counts from 1 in the order of TopExp::MapShapes(part, TopAbs_FACE).

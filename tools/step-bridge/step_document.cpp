@@ -1,0 +1,165 @@
+#include "step_document.h"
+
+#include <cctype>
+#include <mutex>
+#include <stdexcept>
+
+#include <IFSelect_ReturnStatus.hxx>
+#include <IGESCAFControl_Reader.hxx>
+#include <Interface_Static.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_Printer.hxx>
+#include <Message_PrinterOStream.hxx>
+#include <STEPCAFControl_Controller.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Reader.hxx>
+#include <Standard_Failure.hxx>
+#include <TColStd_SequenceOfAsciiString.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+
+#include "common/units.h"
+
+namespace trx::step {
+namespace {
+
+// OCCT's messages, handed to whoever reads the file now. Set while a read runs.
+std::mutex g_logMutex;
+std::function<void(const std::wstring&)> g_log;
+
+class LogPrinter : public Message_Printer {
+protected:
+    void send(const TCollection_AsciiString& text, const Message_Gravity gravity) const override {
+        if (gravity < Message_Warning) return;  // traces and infos say nothing to a user
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        if (g_log)
+            g_log((gravity >= Message_Fail ? L"OCCT error: " : L"OCCT warning: ") +
+                  toWide(text.ToCString()));
+    }
+};
+
+// Once per process: OCCT's static set-up (not thread-safe on first use), and its printer to
+// standard output, which is the protocol pipe, replaced by ours.
+void setUpOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const Handle(Message_Messenger)& messenger = Message::DefaultMessenger();
+        messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
+        messenger->AddPrinter(new LogPrinter);
+        STEPCAFControl_Controller::Init();
+        // Shapes in millimetres whatever the file says; we scale from there.
+        Interface_Static::SetCVal("xstep.cascade.unit", "MM");
+    });
+}
+
+// "INCH", "MILLIMETRE", "METRE", ... as STEP names them, in millimetres; 0 if unknown.
+double unitInMm(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    struct Unit {
+        const char* name;
+        double mm;
+    };
+    static const Unit kUnits[] = {{"MILLIMETRE", 1},      {"MILLIMETER", 1}, {"MM", 1},
+                                  {"CENTIMETRE", 10},     {"CM", 10},        {"METRE", 1000},
+                                  {"METER", 1000},        {"M", 1000},       {"INCH", 25.4},
+                                  {"IN", 25.4},           {"FOOT", 304.8},   {"FT", 304.8},
+                                  {"MICROMETRE", 0.001},  {"KILOMETRE", 1e6}};
+    for (const auto& u : kUnits)
+        if (name == u.name) return u.mm;
+    return 0;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    if (text.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - tail.size() + i])) !=
+            tail[i])
+            return false;
+    return true;
+}
+
+struct LogScope {
+    explicit LogScope(const std::function<void(const std::wstring&)>& log) {
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        g_log = log;
+    }
+    ~LogScope() {
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        g_log = nullptr;
+    }
+};
+
+void readIges(const std::string& path, StepDocument& out) {
+    IGESCAFControl_Reader reader;
+    reader.SetColorMode(true);
+    reader.SetNameMode(true);
+    reader.SetLayerMode(true);
+    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
+        throw std::runtime_error(path + ": not an IGES file OCCT can read");
+    if (!reader.Transfer(out.doc)) throw std::runtime_error(path + ": OCCT could not translate it");
+}
+
+void readStepFile(const std::string& path, StepDocument& out) {
+    STEPCAFControl_Reader reader;
+    reader.SetColorMode(true);
+    reader.SetNameMode(true);
+    reader.SetLayerMode(true);
+    reader.SetPropsMode(true);
+    reader.SetGDTMode(true);
+    reader.SetMatMode(true);
+    reader.SetViewMode(true);
+    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
+        throw std::runtime_error(path + ": not a STEP file OCCT can read");
+    TColStd_SequenceOfAsciiString lengths, angles, solidAngles;
+    reader.ChangeReader().FileUnits(lengths, angles, solidAngles);
+    if (!lengths.IsEmpty()) {
+        const double mm = unitInMm(lengths.First().ToCString());
+        if (mm > 0) out.fileUnitMm = mm;
+    }
+    if (!reader.Transfer(out.doc)) throw std::runtime_error(path + ": OCCT could not translate it");
+    out.session = reader.Reader().WS();
+}
+
+}  // namespace
+
+StepDocument readStep(const std::string& path, ELengthUnitType units,
+                      const std::function<void(const std::wstring&)>& log) {
+    setUpOnce();
+    LogScope scope(log);
+    StepDocument out;
+    out.path = path;
+    out.units = units;
+    const double unitMm = tools::millimetresPer(units);
+    out.mmToUnits = unitMm > 0 ? 1.0 / unitMm : 1.0;
+    Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+    app->NewDocument("BinXCAF", out.doc);
+    try {
+        if (endsWith(path, ".igs") || endsWith(path, ".iges"))
+            readIges(path, out);
+        else
+            readStepFile(path, out);
+    } catch (const Standard_Failure& failure) {
+        closeStep(out);
+        throw std::runtime_error(path + ": OCCT failed reading it: " +
+                                 failure.GetMessageString());
+    } catch (...) {
+        closeStep(out);
+        throw;
+    }
+    return out;
+}
+
+void closeStep(StepDocument& document) {
+    if (document.doc.IsNull()) return;
+    Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+    if (document.doc->IsOpened()) app->Close(document.doc);
+    document.doc.Nullify();
+    document.session.Nullify();
+}
+
+std::wstring faceId(std::uint64_t blockId, int index) {
+    return L"face-" + std::to_wstring(blockId) + L"-" + std::to_wstring(index);
+}
+
+}  // namespace trx::step
