@@ -661,3 +661,76 @@ TEST(HostFailures, InterruptedBridgeRemovesWhatItHasNotAnnounced) {
         EXPECT_EQ(leftSegments(lines(readFile(segmentLog))), std::vector<std::string>{});
     }
 }
+
+// ---- the bridge is chosen by the file ----
+
+// The STL bridge and a scripted one that reads *.step files, in either order, beside
+// bridges that die or fall silent on "info". The first bridge whose formats take the file
+// imports it, started once; the others end by themselves when their input closes, or are
+// passed over when they fail; with none, the import fails and says what was offered.
+TEST(HostChoice, FirstBridgeThatReadsTheFileImportsIt) {
+    Scratch scratch;
+    BridgeInfo info;
+    info.setName(L"scripted step");
+    info.setRequestedInterface(EBridgeInterface::Connect);
+    info.newImportFormat().setDescription(L"STEP").addFilterExtensions(L"*.step;*.stp");
+    scratch.write("step-frames", toNarrow(tools::textOf(info)) + '\0' +
+                                     toNarrow(tools::textOf(ExchangeObjectWrapper(
+                                         std::make_shared<ExcMessage>(L"from the step bridge")))) +
+                                     '\0' + toNarrow(resultText()) + '\0');
+    const std::string log = scratch.path("step.log").string();
+    // It says when it starts and when it ends by itself (not when it is killed).
+    const std::map<std::string, std::string> bridges{
+        {"stl", TRX_BRIDGE_EXE},
+        {"step", script(scratch, "step.sh",
+                        "echo started >>'" + log + "'\ncat \"$(dirname \"$0\")/step-frames\"\n"
+                        "cat >/dev/null\necho ended >>'" + log + "'\n")},
+        {"dying", script(scratch, "dying.sh", "kill -SEGV $$\n")},
+        {"silent", script(scratch, "silent.sh", "exec sleep 1000\n")},
+    };
+    const std::string stl = sample("assembly.stl");
+    const std::string step = scratch.write("Part.STP", "ISO-10303-21;\n");
+    const std::string text = scratch.write("notes.txt", "");
+    struct Case {
+        std::vector<std::string> bridges;
+        std::string file;
+        int exitCode;
+        std::string chosen;          // key of the bridge that imported, or none
+        std::string stepLog;         // what the scripted bridge said of itself
+        std::vector<std::string> in;  // in the message and the notes
+    };
+    const std::vector<Case> cases{
+        {{"stl", "step"}, stl, 0, "stl", "", {}},
+        {{"stl", "step"}, step, 0, "step", "started\nended\n", {}},
+        {{"step", "stl"}, stl, 0, "stl", "started\nended\n", {}},
+        {{"stl", "step"}, text, 1, "", "started\nended\n",
+         {"No bridge imports", "notes.txt", "trx-bridge reads *.stl", "step.sh reads *.step;*.stp"}},
+        {{"dying", "stl"}, stl, 0, "stl", "", {"dying.sh passed over", "signal 11"}},
+        {{"silent", "stl"}, stl, 0, "stl", "", {"silent.sh passed over", "sent nothing for 1 s"}},
+        {{"dying", "step"}, stl, 1, "", "started\nended\n",
+         {"step.sh reads *.step;*.stp", "dying.sh passed over"}},
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        for (const auto& b : c.bridges) name += b + " ";
+        SCOPED_TRACE(name + fs::path(c.file).filename().string());
+        fs::remove(log);
+        std::vector<std::string> args{c.file, "--timeout", "1"};
+        for (const auto& b : c.bridges) args.insert(args.end(), {"--bridge", bridges.at(b)});
+        const HostRun run = runHost(scratch, args, {}, 60000);
+        EXPECT_FALSE(run.process.timedOut);
+        EXPECT_EQ(run.process.exitCode(), c.exitCode) << run.process.out;
+        EXPECT_EQ(str(run[L"bridge"][L"program"]), c.chosen.empty() ? "" : bridges.at(c.chosen));
+        EXPECT_EQ(readFile(log), c.stepLog);
+        std::string said = run.message();
+        if (run[L"notes"].IsArray())
+            for (const auto& n : run[L"notes"].GetArray()) said += "\n" + str(n);
+        for (const auto& piece : c.in) EXPECT_NE(said.find(piece), std::string::npos) << said;
+        if (c.chosen == "step") {
+            ASSERT_TRUE(run[L"messages"].IsArray());
+            ASSERT_EQ(run[L"messages"].Size(), 1u);
+            EXPECT_EQ(str(run[L"messages"][0][L"text"]), "from the step bridge");
+        }
+        expectNoSegmentLeft(run);
+    }
+}

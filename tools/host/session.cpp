@@ -67,7 +67,7 @@ public:
 
 private:
     int choose();
-    void retire();
+    void retire(bool letItEnd);
     int talk();
     Offer askInfo();
     void import();
@@ -166,7 +166,7 @@ int Session::choose() {
         if (failure && m_o.bridges.size() > 1)
             m_r.note(L"bridge " + clip(toWide(program)) + L" passed over: " + failure->message);
         if (failure) lastFailure = failure;
-        retire();
+        retire(!failure);
     }
     if (offers.empty() && lastFailure) {
         m_r.status = lastFailure->status;
@@ -181,10 +181,10 @@ int Session::choose() {
     return kImportFailed;
 }
 
-// A bridge not chosen: its input is closed, so it ends by itself; one that does not, or
-// that keeps talking, is stopped as any other, and the segments it named are removed.
-void Session::retire() {
-    if (m_child && m_reader && m_child->running()) {
+// A bridge not chosen. One that answered is let end by itself (its input closes); one that
+// does not, or that failed already, is stopped as any other. What it named is removed.
+void Session::retire(bool letItEnd) {
+    if (letItEnd && m_child && m_reader && m_child->running()) {
         m_child->closeInput();
         if (m_o.stop) m_reader->setStopFlag(m_o.stop, *m_o.stop);
         const auto until = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
