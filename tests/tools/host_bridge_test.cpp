@@ -734,3 +734,22 @@ TEST(HostChoice, FirstBridgeThatReadsTheFileImportsIt) {
         expectNoSegmentLeft(run);
     }
 }
+
+// Without --bridge the host asks the bridges next to it: STL files go to the STL bridge,
+// and, where it is built, STEP files to the STEP bridge.
+TEST(HostChoice, DefaultBridgesAreTheOnesNextToTheHost) {
+    Scratch scratch;
+    std::vector<std::pair<std::string, std::string>> cases{{sample("ring.stl"), TRX_BRIDGE_EXE}};
+#ifdef TRX_STEP_BRIDGE_EXE
+    cases.emplace_back(scratch.write("part.step", "ISO-10303-21;\nEND-ISO-10303-21;\n"),
+                       TRX_STEP_BRIDGE_EXE);
+#endif
+    for (const auto& [file, bridge] : cases) {
+        SCOPED_TRACE(file);
+        const std::string json = scratch.path("summary.json").string();
+        const auto run = tools::runProgram(TRX_HOST_EXE, {"--json", json, file}, {}, 60000);
+        const JsonDocument summary = parseJson(readFile(json));
+        ASSERT_TRUE(summary.IsObject()) << run.out;
+        EXPECT_EQ(str(summary[L"bridge"][L"program"]), fs::canonical(bridge).string()) << run.out;
+    }
+}
