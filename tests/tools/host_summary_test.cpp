@@ -245,7 +245,7 @@ TEST(HostSummary, ShowsTheWholeModel) {
     second->addDimension(dimension(L"m1", Dim::diameter, 12.7));
     second->addNote(annotation<ExcPMINote>(L"n1"));
     auto misc = meshMeasures(L"321.5");
-    for (const auto& [name, members] : {std::make_pair(L"dims", 3), std::make_pair(L"geometry", 0)}) {
+    for (const auto& [name, members] : {std::pair(L"dims", 3), std::pair(L"geometry", 0)}) {
         auto layer = std::make_shared<ExcMiscLayer>();
         layer->setName(name);
         for (int i = 0; i < members; ++i) layer->addEntity(std::make_shared<ExcEntity>());
@@ -307,7 +307,8 @@ TEST(HostSummary, ShowsTheWholeModel) {
     EXPECT_NE(lineWith(run.out, {"3 datums (A, B)", "2 datum targets", "2 tolerances"}), "");
     EXPECT_NE(lineWith(run.out, {"tolerance", "location_true_position", "0.25"}), "");
     const std::string unknown = lineWith(run.out, {"tolerance", "form_flatness"});
-    EXPECT_TRUE(unknown.find("unknown") != std::string::npos && unknown.find('0') == std::string::npos)
+    EXPECT_TRUE(unknown.find("unknown") != std::string::npos &&
+                unknown.find('0') == std::string::npos)
         << run.out;
 }
 

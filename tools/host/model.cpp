@@ -215,7 +215,8 @@ std::wstring severityOf(const std::wstring& message) {
     for (std::size_t i = start; i < message.size() && i < start + 16 && std::iswalpha(message[i]);
          ++i)
         word += static_cast<wchar_t>(std::towlower(message[i]));
-    const bool marked = start + word.size() < message.size() && message[start + word.size()] == L':';
+    const std::size_t end = start + word.size();
+    const bool marked = end < message.size() && message[end] == L':';
     ELogEventLevelType level = ELogEventLevelType::information;
     if (marked && word == L"error") level = ELogEventLevelType::error;
     if (marked && word == L"warning") level = ELogEventLevelType::warning;

@@ -407,7 +407,8 @@ void writePmi(std::ostream& os, const PmiSummary& pmi) {
     os << "    PMI: " << plural(pmi.datums, "datum", "datums");
     if (!pmi.datumLabels.kept.empty()) {
         std::string labels;
-        for (const auto& l : pmi.datumLabels.kept) labels += (labels.empty() ? "" : ", ") + toNarrow(l);
+        for (const auto& l : pmi.datumLabels.kept)
+            labels += (labels.empty() ? "" : ", ") + toNarrow(l);
         if (pmi.datumLabels.more > 0) labels += ", ...";
         os << " (" << labels << ")";
     }
@@ -467,8 +468,10 @@ void Report::writeModel(std::ostream& os) const {
     if (m_views.total() > 0) {
         os << "\nSaved views\n";
         for (const auto& v : m_views.kept)
-            os << "  \"" << toNarrow(v.name) << "\"  " << plural(v.annotations, "annotation", "annotations")
-               << (v.blockId ? "  [block " + std::to_string(*v.blockId) + "]" : std::string()) << '\n';
+            os << "  \"" << toNarrow(v.name) << "\"  "
+               << plural(v.annotations, "annotation", "annotations")
+               << (v.blockId ? "  [block " + std::to_string(*v.blockId) + "]" : std::string())
+               << '\n';
         moreLine(os, m_views, "  ", "views");
     }
     if (m_messages.total() > 0) {
@@ -501,7 +504,8 @@ std::vector<RefGroup> groupReferences(const ExcBlockReferences& refs) {
     for (const auto& ref : refs) {
         if (!ref) continue;
         const std::wstring color = colorText(ref->color());
-        const auto [it, fresh] = index.emplace(std::make_pair(ref->blockId(), color), groups.size());
+        const auto [it, fresh] =
+            index.emplace(std::make_pair(ref->blockId(), color), groups.size());
         if (fresh) {
             groups.push_back({ref.get(), color});
             continue;
