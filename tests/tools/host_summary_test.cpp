@@ -200,7 +200,7 @@ TEST(HostSummary, ShowsTheWholeModel) {
     structure->setProductName(L"gearbox");
     structure->setUnits(ELengthUnitType::inch);
     auto bolt = block(1, L"bolt", true);
-    auto plate = block(2, L"plate", true);
+    auto plate = block(2, L"plate", false);  // not flagged a part, but it holds nothing
     auto sub = block(3, L"sub", false);
     sub->addBlockReference(ref(1, L"bolt"));
     sub->addBlockReference(ref(2, L"plate"));

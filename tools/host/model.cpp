@@ -135,7 +135,8 @@ public:
             ++m_shape.missing;
             return {0, 1};
         }
-        if (block->isPart()) return {1, 1};
+        // A block that holds nothing is a leaf, flagged a part or not.
+        if (block->isPart() || block->blockReferences().empty()) return {1, 1};
         const auto [instances, depth] = contents(*block, level + 1);
         return {instances, depth + 1};
     }

@@ -103,8 +103,9 @@ std::wstring colorText(const ExcColor& color);
 // The colours a visualization sets on its nodes and faces.
 void addColors(const ExcVisualizationData& data, BoundedSet<>& colors);
 
-// Leaf part placements of the expanded tree and its levels. A reference to a part is a
-// leaf; a reference to an assembly counts what that assembly holds, once per placement.
+// Leaf part placements of the expanded tree and its levels. A reference to a part, or to
+// a block that holds nothing, is a leaf; a reference to an assembly counts what that
+// assembly holds, once per placement.
 struct TreeShape {
     std::uint64_t instances = 0;  // saturates instead of wrapping
     int depth = 0;
