@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <map>
@@ -88,7 +89,10 @@ HostRun runHost(const Scratch& scratch, std::vector<std::string> args,
     const std::string segmentLog = scratch.path("segments.log").string();
     fs::remove(json);
     fs::remove(segmentLog);
-    args.insert(args.begin(), {"--bridge", TRX_BRIDGE_EXE, "--json", json});
+    // The STL bridge unless the test names its own.
+    if (std::find(args.begin(), args.end(), "--bridge") == args.end())
+        args.insert(args.begin(), {"--bridge", TRX_BRIDGE_EXE});
+    args.insert(args.begin(), {"--json", json});
     env.push_back("TRX_BRIDGE_SEGMENT_LOG=" + segmentLog);
     HostRun run;
     run.process = tools::runProgram(TRX_HOST_EXE, args, env, timeoutMs);
@@ -180,7 +184,8 @@ TEST_P(HostImport, SummaryMatchesTheShapes) {
     EXPECT_EQ(run.status(), "ok") << run.process.out;
     EXPECT_EQ(str(run[L"interface"]), c.legacy ? "legacy" : "connect");
     EXPECT_EQ(run[L"delayed_loading"].GetBool(), c.delayed);
-    EXPECT_EQ(str(run[L"units"]), "millimeter");
+    EXPECT_EQ(str(run[L"units"]), "mm");
+    EXPECT_EQ(str(run[L"length_unit"]), "millimeter");
     EXPECT_EQ(run[L"errors"].Size(), 0u);
 
     const bool ascii = c.file == "assembly.stl";
@@ -249,7 +254,7 @@ TEST(HostImport, OptionsDecideUnitsAndWhatIsSent) {
         if (legacy) args.push_back("--legacy");
         const HostRun run = runHost(scratch, args);
         ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
-        EXPECT_EQ(str(run[L"units"]), "inch");
+        EXPECT_EQ(str(run[L"units"]), "in");
         auto counts = objectCounts(run);
         EXPECT_EQ(counts["exc_block_visualization"], 0u);
         EXPECT_EQ(counts["exc_root_assembly_visualization"], 0u);
@@ -654,5 +659,98 @@ TEST(HostFailures, InterruptedBridgeRemovesWhatItHasNotAnnounced) {
                 << str(summary[L"message"]);
         }
         EXPECT_EQ(leftSegments(lines(readFile(segmentLog))), std::vector<std::string>{});
+    }
+}
+
+// ---- the bridge is chosen by the file ----
+
+// The STL bridge and a scripted one that reads *.step files, in either order, beside
+// bridges that die or fall silent on "info". The first bridge whose formats take the file
+// imports it, started once; the others end by themselves when their input closes, or are
+// passed over when they fail; with none, the import fails and says what was offered.
+TEST(HostChoice, FirstBridgeThatReadsTheFileImportsIt) {
+    Scratch scratch;
+    BridgeInfo info;
+    info.setName(L"scripted step");
+    info.setRequestedInterface(EBridgeInterface::Connect);
+    info.newImportFormat().setDescription(L"STEP").addFilterExtensions(L"*.step;*.stp");
+    scratch.write("step-frames", toNarrow(tools::textOf(info)) + '\0' +
+                                     toNarrow(tools::textOf(ExchangeObjectWrapper(
+                                         std::make_shared<ExcMessage>(L"from the step bridge")))) +
+                                     '\0' + toNarrow(resultText()) + '\0');
+    const std::string log = scratch.path("step.log").string();
+    // It says when it starts and when it ends by itself (not when it is killed).
+    const std::map<std::string, std::string> bridges{
+        {"stl", TRX_BRIDGE_EXE},
+        {"step", script(scratch, "step.sh",
+                        "echo started >>'" + log + "'\ncat \"$(dirname \"$0\")/step-frames\"\n"
+                        "cat >/dev/null\necho ended >>'" + log + "'\n")},
+        {"dying", script(scratch, "dying.sh", "kill -SEGV $$\n")},
+        {"silent", script(scratch, "silent.sh", "exec sleep 1000\n")},
+    };
+    const std::string stl = sample("assembly.stl");
+    const std::string step = scratch.write("Part.STP", "ISO-10303-21;\n");
+    const std::string text = scratch.write("notes.txt", "");
+    struct Case {
+        std::vector<std::string> bridges;
+        std::string file;
+        int exitCode;
+        std::string chosen;          // key of the bridge that imported, or none
+        std::string stepLog;         // what the scripted bridge said of itself
+        std::vector<std::string> in;  // in the message and the notes
+    };
+    const std::vector<Case> cases{
+        {{"stl", "step"}, stl, 0, "stl", "", {}},
+        {{"stl", "step"}, step, 0, "step", "started\nended\n", {}},
+        {{"step", "stl"}, stl, 0, "stl", "started\nended\n", {}},
+        {{"stl", "step"}, text, 1, "", "started\nended\n",
+         {"No bridge imports", "notes.txt", "trx-bridge reads *.stl",
+          "step.sh reads *.step;*.stp"}},
+        {{"dying", "stl"}, stl, 0, "stl", "", {"dying.sh passed over", "signal 11"}},
+        {{"silent", "stl"}, stl, 0, "stl", "", {"silent.sh passed over", "sent nothing for 1 s"}},
+        {{"dying", "step"}, stl, 1, "", "started\nended\n",
+         {"step.sh reads *.step;*.stp", "dying.sh passed over"}},
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        for (const auto& b : c.bridges) name += b + " ";
+        SCOPED_TRACE(name + fs::path(c.file).filename().string());
+        fs::remove(log);
+        std::vector<std::string> args{c.file, "--timeout", "1"};
+        for (const auto& b : c.bridges) args.insert(args.end(), {"--bridge", bridges.at(b)});
+        const HostRun run = runHost(scratch, args, {}, 60000);
+        EXPECT_FALSE(run.process.timedOut);
+        EXPECT_EQ(run.process.exitCode(), c.exitCode) << run.process.out;
+        EXPECT_EQ(str(run[L"bridge"][L"program"]), c.chosen.empty() ? "" : bridges.at(c.chosen));
+        EXPECT_EQ(readFile(log), c.stepLog);
+        std::string said = run.message();
+        if (run[L"notes"].IsArray())
+            for (const auto& n : run[L"notes"].GetArray()) said += "\n" + str(n);
+        for (const auto& piece : c.in) EXPECT_NE(said.find(piece), std::string::npos) << said;
+        if (c.chosen == "step") {
+            ASSERT_TRUE(run[L"messages"].IsArray());
+            ASSERT_EQ(run[L"messages"].Size(), 1u);
+            EXPECT_EQ(str(run[L"messages"][0][L"text"]), "from the step bridge");
+        }
+        expectNoSegmentLeft(run);
+    }
+}
+
+// Without --bridge the host asks the bridges next to it: STL files go to the STL bridge,
+// and, where it is built, STEP files to the STEP bridge.
+TEST(HostChoice, DefaultBridgesAreTheOnesNextToTheHost) {
+    Scratch scratch;
+    std::vector<std::pair<std::string, std::string>> cases{{sample("ring.stl"), TRX_BRIDGE_EXE}};
+#ifdef TRX_STEP_BRIDGE_EXE
+    cases.emplace_back(scratch.write("part.step", "ISO-10303-21;\nEND-ISO-10303-21;\n"),
+                       TRX_STEP_BRIDGE_EXE);
+#endif
+    for (const auto& [file, bridge] : cases) {
+        SCOPED_TRACE(file);
+        const std::string json = scratch.path("summary.json").string();
+        const auto run = tools::runProgram(TRX_HOST_EXE, {"--json", json, file}, {}, 60000);
+        const JsonDocument summary = parseJson(readFile(json));
+        ASSERT_TRUE(summary.IsObject()) << run.out;
+        EXPECT_EQ(str(summary[L"bridge"][L"program"]), fs::canonical(bridge).string()) << run.out;
     }
 }

@@ -1,5 +1,6 @@
-// trx-host: the reference host. Starts the bridge, imports one file through it and shows
-// what arrives: progress, messages and logs while it runs, then a summary.
+// trx-host: the reference host. Finds the bridge that reads the file, imports the file
+// through it and shows what arrives: progress, messages and logs while it runs, then a
+// summary.
 
 #include <climits>
 #include <cmath>
@@ -27,11 +28,12 @@ const char* kUsage =
     "usage: trx-host [options] [FILE]\n"
     "\n"
     "Imports FILE (default: the shipped sample " TRX_DEFAULT_SAMPLE
-    ") through the bridge\n"
-    "and prints a summary.\n"
+    ") through the first bridge\n"
+    "whose import formats take it and prints a summary.\n"
     "\n"
-    "  --bridge PROGRAM   the bridge to start (default: trx-bridge next to trx-host)\n"
-    "  --bridge-arg ARG   pass ARG to the bridge (repeatable)\n"
+    "  --bridge PROGRAM   a bridge to ask, in order (repeatable; default: trx-bridge and\n"
+    "                     trx-step-bridge next to trx-host, those that are there)\n"
+    "  --bridge-arg ARG   pass ARG to every bridge (repeatable)\n"
     "  --legacy           use the legacy interface instead of the one the bridge asks for\n"
     "  --delayed          delayed loading: load binary objects after the result\n"
     "  --json PATH        also write the summary as JSON to PATH ('-': standard output,\n"
@@ -41,8 +43,8 @@ const char* kUsage =
     "  --no-visualization ask for no visualization\n"
     "  --no-mechanical    ask for no mechanical data\n"
     "\n"
-    "Exit status: 0 imported; 1 the import failed; 2 bad usage; 3 the bridge died, hung\n"
-    "or broke the protocol; 130 interrupted.\n";
+    "Exit status: 0 imported; 1 no bridge reads the file or the import failed; 2 bad usage;\n"
+    "3 the bridge died, hung or broke the protocol; 130 interrupted.\n";
 
 // Progress as a bar on a terminal, as plain lines anywhere else.
 class Display : public host::Listener {
@@ -88,12 +90,19 @@ private:
     bool m_bar = false;
 };
 
-std::string defaultBridge() {
+// The bridges next to the host that are there; the STL bridge alone when none is, so
+// that the error says which program is missing.
+std::vector<std::string> defaultBridges() {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "trx-bridge";
-    std::string self(path, static_cast<std::size_t>(n));
-    return self.substr(0, self.rfind('/') + 1) + "trx-bridge";
+    if (n <= 0) return {"trx-bridge"};
+    const std::string self(path, static_cast<std::size_t>(n));
+    const std::string dir = self.substr(0, self.rfind('/') + 1);
+    std::vector<std::string> found;
+    for (const char* name : {"trx-bridge", "trx-step-bridge"})
+        if (::access((dir + name).c_str(), X_OK) == 0) found.push_back(dir + name);
+    if (found.empty()) found.push_back(dir + "trx-bridge");
+    return found;
 }
 
 int usage(const std::string& problem) {
@@ -111,7 +120,7 @@ int main(int argc, char** argv) {
     host::HostOptions options;
     options.stop = &g_stop;
     options.file = TRX_DEFAULT_SAMPLE;
-    options.bridge = defaultBridge();
+
     std::string json;
     bool fileGiven = false;
     for (int i = 1; i < argc; ++i) {
@@ -121,7 +130,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (arg == "--bridge" && hasValue) {
-            options.bridge = argv[++i];
+            options.bridges.push_back(argv[++i]);
         } else if (arg == "--bridge-arg" && hasValue) {
             options.bridgeArgs.push_back(argv[++i]);
         } else if (arg == "--legacy") {
@@ -152,6 +161,8 @@ int main(int argc, char** argv) {
             return usage("bad argument '" + arg + "'");
         }
     }
+
+    if (options.bridges.empty()) options.bridges = defaultBridges();
 
     std::ostream& text = json == "-" ? std::cerr : std::cout;
     host::Report report;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <sstream>
 
@@ -20,9 +21,6 @@
 
 namespace trx::host {
 namespace {
-
-// Trees from the other process are not trusted: references may loop.
-constexpr int kMaxTreeDepth = 64;
 
 void measureBody(const BODY& body, tools::MeshStats& stats) {
     const auto& v = body.vertices();
@@ -104,6 +102,44 @@ public:
         for (double c : p) v.PushBack(num(c), a());
         return v;
     }
+    JsonValue counts(std::initializer_list<std::pair<const wchar_t*, std::size_t>> list) {
+        JsonValue v(rapidjson::kObjectType);
+        for (const auto& [key, n] : list)
+            v.AddMember(JsonValue::StringRefType(key), JsonValue(static_cast<std::uint64_t>(n)),
+                        a());
+        return v;
+    }
+    JsonValue values(const std::vector<PmiValue>& list) {
+        JsonValue v(rapidjson::kArrayType);
+        for (const auto& item : list) {
+            JsonValue entry(rapidjson::kObjectType);
+            entry.AddMember(L"type", str(item.type), a());
+            // A value the file does not give is unknown, not 0.
+            entry.AddMember(L"value", item.value ? num(*item.value) : JsonValue(), a());
+            v.PushBack(entry, a());
+        }
+        return v;
+    }
+    JsonValue pmi(const PmiSummary& p) {
+        JsonValue v(rapidjson::kObjectType);
+        JsonValue datums(rapidjson::kArrayType);
+        for (const auto& label : p.datumLabels.kept) datums.PushBack(str(label), a());
+        v.AddMember(L"datums", datums, a());
+        v.AddMember(L"datum_targets", JsonValue(static_cast<std::uint64_t>(p.datumTargets)), a());
+        v.AddMember(L"tolerances", values(p.tolerances.kept), a());
+        v.AddMember(L"dimensions", values(p.dimensions.kept), a());
+        // Every annotation by kind, also those the lists above do not keep.
+        v.AddMember(L"counts",
+                    counts({{L"datums", p.datums},
+                            {L"datum_targets", p.datumTargets},
+                            {L"tolerances", p.tolerances.total()},
+                            {L"dimensions", p.dimensions.total()},
+                            {L"notes", p.notes},
+                            {L"roughness", p.roughness},
+                            {L"annotation_views", p.annotationViews}}),
+                    a());
+        return v;
+    }
     JsonValue measures(const tools::MeshStats& s) {
         JsonValue v(rapidjson::kObjectType);
         v.AddMember(L"triangles", JsonValue(static_cast<std::uint64_t>(s.triangles)), a());
@@ -173,6 +209,14 @@ void Report::takeStructure(const ExcProductStructure& structure) {
         r.name = b->name();
         r.part = b->isPart();
     }
+    m_shape = shapeOf(structure);
+    if (m_shape.loops) note(L"the assembly tree loops: a block contains itself");
+    if (m_shape.tooDeep)
+        note(L"the assembly tree is deeper than " + std::to_wstring(kMaxTreeDepth) +
+             L" levels; it is counted to there");
+    if (m_shape.missing > 0)
+        note(std::to_wstring(m_shape.missing) +
+             L" references of the assembly tree name blocks that are not in it");
 }
 
 void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& listener) {
@@ -180,6 +224,7 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
         m_lastProgress = p->stage();
         listener.progress(p->progress(), p->progressMax(), p->stage());
     } else if (auto m = std::dynamic_pointer_cast<ExcMessage>(object)) {
+        m_messages.add({severityOf(m->get()), tools::clip(m->get(), 4 * tools::kMaxForeignText)});
         listener.message(m->get());
     } else if (auto l = std::dynamic_pointer_cast<ExcLog>(object)) {
         listener.log(l->get());
@@ -212,6 +257,7 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
         BlockReport& r = block(v->blockId());
         r.hasVisualization = true;
         if (!v->visualizationData()) return;
+        addColors(*v->visualizationData(), r.colors);
         for (const auto& root : v->visualizationData()->sceneRootNodes()) {
             if (!root) continue;
             countNodes(*root, 0, [&](const ExcVisuNode& node) {
@@ -229,17 +275,24 @@ void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& list
             });
         }
     } else if (auto mech = std::dynamic_pointer_cast<ExcBlockMechanicalData>(object)) {
+        BlockReport& r = block(mech->blockId());
         if (mech->miscData()) {
-            BlockReport& r = block(mech->blockId());
-            r.mechanical = measuresOf(*mech->miscData());
-            checkFinite(r.mechanical, r, L"the bridge measured");
+            // A second object for the block (PMI apart from the measures) keeps the first's.
+            Measures m = measuresOf(*mech->miscData());
+            if (m.present || !r.mechanical.present) {
+                r.mechanical = m;
+                checkFinite(r.mechanical, r, L"the bridge measured");
+            }
+            addLayers(*mech->miscData(), r.layers);
         }
+        if (mech->pmiData()) r.pmi.add(*mech->pmiData(), m_views, mech->blockId());
     } else if (auto av = std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(object)) {
         if (!av->visualizationData()) return;
         for (const auto& root : av->visualizationData()->sceneRootNodes())
             if (root) countNodes(*root, 0, [&](const ExcVisuNode&) { ++m_assemblyNodes; });
-    } else if (std::dynamic_pointer_cast<ExcRootMechanicalData>(object)) {
+    } else if (auto rootMech = std::dynamic_pointer_cast<ExcRootMechanicalData>(object)) {
         m_rootMechanical = true;
+        if (rootMech->pmiData()) m_rootPmi.add(*rootMech->pmiData(), m_views, std::nullopt);
     } else if (auto names = std::dynamic_pointer_cast<LegacyComponentInstanceNames>(object)) {
         legacyNames += names->map().size();
     }
@@ -265,28 +318,20 @@ std::wstring Report::arrivedText() const {
 }
 
 void Report::writeText(std::ostream& os) const {
-    os << "Bridge: " << toNarrow(bridgeName) << ' ' << toNarrow(bridgeVersion) << " (interface "
-       << toNarrow(interfaceName) << (delayed ? ", delayed loading" : "") << ")\n";
+    if (interfaceName.empty())
+        os << "Bridge: none chosen\n";
+    else
+        os << "Bridge: " << toNarrow(bridgeName) << ' ' << toNarrow(bridgeVersion)
+           << " (interface " << toNarrow(interfaceName) << (delayed ? ", delayed loading" : "")
+           << ")\n";
     os << "File: " << toNarrow(file) << '\n';
     if (m_structure) {
         os << "Product \"" << toNarrow(m_structure->productName()) << "\", units "
-           << toNarrow(enumToString(m_structure->units())) << "\n\nAssembly tree\n  "
+           << toNarrow(enumToString(m_structure->units())) << "\n\nAssembly tree ("
+           << m_shape.instances << " part instance" << (m_shape.instances == 1 ? "" : "s") << ", "
+           << m_shape.depth << " level" << (m_shape.depth == 1 ? "" : "s") << ")\n  "
            << toNarrow(m_structure->productName()) << '\n';
-        std::function<void(const std::vector<std::shared_ptr<ExcBlockReference>>&,
-                           const std::string&, int)>
-            tree;
-        tree = [&](const auto& refs, const std::string& indent, int depth) {
-            for (std::size_t i = 0; i < refs.size(); ++i) {
-                if (!refs[i]) continue;
-                const bool last = i + 1 == refs.size();
-                os << "  " << indent << (last ? "`- " : "|- ") << toNarrow(refs[i]->name())
-                   << "  [block " << refs[i]->blockId() << "]\n";
-                const auto b = m_structure->getBlockById(refs[i]->blockId());
-                if (b && depth < kMaxTreeDepth)
-                    tree(b->blockReferences(), indent + (last ? "   " : "|  "), depth + 1);
-            }
-        };
-        tree(m_structure->rootBlockReferences(), "", 0);
+        writeTree(os);
     }
     if (!m_blocks.empty()) {
         std::size_t nameWidth = 4;
@@ -322,6 +367,7 @@ void Report::writeText(std::ostream& os) const {
         if (m_structure) os << ' ' << toNarrow(enumToString(m_structure->units()));
         os << '\n';
     }
+    writeModel(os);
     if (!m_stages.kept.empty()) {
         os << "\nStages\n";
         for (const auto& s : m_stages.kept)
@@ -339,16 +385,182 @@ void Report::writeText(std::ostream& os) const {
        << " s: " << toNarrow(message) << '\n';
 }
 
+namespace {
+
+std::string valueText(const std::optional<double>& v) {
+    if (!v) return "unknown";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", *v);
+    return text;
+}
+
+std::string plural(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+template <class List>
+void moreLine(std::ostream& os, const List& list, const char* indent, const char* what) {
+    if (list.more > 0) os << indent << "... and " << list.more << " more " << what << '\n';
+}
+
+void writePmi(std::ostream& os, const PmiSummary& pmi) {
+    os << "    PMI: " << plural(pmi.datums, "datum", "datums");
+    if (!pmi.datumLabels.kept.empty()) {
+        std::string labels;
+        for (const auto& l : pmi.datumLabels.kept)
+            labels += (labels.empty() ? "" : ", ") + toNarrow(l);
+        if (pmi.datumLabels.more > 0) labels += ", ...";
+        os << " (" << labels << ")";
+    }
+    os << ", " << plural(pmi.datumTargets, "datum target", "datum targets") << ", "
+       << plural(pmi.tolerances.total(), "tolerance", "tolerances") << ", "
+       << plural(pmi.dimensions.total(), "dimension", "dimensions") << ", "
+       << plural(pmi.notes, "note", "notes") << ", "
+       << plural(pmi.roughness, "roughness symbol", "roughness symbols") << " in "
+       << plural(pmi.annotationViews, "annotation view", "annotation views") << '\n';
+    std::size_t width = 4;
+    for (const auto* list : {&pmi.tolerances, &pmi.dimensions})
+        for (const auto& v : list->kept) width = std::max(width, v.type.size());
+    for (const auto& v : pmi.tolerances.kept)
+        os << "      tolerance  " << pad(toNarrow(v.type), width) << "  " << valueText(v.value)
+           << '\n';
+    moreLine(os, pmi.tolerances, "      ", "tolerances");
+    for (const auto& v : pmi.dimensions.kept)
+        os << "      dimension  " << pad(toNarrow(v.type), width) << "  " << valueText(v.value)
+           << '\n';
+    moreLine(os, pmi.dimensions, "      ", "dimensions");
+}
+
+}  // namespace
+
+// Colours, layers and PMI per block, the saved views, and the bridge's messages.
+void Report::writeModel(std::ostream& os) const {
+    bool heading = false;
+    auto section = [&] {
+        if (!heading) os << "\nPMI, colours and layers\n";
+        heading = true;
+    };
+    for (const auto& [id, b] : m_blocks) {
+        if (b.colors.kept.empty() && b.layers.total() == 0 && b.pmi.empty()) continue;
+        section();
+        os << "  block " << id << " \"" << toNarrow(tools::clip(b.name)) << "\""
+           << (b.part ? " (part)" : "") << '\n';
+        if (!b.colors.kept.empty()) {
+            os << "    colours:";
+            for (const auto& c : b.colors.kept) os << ' ' << toNarrow(c);
+            if (b.colors.more > 0) os << " ... and " << b.colors.more << " more";
+            os << '\n';
+        }
+        if (b.layers.total() > 0) {
+            os << "    layers:";
+            for (const auto& l : b.layers.kept)
+                os << " \"" << toNarrow(l.name) << "\" (" << l.members << ")";
+            if (b.layers.more > 0) os << " ... and " << b.layers.more << " more";
+            os << '\n';
+        }
+        if (!b.pmi.empty()) writePmi(os, b.pmi);
+    }
+    if (!m_rootPmi.empty()) {
+        section();
+        os << "  the model as a whole\n";
+        writePmi(os, m_rootPmi);
+    }
+    if (m_views.total() > 0) {
+        os << "\nSaved views\n";
+        for (const auto& v : m_views.kept)
+            os << "  \"" << toNarrow(v.name) << "\"  "
+               << plural(v.annotations, "annotation", "annotations")
+               << (v.blockId ? "  [block " + std::to_string(*v.blockId) + "]" : std::string())
+               << '\n';
+        moreLine(os, m_views, "  ", "views");
+    }
+    if (m_messages.total() > 0) {
+        std::map<std::wstring, std::size_t> bySeverity;
+        for (const auto& m : m_messages.kept) ++bySeverity[m.severity];
+        os << "\nMessages: " << m_messages.total() << " (";
+        bool first = true;
+        for (const auto& [severity, n] : bySeverity) {
+            os << (first ? "" : ", ") << n << ' ' << toNarrow(severity);
+            first = false;
+        }
+        if (m_messages.more > 0) os << (first ? "" : ", ") << m_messages.more << " not kept";
+        os << ")\n";
+    }
+}
+
+namespace {
+
+// References of one parent to the same block in the same colour: one line, "x3".
+struct RefGroup {
+    const ExcBlockReference* first;
+    std::wstring color;
+    std::size_t count = 1;
+    bool sameName = true;
+};
+
+std::vector<RefGroup> groupReferences(const ExcBlockReferences& refs) {
+    std::vector<RefGroup> groups;
+    std::map<std::pair<std::uint64_t, std::wstring>, std::size_t> index;
+    for (const auto& ref : refs) {
+        if (!ref) continue;
+        const std::wstring color = colorText(ref->color());
+        const auto [it, fresh] =
+            index.emplace(std::make_pair(ref->blockId(), color), groups.size());
+        if (fresh) {
+            groups.push_back({ref.get(), color});
+            continue;
+        }
+        RefGroup& g = groups[it->second];
+        ++g.count;
+        g.sameName = g.sameName && g.first->name() == ref->name();
+    }
+    return groups;
+}
+
+}  // namespace
+
+void Report::writeTree(std::ostream& os) const {
+    std::size_t lines = 0;
+    std::function<void(const ExcBlockReferences&, const std::string&, int)> tree;
+    tree = [&](const ExcBlockReferences& refs, const std::string& indent, int depth) {
+        const std::vector<RefGroup> groups = groupReferences(refs);
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            if (lines == kMaxTreeLines) {
+                os << "  " << indent << "... (the tree is cut here)\n";
+                ++lines;
+            }
+            if (lines > kMaxTreeLines) return;
+            ++lines;
+            const RefGroup& g = groups[i];
+            const auto b = m_structure->getBlockById(g.first->blockId());
+            // Instances of one block may carry names of their own: then the block's name.
+            const std::wstring& name = g.sameName || !b ? g.first->name() : b->name();
+            const bool last = i + 1 == groups.size();
+            os << "  " << indent << (last ? "`- " : "|- ") << toNarrow(tools::clip(name))
+               << "  [block " << g.first->blockId() << "]";
+            if (g.count > 1) os << "  x" << g.count;
+            if (!g.color.empty()) os << "  " << toNarrow(g.color);
+            os << '\n';
+            if (b && depth < kMaxTreeDepth)
+                tree(b->blockReferences(), indent + (last ? "   " : "|  "), depth + 1);
+        }
+    };
+    tree(m_structure->rootBlockReferences(), "", 0);
+}
+
 void Report::writeJson(std::ostream& os) const {
     Json j;
     auto& a = j.a();
     JsonValue& root = j.doc.SetObject();
+    std::size_t treeNodes = 0;
+    std::uint64_t treeNodesNotKept = 0;
     root.AddMember(L"status", j.str(status), a);
     root.AddMember(L"message", j.str(message), a);
     root.AddMember(L"file", j.str(file), a);
     JsonValue bridge(rapidjson::kObjectType);
     bridge.AddMember(L"name", j.str(bridgeName), a);
     bridge.AddMember(L"version", j.str(bridgeVersion), a);
+    bridge.AddMember(L"program", j.str(bridgeProgram), a);
     root.AddMember(L"bridge", bridge, a);
     root.AddMember(L"interface", j.str(interfaceName), a);
     root.AddMember(L"delayed_loading", delayed, a);
@@ -356,15 +568,23 @@ void Report::writeJson(std::ostream& os) const {
     if (status != "ok") root.AddMember(L"where", j.str(whereText()), a);
     if (m_structure) {
         root.AddMember(L"product", j.str(m_structure->productName()), a);
-        root.AddMember(L"units", j.str(enumToString(m_structure->units())), a);
+        root.AddMember(L"units", j.str(unitSymbol(m_structure->units())), a);
+        root.AddMember(L"length_unit", j.str(enumToString(m_structure->units())), a);
         std::function<JsonValue(const std::vector<std::shared_ptr<ExcBlockReference>>&, int)> tree;
         tree = [&](const auto& refs, int depth) {
             JsonValue list(rapidjson::kArrayType);
             for (const auto& ref : refs) {
                 if (!ref) continue;
+                if (treeNodes == kMaxTreeLines) {
+                    ++treeNodesNotKept;
+                    continue;
+                }
+                ++treeNodes;
                 JsonValue node(rapidjson::kObjectType);
                 node.AddMember(L"name", j.str(ref->name()), a);
                 node.AddMember(L"block_id", JsonValue(ref->blockId()), a);
+                const std::wstring color = colorText(ref->color());
+                if (!color.empty()) node.AddMember(L"color", j.str(color), a);
                 const auto b = m_structure->getBlockById(ref->blockId());
                 if (b && depth < kMaxTreeDepth)
                     node.AddMember(L"children", tree(b->blockReferences(), depth + 1), a);
@@ -374,6 +594,8 @@ void Report::writeJson(std::ostream& os) const {
         };
         root.AddMember(L"tree", tree(m_structure->rootBlockReferences(), 0), a);
     }
+    root.AddMember(L"instances", JsonValue(m_shape.instances), a);
+    root.AddMember(L"depth", m_shape.depth, a);
     JsonValue blocks(rapidjson::kArrayType);
     tools::MeshStats total;
     std::size_t bodies = 0;
@@ -398,6 +620,19 @@ void Report::writeJson(std::ostream& os) const {
         }
         v.AddMember(L"mechanical",
                     b.mechanical.present ? j.measures(b.mechanical.stats) : JsonValue(), a);
+        v.AddMember(L"is_part", b.part, a);
+        JsonValue colors(rapidjson::kArrayType);
+        for (const auto& c : b.colors.kept) colors.PushBack(j.str(c), a);
+        v.AddMember(L"colors", colors, a);
+        JsonValue layers(rapidjson::kArrayType);
+        for (const auto& l : b.layers.kept) {
+            JsonValue layer(rapidjson::kObjectType);
+            layer.AddMember(L"name", j.str(l.name), a);
+            layer.AddMember(L"members", JsonValue(static_cast<std::uint64_t>(l.members)), a);
+            layers.PushBack(layer, a);
+        }
+        v.AddMember(L"layers", layers, a);
+        v.AddMember(L"pmi", j.pmi(b.pmi), a);
         blocks.PushBack(v, a);
         total.add(b.geometry.stats);
         bodies += b.bodies;
@@ -409,6 +644,26 @@ void Report::writeJson(std::ostream& os) const {
     root.AddMember(L"totals", totals, a);
     root.AddMember(L"assembly_nodes", JsonValue(static_cast<std::uint64_t>(m_assemblyNodes)), a);
     root.AddMember(L"root_mechanical_data", m_rootMechanical, a);
+    JsonValue model(rapidjson::kObjectType);
+    model.AddMember(L"pmi", j.pmi(m_rootPmi), a);
+    root.AddMember(L"root", model, a);
+    JsonValue views(rapidjson::kArrayType);
+    for (const auto& sv : m_views.kept) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"name", j.str(sv.name), a);
+        v.AddMember(L"annotations", JsonValue(static_cast<std::uint64_t>(sv.annotations)), a);
+        v.AddMember(L"block_id", sv.blockId ? JsonValue(*sv.blockId) : JsonValue(), a);
+        views.PushBack(v, a);
+    }
+    root.AddMember(L"views", views, a);
+    JsonValue messages(rapidjson::kArrayType);
+    for (const auto& m : m_messages.kept) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"severity", j.str(m.severity), a);
+        v.AddMember(L"text", j.str(m.text), a);
+        messages.PushBack(v, a);
+    }
+    root.AddMember(L"messages", messages, a);
     root.AddMember(L"legacy_component_names", JsonValue(static_cast<std::uint64_t>(legacyNames)),
                    a);
     JsonValue stages(rapidjson::kArrayType);
@@ -436,6 +691,9 @@ void Report::writeJson(std::ostream& os) const {
     more.AddMember(L"segments", JsonValue(static_cast<std::uint64_t>(m_segments.more)), a);
     more.AddMember(L"notes", JsonValue(static_cast<std::uint64_t>(m_notes.more)), a);
     more.AddMember(L"errors", JsonValue(static_cast<std::uint64_t>(m_errors.more)), a);
+    more.AddMember(L"messages", JsonValue(static_cast<std::uint64_t>(m_messages.more)), a);
+    more.AddMember(L"views", JsonValue(static_cast<std::uint64_t>(m_views.more)), a);
+    more.AddMember(L"tree_nodes", JsonValue(treeNodesNotKept), a);
     root.AddMember(L"not_kept", more, a);
     JsonValue errors(rapidjson::kArrayType);
     for (const auto& e : m_errors.kept) errors.PushBack(j.str(e), a);

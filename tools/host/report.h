@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/stl.h"
+#include "model.h"
 #include "trx_api/json/enum_strings.h"
 
 namespace trx {
@@ -38,6 +39,15 @@ struct BlockReport {
     std::size_t visuVertices = 0;
     bool hasVisualization = false;
     Measures mechanical;  // as the bridge reported them
+    BoundedSet<> colors;  // set in its visualization
+    Bounded<Layer, kMaxPmiKept> layers;
+    PmiSummary pmi;
+};
+
+// A message of the bridge with the severity its text gives.
+struct BridgeMessage {
+    std::wstring severity;
+    std::wstring text;
 };
 
 struct StageTime {
@@ -81,6 +91,7 @@ public:
 
     // Filled by the session.
     std::wstring file;
+    std::wstring bridgeProgram;  // the one chosen
     std::wstring bridgeName;
     std::wstring bridgeVersion;
     std::wstring interfaceName;
@@ -89,10 +100,6 @@ public:
     std::wstring message;
     double seconds = 0;
     std::size_t legacyNames = 0;
-
-    // A bridge may send without end: the report keeps this many of each list (distinct
-    // object names, errors, notes, stages, segments) and counts the rest.
-    static constexpr std::size_t kMaxKept = 100;
 
     const std::vector<std::wstring>& errors() const { return m_errors.kept; }
     const std::vector<std::wstring>& segments() const { return m_segments.kept; }
@@ -104,21 +111,16 @@ public:
 private:
     BlockReport& block(std::uint64_t id);
     void takeStructure(const ExcProductStructure& structure);
+    void writeTree(std::ostream& os) const;
+    void writeModel(std::ostream& os) const;
 
-    template <class T>
-    struct Bounded {
-        std::vector<T> kept;
-        std::size_t more = 0;
-        void add(T item) {
-            if (kept.size() < kMaxKept)
-                kept.push_back(std::move(item));
-            else
-                ++more;
-        }
-    };
+    // The text tree of a hostile structure could be exponentially long.
+    static constexpr std::size_t kMaxTreeLines = 2000;
+
     void checkFinite(const Measures& m, const BlockReport& b, const wchar_t* what);
 
     std::shared_ptr<ExcProductStructure> m_structure;
+    TreeShape m_shape;
     std::map<std::uint64_t, BlockReport> m_blocks;
     std::map<std::wstring, std::size_t> m_arrived;
     std::size_t m_otherArrived = 0;  // objects under names beyond the kept ones
@@ -126,6 +128,9 @@ private:
     Bounded<std::wstring> m_errors;
     Bounded<std::wstring> m_notes;
     Bounded<std::wstring> m_segments;
+    Bounded<BridgeMessage> m_messages;
+    Bounded<SavedView> m_views;
+    PmiSummary m_rootPmi;
     std::wstring m_lastProgress;
     std::wstring m_lastStage;
     std::size_t m_assemblyNodes = 0;

@@ -1,7 +1,9 @@
 #include "session.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -33,6 +35,19 @@ constexpr int kStopGraceMs = 2000;
 constexpr int kDrainMs = 1000;
 constexpr int kDrainFrames = 1000;
 
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point until) {
+    return static_cast<int>(std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count()));
+}
+
+// What a bridge answered to "info", as far as the choice goes.
+struct Offer {
+    bool matches = false;
+    std::wstring formats;  // its filters, for the message when no bridge matches
+};
+
 std::wstring seconds(int ms) {
     std::wostringstream s;
     s << ms / 1000.0 << L" s";
@@ -51,8 +66,10 @@ public:
     int replay(int fd);
 
 private:
+    int choose();
+    void retire(bool letItEnd);
     int talk();
-    void askInfo();
+    Offer askInfo();
     void import();
     Command importCommand() const;
     void receive(const JsonDocument& doc);
@@ -71,7 +88,7 @@ private:
     const HostOptions& m_o;
     Report& m_r;
     Listener& m_l;
-    tools::ChildProcess m_child;
+    std::unique_ptr<tools::ChildProcess> m_child;  // the bridge talked to now
     std::unique_ptr<tools::FrameReader> m_reader;
     bool m_replay = false;
     EBridgeInterface m_interface = EBridgeInterface::Connect;
@@ -85,10 +102,8 @@ int Session::run() {
     m_r.delayed = m_o.delayed;
     int code = kOk;
     try {
-        m_child.start(m_o.bridge, m_o.bridgeArgs);
-        m_reader = std::make_unique<tools::FrameReader>(m_child.output());
-        m_reader->setStopFlag(m_o.stop);
-        code = talk();
+        code = choose();
+        if (code == kOk) code = talk();
     } catch (const std::exception& e) {
         m_r.status = "error";
         m_r.message = toWide(e.what());
@@ -112,10 +127,90 @@ int Session::replay(int fd) {
     return code;
 }
 
-// The conversation; whatever happens, the caller stops the bridge and cleans up.
+// Asks each bridge in turn for "info"; the first that reads the file stays for the import
+// (m_child, m_reader), the others are stopped and what they named is removed. A bridge
+// that fails on "info" is passed over with a note; when every bridge failed, the last
+// failure is the answer.
+int Session::choose() {
+    std::vector<std::wstring> offers;
+    std::optional<Failure> lastFailure;
+    for (const std::string& program : m_o.bridges) {
+        if (m_o.stop && *m_o.stop > 0) {
+            m_r.status = "interrupted";
+            m_r.message = L"Interrupted while the host looked for a bridge that reads the file.";
+            return kInterrupted;
+        }
+        std::optional<Failure> failure;
+        try {
+            m_child = std::make_unique<tools::ChildProcess>();
+            m_child->start(program, m_o.bridgeArgs);
+            m_reader = std::make_unique<tools::FrameReader>(m_child->output());
+            m_reader->setStopFlag(m_o.stop);
+            const Offer offer = askInfo();
+            if (offer.matches) {
+                m_r.bridgeProgram = toWide(program);
+                return kOk;
+            }
+            offers.push_back(toWide(std::filesystem::path(program).filename().string()) +
+                             L" reads " + offer.formats);
+        } catch (const Failure& f) {
+            if (f.code == kInterrupted) {
+                m_r.status = f.status;
+                m_r.message = f.message;
+                return f.code;
+            }
+            failure = f;
+        } catch (const std::exception& e) {  // it could not be started
+            failure = Failure{kBridgeFailed, "error", clip(toWide(e.what()))};
+        }
+        if (failure && m_o.bridges.size() > 1)
+            m_r.note(L"bridge " + clip(toWide(program)) + L" passed over: " + failure->message);
+        if (failure) lastFailure = failure;
+        retire(!failure);
+    }
+    if (offers.empty() && lastFailure) {
+        m_r.status = lastFailure->status;
+        m_r.message = lastFailure->message;
+        return lastFailure->code;
+    }
+    std::wstring offered;
+    for (const auto& o : offers) offered += (offered.empty() ? L"" : L"; ") + o;
+    m_r.status = "error";
+    m_r.message = L"No bridge imports " + clip(toWide(m_o.file)) + L": " +
+                  (offered.empty() ? std::wstring(L"no bridge was given") : offered) + L".";
+    return kImportFailed;
+}
+
+// A bridge not chosen. One that answered is let end by itself (its input closes); one that
+// does not, or that failed already, is stopped as any other. What it named is removed.
+void Session::retire(bool letItEnd) {
+    if (letItEnd && m_child && m_reader && m_child->running()) {
+        m_child->closeInput();
+        if (m_o.stop) m_reader->setStopFlag(m_o.stop, *m_o.stop);
+        const auto until = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
+        int frames = 0;
+        bool open = true;
+        while (open && frames < kDrainFrames && msLeft(until) > 0 && !m_child->wait(0))
+            open = drainOne(std::min(msLeft(until), 100), frames);
+        if (!open) m_child->wait(msLeft(until));  // its output ended: it is on its way out
+    }
+    stopBridge();
+    m_reader.reset();
+    m_child.reset();
+    removeUnloaded();
+}
+
+// The conversation with the chosen bridge (or the recorded one); whatever happens, the
+// caller stops the bridge and cleans up.
 int Session::talk() {
     try {
-        askInfo();
+        if (m_replay) {
+            const Offer offer = askInfo();
+            if (!offer.matches)
+                throw Failure{kImportFailed, "error",
+                              L"The bridge imports no file like " + clip(toWide(m_o.file)) +
+                                  L" (it reads " + offer.formats + L")."};
+        }
         import();
         if (m_o.delayed) loadPending();
         if (!m_replay) finishBridge();
@@ -138,7 +233,7 @@ int Session::talk() {
 
 void Session::send(const Command& command, const wchar_t* what) {
     if (m_replay) return;
-    if (!tools::sendDocument(m_child.input(), command)) bridgeGone(what);
+    if (!tools::sendDocument(m_child->input(), command)) bridgeGone(what);
 }
 
 [[noreturn]] void Session::bridgeGone(const wchar_t* waitingFor) {
@@ -146,12 +241,12 @@ void Session::send(const Command& command, const wchar_t* what) {
     std::wstring how;
     if (m_replay) {
         how = L"The bridge's output ended";
-    } else if (!m_child.wait(m_o.timeoutMs)) {
-        m_child.kill();
+    } else if (!m_child->wait(m_o.timeoutMs)) {
+        m_child->kill();
         how = L"The bridge closed its output but did not end within " + seconds(m_o.timeoutMs) +
               L"; it timed out and was killed. That happened";
     } else {
-        how = L"The bridge ended (" + toWide(m_child.describe()) + L")";
+        how = L"The bridge ended (" + toWide(m_child->describe()) + L")";
     }
     throw Failure{kBridgeFailed, "bridge_died",
                   how + L" while the host waited for " + waitingFor + L", " + m_r.whereText() +
@@ -182,7 +277,8 @@ std::wstring Session::next(const wchar_t* waitingFor) {
             waitingFor + L"."};
 }
 
-void Session::askInfo() {
+// Reads the bridge's capabilities and, when they take the file, the report's bridge lines.
+Offer Session::askInfo() {
     Command info;
     info.setType(Command::Info);
     info.setInternalInterface(EBridgeInterface::Connect);
@@ -203,22 +299,25 @@ void Session::askInfo() {
         throw Failure{kBridgeFailed, "protocol_error",
                       L"The bridge's capabilities cannot be read: " + clip(toWide(e.what()))};
     }
+    const std::wstring name = std::filesystem::path(m_o.file).filename().wstring();
+    Offer offer;
+    std::vector<std::wstring> filters;  // each once: two formats may share a filter
+    for (const auto& format : bridge.importFormats()) {
+        if (!format) continue;
+        offer.matches = offer.matches || format->is(name);
+        for (const auto& f : format->filterExtensions())
+            if (std::find(filters.begin(), filters.end(), f) == filters.end()) filters.push_back(f);
+    }
+    for (const auto& f : filters) offer.formats += (offer.formats.empty() ? L"" : L", ") + f;
+    offer.formats = offer.formats.empty() ? L"nothing" : clip(offer.formats);
+    if (!offer.matches) return offer;
     m_r.bridgeName = clip(bridge.name());
     m_r.bridgeVersion = clip(bridge.version());
     m_interface = m_o.legacy ? EBridgeInterface::Legacy : bridge.requestedInterface();
     m_r.interfaceName = m_interface == EBridgeInterface::Legacy    ? L"legacy"
                         : m_interface == EBridgeInterface::Connect ? L"connect"
                                                                    : L"uconnect";
-    const std::wstring name = std::filesystem::path(m_o.file).filename().wstring();
-    std::wstring filters;
-    for (const auto& format : bridge.importFormats()) {
-        if (!format) continue;
-        if (format->is(name)) return;
-        for (const auto& f : format->getFilters()) filters += (filters.empty() ? L"" : L", ") + f;
-    }
-    throw Failure{kUsage, "error",
-                  L"The bridge imports no file like " + name + L" (it reads " +
-                      (filters.empty() ? L"nothing" : clip(filters)) + L")."};
+    return offer;
 }
 
 Command Session::importCommand() const {
@@ -394,13 +493,13 @@ void Session::loadPending() {
 }
 
 void Session::finishBridge() {
-    m_child.closeInput();  // the bridge ends when its input does
-    if (!m_child.wait(m_o.timeoutMs)) {
-        m_child.kill();
+    m_child->closeInput();  // the bridge ends when its input does
+    if (!m_child->wait(m_o.timeoutMs)) {
+        m_child->kill();
         m_r.error(L"The bridge did not end within " + seconds(m_o.timeoutMs) +
                   L" after the import; it timed out and was killed.");
-    } else if (m_child.describe() != "exited with status 0") {
-        m_r.error(L"The bridge " + toWide(m_child.describe()) + L" after the import.");
+    } else if (m_child->describe() != "exited with status 0") {
+        m_r.error(L"The bridge " + toWide(m_child->describe()) + L" after the import.");
     }
 }
 
@@ -446,23 +545,18 @@ bool Session::drainOne(int waitMs, int& frames) {
 // frames are read, within a deadline and a frame budget, so that the segments are removed
 // too. A further SIGINT or SIGTERM cuts the waiting short.
 void Session::stopBridge() {
-    if (!m_reader) return;
-    using Clock = std::chrono::steady_clock;
-    auto left = [](Clock::time_point until) {
-        return static_cast<int>(std::max<long long>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now())
-                   .count()));
-    };
+    if (!m_reader || !m_child) return;
+    const auto left = msLeft;
     if (m_o.stop) m_reader->setStopFlag(m_o.stop, *m_o.stop);
     int frames = 0;
     bool open = true;
-    if (m_child.running()) {
-        m_child.terminate();
+    if (m_child->running()) {
+        m_child->terminate();
         const auto grace = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
-        while (open && frames < kDrainFrames && left(grace) > 0 && !m_child.wait(0))
+        while (open && frames < kDrainFrames && left(grace) > 0 && !m_child->wait(0))
             open = drainOne(std::min(left(grace), 100), frames);
     }
-    m_child.kill();
+    m_child->kill();
     const auto until = Clock::now() + std::chrono::milliseconds(kDrainMs);
     while (open && frames < kDrainFrames && left(until) > 0)
         open = drainOne(left(until), frames);

@@ -1,7 +1,7 @@
 #pragma once
 
-// One run of the host: start the bridge, ask for its capabilities, import one file and
-// collect what arrives, and leave no shared segment behind, whatever the bridge does.
+// One run of the host: find the bridge that reads the file, import the file through it
+// and collect what arrives, and leave no shared segment behind, whatever the bridges do.
 
 #include <csignal>
 #include <string>
@@ -14,8 +14,10 @@ namespace trx::host {
 
 struct HostOptions {
     std::string file;
-    std::string bridge;
-    std::vector<std::string> bridgeArgs;
+    // Asked for "info" in this order; the first whose import formats take the file
+    // imports it.
+    std::vector<std::string> bridges;
+    std::vector<std::string> bridgeArgs;  // to every bridge
     bool legacy = false;
     bool delayed = false;   // binary objects are loaded after the result, not on arrival
     int timeoutMs = 60000;  // longest silence of the bridge
@@ -33,7 +35,8 @@ struct HostOptions {
 // Exit codes of the host.
 enum ExitCode {
     kOk = 0,
-    kImportFailed = 1,  // the bridge answered with an error, or what arrived was damaged
+    kImportFailed = 1,  // no bridge reads the file, the bridge answered with an error, or
+                        // what arrived was damaged
     kUsage = 2,
     kBridgeFailed = 3,   // the bridge died, fell silent or broke the protocol
     kInterrupted = 130,  // stopped by SIGINT or SIGTERM
