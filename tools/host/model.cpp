@@ -7,6 +7,7 @@
 #include <map>
 
 #include "common/protocol.h"
+#include "common/units.h"
 #include "trx_api/trx_api_exchange_misc_mechanical.h"
 #include "trx_api/trx_api_exchange_pmi.h"
 #include "trx_api/trx_api_exchange_structure.h"
@@ -190,23 +191,8 @@ TreeShape shapeOf(const ExcProductStructure& structure) {
 // ---- units and messages ----
 
 std::wstring unitSymbol(ELengthUnitType unit) {
-    switch (unit) {
-        case ELengthUnitType::nanometer: return L"nm";
-        case ELengthUnitType::micrometer: return L"um";
-        case ELengthUnitType::millimeter: return L"mm";
-        case ELengthUnitType::centimeter: return L"cm";
-        case ELengthUnitType::decimeter: return L"dm";
-        case ELengthUnitType::meter: return L"m";
-        case ELengthUnitType::kilometer: return L"km";
-        case ELengthUnitType::inch: return L"in";
-        case ELengthUnitType::foot: return L"ft";
-        case ELengthUnitType::mile: return L"mi";
-        case ELengthUnitType::milliinch: return L"mil";
-        case ELengthUnitType::microinch: return L"uin";
-        case ELengthUnitType::unknown:
-        case ELengthUnitType::model_unit: break;
-    }
-    return enumToString(unit);
+    const std::string symbol = tools::shortName(unit);
+    return symbol.empty() ? enumToString(unit) : toWide(symbol);
 }
 
 std::wstring severityOf(const std::wstring& message) {
