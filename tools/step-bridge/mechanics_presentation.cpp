@@ -1,0 +1,386 @@
+// How the annotations are presented: the planes they are drawn in, the saved views that show
+// them, and presentations that carry no semantics, sent as lines.
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include <BRepAdaptor_Curve.hxx>
+#include <GCPnts_QuasiUniformDeflection.hxx>
+#include <StepAP242_DraughtingModelItemAssociation.hxx>
+#include <StepData_UndefinedEntity.hxx>
+#include <StepGeom_Axis2Placement3d.hxx>
+#include <StepGeom_Plane.hxx>
+#include <StepRepr_Representation.hxx>
+#include <StepRepr_RepresentationItem.hxx>
+#include <StepRepr_ShapeAspect.hxx>
+#include <StepVisual_AnnotationOccurrence.hxx>
+#include <StepVisual_AnnotationPlane.hxx>
+#include <StepVisual_CameraModelD3.hxx>
+#include <StepVisual_CoordinatesList.hxx>
+#include <StepVisual_DraughtingCallout.hxx>
+#include <StepVisual_DraughtingModel.hxx>
+#include <StepVisual_PlanarBox.hxx>
+#include <StepVisual_TessellatedAnnotationOccurrence.hxx>
+#include <StepVisual_TessellatedCurveSet.hxx>
+#include <StepVisual_TessellatedGeometricSet.hxx>
+#include <StepVisual_ViewVolume.hxx>
+#include <TColStd_HSequenceOfInteger.hxx>
+#include <TColgp_HArray1OfXYZ.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <XCAFDimTolObjects_DatumObject.hxx>
+#include <XCAFDimTolObjects_DimensionObject.hxx>
+#include <XCAFDimTolObjects_GeomToleranceObject.hxx>
+#include <XCAFDoc_Datum.hxx>
+#include <XCAFDoc_DimTolTool.hxx>
+#include <XCAFDoc_Dimension.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_GeomTolerance.hxx>
+
+#include "mechanics_pmi.h"
+
+namespace trx::step::detail {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+void addUnique(std::vector<int>& list, int v) {
+    if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
+}
+
+// The callouts an identified item belongs to: itself, or the callouts holding it.
+std::vector<Handle(StepVisual_DraughtingCallout)> calloutsOf(const ModelView& m,
+                                                             const Handle(Standard_Transient)& item) {
+    if (auto c = Handle(StepVisual_DraughtingCallout)::DownCast(item)) return {c};
+    if (auto plane = Handle(StepVisual_AnnotationPlane)::DownCast(item))
+        return m.shareds<StepVisual_DraughtingCallout>(plane);
+    return m.sharings<StepVisual_DraughtingCallout>(item);
+}
+
+// Millimetres per unit of the representation (draughting model) that holds e.
+double holderMm(const ModelView& m, const Handle(Standard_Transient)& e) {
+    for (const auto& rep : m.sharings<StepRepr_Representation>(e)) return m.contextMm(rep);
+    for (const auto& plane : m.sharings<StepVisual_AnnotationPlane>(e))
+        for (const auto& rep : m.sharings<StepRepr_Representation>(plane)) return m.contextMm(rep);
+    return 1;
+}
+
+bool planeOf(const ModelView& m, const Handle(StepVisual_AnnotationPlane)& plane, Placement& out) {
+    const double mm = holderMm(m, plane);
+    for (const auto& p : m.shareds<StepGeom_Plane>(plane))
+        if (m.placement(p->Position(), mm, out)) return true;
+    for (const auto& box : m.shareds<StepVisual_PlanarBox>(plane))
+        if (m.placement(box->Placement().Axis2Placement3d(), mm, out)) return true;
+    return false;
+}
+
+ExcVector3d vec(const double v[3], double k = 1) { return ExcVector3d(v[0] * k, v[1] * k, v[2] * k); }
+
+void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& camera, double mm,
+                SavedView& view) {
+    const double k = m.mmToUnits();
+    Placement vrs;
+    m.placement(camera->ViewReferenceSystem(), mm, vrs);
+    auto out = std::make_shared<ExcCamera>();
+    out->setName(text(camera->Name()));
+    const Handle(StepVisual_ViewVolume) volume = camera->PerspectiveOfVolume();
+    double distance = 0;
+    if (!volume.IsNull()) {
+        distance = volume->ViewPlaneDistance() * mm * k;
+        const Handle(StepVisual_PlanarBox) window = volume->ViewWindow();
+        const double width = window.IsNull() ? 0 : window->SizeInX() * mm * k;
+        const double height = window.IsNull() ? 0 : window->SizeInY() * mm * k;
+        if (volume->ProjectionType() == StepVisual_copCentral) {
+            out->setType(ExcCamera::EType::perspective);
+            if (distance > 0 && height > 0)
+                out->setPerspectiveViewAngle(2 * std::atan(height / 2 / distance) * 180 / kPi);
+        } else {
+            out->setType(ExcCamera::EType::orthographic);
+            // The width of model space the view shows.
+            out->setOrthographicZoomFactor(width);
+        }
+        // The front clipping plane, else the back one: a capture holds one plane.
+        const bool front = volume->FrontPlaneClipping();
+        if (front || volume->BackPlaneClipping()) {
+            const double d = (front ? volume->FrontPlaneDistance() : volume->BackPlaneDistance()) * mm;
+            double origin[3];
+            for (int i = 0; i < 3; ++i) origin[i] = vrs.origin[i] + vrs.z[i] * d;
+            auto clip = std::make_shared<ExcClippingPlane>();
+            clip->setHasPlane(true);
+            clip->setOrigin(vec(origin, k));
+            clip->setVectorU(vec(vrs.x));
+            clip->setVectorV(vec(vrs.y));
+            clip->setHasCoefficients(true);
+            clip->setCoefficient(ExcClippingPlane::a, vrs.z[0])
+                .setCoefficient(ExcClippingPlane::b, vrs.z[1])
+                .setCoefficient(ExcClippingPlane::c, vrs.z[2])
+                .setCoefficient(ExcClippingPlane::d, -(vrs.z[0] * origin[0] + vrs.z[1] * origin[1] +
+                                                       vrs.z[2] * origin[2]) * k);
+            view.clipping = clip;
+        }
+    }
+    // The camera sits at the reference system's origin and looks along its z axis.
+    const double reach = distance > 0 ? distance : 1;
+    out->setEye(vec(vrs.origin, k));
+    out->setTarget(ExcVector3d(vrs.origin[0] * k + vrs.z[0] * reach, vrs.origin[1] * k + vrs.z[1] * reach,
+                               vrs.origin[2] * k + vrs.z[2] * reach));
+    out->setUp(vec(vrs.y));
+    view.camera = out;
+    // Clipping planes of a camera that clips by planes.
+    if (!view.clipping) {
+        for (const auto& plane : m.shareds<StepGeom_Plane>(camera)) {
+            Placement p;
+            if (!m.placement(plane->Position(), mm, p)) continue;
+            auto clip = std::make_shared<ExcClippingPlane>();
+            clip->setHasPlane(true);
+            clip->setOrigin(vec(p.origin, k));
+            clip->setVectorU(vec(p.x));
+            clip->setVectorV(vec(p.y));
+            clip->setHasCoefficients(true);
+            clip->setCoefficient(ExcClippingPlane::a, p.z[0])
+                .setCoefficient(ExcClippingPlane::b, p.z[1])
+                .setCoefficient(ExcClippingPlane::c, p.z[2])
+                .setCoefficient(ExcClippingPlane::d,
+                                -(p.z[0] * p.origin[0] + p.z[1] * p.origin[1] + p.z[2] * p.origin[2]) * k);
+            view.clipping = clip;
+            break;
+        }
+    }
+}
+
+// Polylines of a tessellated annotation, in the requested unit. A set placed by a location of
+// its own (a repositioned item, which OCCT does not type) holds coordinates relative to it.
+bool tessellatedLines(const ModelView& m, const Handle(StepVisual_DraughtingCallout)& callout,
+                      ExcVisuPMI& out) {
+    bool any = false;
+    const double mm = holderMm(m, callout);
+    const double k = mm * m.mmToUnits();
+    auto addCurves = [&](const Handle(StepVisual_TessellatedCurveSet)& curves, const Placement& at) {
+        if (curves->CoordList().IsNull() || curves->Curves().IsNull()) return;
+        const Handle(TColgp_HArray1OfXYZ) points = curves->CoordList()->Points();
+        if (points.IsNull()) return;
+        for (const Handle(TColStd_HSequenceOfInteger)& strip : *curves->Curves()) {
+            if (strip.IsNull() || strip->Length() < 2) continue;
+            std::vector<float> xyz;
+            std::vector<int> indices;
+            xyz.reserve(static_cast<std::size_t>(strip->Length()) * 3);
+            for (int j = 1; j <= strip->Length(); ++j) {
+                const int p = strip->Value(j) - 1 + points->Lower();
+                if (p < points->Lower() || p > points->Upper()) continue;
+                const gp_XYZ& v = points->Value(p);
+                indices.push_back(static_cast<int>(xyz.size() / 3));
+                for (int c = 0; c < 3; ++c)
+                    xyz.push_back(static_cast<float>(
+                        (at.origin[c] + (at.x[c] * v.X() + at.y[c] * v.Y() + at.z[c] * v.Z()) * mm) *
+                        m.mmToUnits()));
+            }
+            if (indices.size() < 2) continue;
+            auto edge = std::make_shared<ExcVisuEdge>();
+            edge->setPoints(std::move(xyz));
+            edge->setLineIndices(std::move(indices));
+            edge->setLineType(ExcVisuEdge::ELineType::line_strip);
+            out.addEdge(edge);
+            any = true;
+        }
+    };
+    (void)k;
+    for (const auto& occ : m.shareds<StepVisual_TessellatedAnnotationOccurrence>(callout)) {
+        std::vector<Handle(Standard_Transient)> sets;
+        for (Interface_EntityIterator it = m.graph().Shareds(occ); it.More(); it.Next())
+            sets.push_back(it.Value());
+        if (occ->Item().IsNull()) {
+            // A repositioned set: OCCT keeps it untyped and drops the reference to it.
+            const auto args = m.rawArguments(occ);
+            if (args.size() >= 3 && args[2].size() > 1 && args[2][0] == '#')
+                if (auto e = m.entityOf(std::atoi(args[2].c_str() + 1))) sets.push_back(e);
+        }
+        for (const Handle(Standard_Transient)& set : sets) {
+            if (!set->IsKind(STANDARD_TYPE(StepRepr_RepresentationItem)) &&
+                !set->IsKind(STANDARD_TYPE(StepData_UndefinedEntity)))
+                continue;
+            Placement at;  // identity, in millimetres of the holder
+            at.origin[0] = at.origin[1] = at.origin[2] = 0;
+            for (const auto& a : m.shareds<StepGeom_Axis2Placement3d>(set))
+                if (m.placement(a, mm, at)) break;
+            if (auto curves = Handle(StepVisual_TessellatedCurveSet)::DownCast(set))
+                addCurves(curves, Placement());
+            for (const auto& curves : m.shareds<StepVisual_TessellatedCurveSet>(set)) addCurves(curves, at);
+        }
+    }
+    return any;
+}
+
+// Polylines of a presentation OCCT built as edges (in millimetres).
+bool shapeLines(const TopoDS_Shape& shape, double k, ExcVisuPMI& out) {
+    bool any = false;
+    for (TopExp_Explorer ex(shape, TopAbs_EDGE); ex.More(); ex.Next()) {
+        BRepAdaptor_Curve curve(TopoDS::Edge(ex.Current()));
+        GCPnts_QuasiUniformDeflection points(curve, 0.01);
+        if (!points.IsDone() || points.NbPoints() < 2) continue;
+        std::vector<float> xyz;
+        std::vector<int> indices;
+        for (int i = 1; i <= points.NbPoints(); ++i) {
+            const gp_Pnt p = points.Value(i);
+            indices.push_back(i - 1);
+            xyz.push_back(static_cast<float>(p.X() * k));
+            xyz.push_back(static_cast<float>(p.Y() * k));
+            xyz.push_back(static_cast<float>(p.Z() * k));
+        }
+        auto edge = std::make_shared<ExcVisuEdge>();
+        edge->setPoints(std::move(xyz));
+        edge->setLineIndices(std::move(indices));
+        edge->setLineType(ExcVisuEdge::ELineType::line_strip);
+        out.addEdge(edge);
+        any = true;
+    }
+    return any;
+}
+
+// OCCT's presentations by the name of the annotation they were read from.
+std::map<std::wstring, TopoDS_Shape> occtPresentations(const StepDocument& document) {
+    std::map<std::wstring, TopoDS_Shape> out;
+    if (document.doc.IsNull()) return out;
+    Handle(XCAFDoc_DimTolTool) tool = XCAFDoc_DocumentTool::DimTolTool(document.doc->Main());
+    TDF_LabelSequence labels;
+    tool->GetDimensionLabels(labels);
+    tool->GetGeomToleranceLabels(labels);
+    tool->GetDatumLabels(labels);
+    for (const TDF_Label& label : labels) {
+        TopoDS_Shape shape;
+        Handle(TCollection_HAsciiString) name;
+        if (Handle(XCAFDoc_Dimension) d; label.FindAttribute(XCAFDoc_Dimension::GetID(), d)) {
+            if (auto o = d->GetObject()) {
+                shape = o->GetPresentation();
+                name = o->GetPresentationName();
+            }
+        } else if (Handle(XCAFDoc_GeomTolerance) t; label.FindAttribute(XCAFDoc_GeomTolerance::GetID(), t)) {
+            if (auto o = t->GetObject()) {
+                shape = o->GetPresentation();
+                name = o->GetPresentationName();
+            }
+        } else if (Handle(XCAFDoc_Datum) dt; label.FindAttribute(XCAFDoc_Datum::GetID(), dt)) {
+            if (auto o = dt->GetObject()) {
+                shape = o->GetPresentation();
+                name = o->GetPresentationName();
+            }
+        }
+        if (!shape.IsNull() && !name.IsNull()) out.emplace(text(name), shape);
+    }
+    return out;
+}
+
+}  // namespace
+
+Presentation readPresentation(const ModelView& m, const StepDocument& document, Semantics& s,
+                              std::vector<std::wstring>& warnings) {
+    Presentation out;
+    if (!m.valid()) return out;
+
+    // Callouts to the annotations they present, through the presentation links.
+    std::map<const Standard_Transient*, std::vector<int>> shows;
+    std::map<const Standard_Transient*, std::vector<ShapeRef>> pointsAt;
+    for (const auto& link : m.all<StepAP242_DraughtingModelItemAssociation>()) {
+        const Handle(Standard_Transient) definition = link->Definition().Value();
+        auto semantic = definition.IsNull() ? s.byEntity.end() : s.byEntity.find(definition.get());
+        for (int i = 1; i <= link->NbIdentifiedItem(); ++i) {
+            for (const auto& callout : calloutsOf(m, link->IdentifiedItemValue(i))) {
+                if (semantic != s.byEntity.end()) addUnique(shows[callout.get()], semantic->second);
+                else if (Handle(StepRepr_ShapeAspect) aspect = Handle(StepRepr_ShapeAspect)::DownCast(definition))
+                    m.refsOfAspect(aspect, pointsAt[callout.get()]);
+            }
+        }
+    }
+
+    // Annotation planes: each annotation lies in the plane of its first callout.
+    const auto callouts = m.all<StepVisual_DraughtingCallout>();
+    std::map<const Standard_Transient*, int> planeIndex;
+    for (const auto& callout : callouts) {
+        auto shown = shows.find(callout.get());
+        if (shown == shows.end()) continue;
+        const auto planes = m.sharings<StepVisual_AnnotationPlane>(callout);
+        if (planes.empty()) continue;
+        const Handle(StepVisual_AnnotationPlane)& plane = planes.front();
+        auto found = planeIndex.find(plane.get());
+        if (found == planeIndex.end()) {
+            AnnotationPlane p;
+            p.id = annotationId(L"plane", m.ident(plane));
+            p.name = text(plane->Name());
+            if (p.name.empty()) p.name = L"Annotation plane " + std::to_wstring(m.ident(plane));
+            planeOf(m, plane, p.placement);
+            found = planeIndex.emplace(plane.get(), static_cast<int>(out.planes.size())).first;
+            out.planes.push_back(std::move(p));
+        }
+        for (int a : shown->second) {
+            Annotation& annotation = s.annotations[static_cast<std::size_t>(a)];
+            if (annotation.plane >= 0) continue;
+            annotation.plane = found->second;
+            out.planes[static_cast<std::size_t>(found->second)].annotations.push_back(a);
+        }
+    }
+
+    // Saved views: draughting models with a camera.
+    std::map<const Standard_Transient*, std::vector<int>> viewsOfCallout;
+    for (const auto& model : m.all<StepVisual_DraughtingModel>()) {
+        const auto cameras = m.shareds<StepVisual_CameraModelD3>(model);
+        if (cameras.empty()) continue;
+        SavedView view;
+        view.id = annotationId(L"view", m.ident(model));
+        view.name = text(model->Name());
+        if (view.name.empty()) view.name = text(cameras.front()->Name());
+        readCamera(m, cameras.front(), m.contextMm(model), view);
+        for (Interface_EntityIterator it = m.graph().Shareds(model); it.More(); it.Next()) {
+            for (const auto& callout : calloutsOf(m, it.Value())) {
+                addUnique(viewsOfCallout[callout.get()], static_cast<int>(out.views.size()));
+                auto shown = shows.find(callout.get());
+                if (shown == shows.end()) continue;
+                for (int a : shown->second) addUnique(view.annotations, a);
+            }
+        }
+        out.views.push_back(std::move(view));
+    }
+
+    // Presentations without semantics.
+    std::map<std::wstring, TopoDS_Shape> occt;
+    bool occtRead = false;
+    for (const auto& callout : callouts) {
+        if (shows.count(callout.get())) continue;
+        Graphic g;
+        g.record = std::make_shared<ExcVisuPMI>();
+        const std::wstring name = text(callout->Name());
+        g.record->setDisplayName(name);
+        g.record->setId(annotationId(L"graphic", m.ident(callout)));
+        bool drawn = tessellatedLines(m, callout, *g.record);
+        if (!drawn) {
+            if (!occtRead) {
+                occt = occtPresentations(document);
+                occtRead = true;
+            }
+            auto shape = occt.find(name);
+            if (shape != occt.end()) drawn = shapeLines(shape->second, m.mmToUnits(), *g.record);
+        }
+        if (!drawn) {
+            ++out.calloutsWithoutGeometry;
+            continue;
+        }
+        auto refs = pointsAt.find(callout.get());
+        if (refs != pointsAt.end()) g.refs = refs->second;
+        auto views = viewsOfCallout.find(callout.get());
+        if (views != viewsOfCallout.end())
+            for (int v : views->second)
+                for (int a : out.views[static_cast<std::size_t>(v)].annotations) addUnique(g.near, a);
+        out.graphicOfCallout[m.ident(callout)] = static_cast<int>(out.graphics.size());
+        out.graphics.push_back(std::move(g));
+    }
+    for (const auto& callout : callouts) {
+        auto shown = shows.find(callout.get());
+        if (shown != shows.end()) out.annotationsOfCallout[m.ident(callout)] = shown->second;
+    }
+    if (out.calloutsWithoutGeometry > 0)
+        warnings.push_back(std::to_wstring(out.calloutsWithoutGeometry) +
+                           L" presentation(s) without semantics could not be drawn: no geometry read.");
+    return out;
+}
+
+}  // namespace trx::step::detail
