@@ -596,6 +596,7 @@ struct DimValues {
     std::optional<Measure> nominal, upperLimit, lowerLimit;
     int decimals = -1;
     bool reference = false;
+    bool basic = false;  // theoretically exact, said so
     std::vector<std::wstring> notes;
 };
 
@@ -618,6 +619,7 @@ void readDimItem(const ModelView& m, const Handle(Standard_Transient)& item, Dim
     if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(item)) {
         const std::wstring note = text(d->Description());
         if (lower(note) == "auxiliary" || lower(note) == "reference") v.reference = true;
+        else if (lower(note) == "theoretical" || lower(note) == "basic") v.basic = true;
         else if (!note.empty()) v.notes.push_back(note);
         return;
     }
@@ -693,7 +695,11 @@ void readDimensions(const ModelView& m, ELengthUnitType units, Semantics& out,
             }
         }
         using M = Dim::EMainType;
-        record->setMainType(values.reference ? M::reference : toleranced ? M::tolerance : M::basic);
+        // A value with neither tolerance nor note of its own is basic, as the drawing shows it.
+        record->setMainType(values.reference ? M::reference
+                            : values.basic   ? M::basic
+                            : toleranced     ? M::tolerance
+                                             : M::basic);
         std::wstring after;
         for (const auto& n : values.notes) after += (after.empty() ? L"" : L" ") + n;
         record->setAfter(after);

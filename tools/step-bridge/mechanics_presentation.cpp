@@ -121,11 +121,25 @@ void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& came
             view.clipping = clip;
         }
     }
-    // The camera sits at the reference system's origin and looks along its z axis.
-    const double reach = distance > 0 ? distance : 1;
-    out->setEye(vec(vrs.origin, k));
-    out->setTarget(ExcVector3d(vrs.origin[0] * k + vrs.z[0] * reach, vrs.origin[1] * k + vrs.z[1] * reach,
-                               vrs.origin[2] * k + vrs.z[2] * reach));
+    // The camera looks along the reference system's z axis. Writers put the eye at its origin
+    // with the view plane ahead, or put the eye at the projection point behind the origin.
+    double eye[3], target[3];
+    double projection[3];
+    const bool behind = !volume.IsNull() && distance <= 0 &&
+                        m.point(volume->ProjectionPoint(), mm, projection) &&
+                        (vrs.origin[0] - projection[0]) * vrs.z[0] + (vrs.origin[1] - projection[1]) * vrs.z[1] +
+                                (vrs.origin[2] - projection[2]) * vrs.z[2] > 0;
+    for (int i = 0; i < 3; ++i) {
+        if (behind) {
+            eye[i] = projection[i] * k;
+            target[i] = vrs.origin[i] * k;
+        } else {
+            eye[i] = vrs.origin[i] * k;
+            target[i] = eye[i] + vrs.z[i] * (distance > 0 ? distance : 1);
+        }
+    }
+    out->setEye(ExcVector3d(eye[0], eye[1], eye[2]));
+    out->setTarget(ExcVector3d(target[0], target[1], target[2]));
     out->setUp(vec(vrs.y));
     view.camera = out;
     // Clipping planes of a camera that clips by planes.
@@ -243,10 +257,13 @@ std::map<std::wstring, TopoDS_Shape> occtPresentations(const StepDocument& docum
     std::map<std::wstring, TopoDS_Shape> out;
     if (document.doc.IsNull()) return out;
     Handle(XCAFDoc_DimTolTool) tool = XCAFDoc_DocumentTool::DimTolTool(document.doc->Main());
-    TDF_LabelSequence labels;
+    // Each getter clears the sequence it fills.
+    TDF_LabelSequence labels, more;
     tool->GetDimensionLabels(labels);
-    tool->GetGeomToleranceLabels(labels);
-    tool->GetDatumLabels(labels);
+    tool->GetGeomToleranceLabels(more);
+    labels.Append(more);
+    tool->GetDatumLabels(more);
+    labels.Append(more);
     for (const TDF_Label& label : labels) {
         TopoDS_Shape shape;
         Handle(TCollection_HAsciiString) name;
@@ -344,6 +361,7 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
     // Presentations without semantics.
     std::map<std::wstring, TopoDS_Shape> occt;
     bool occtRead = false;
+    std::wstring undrawn;
     for (const auto& callout : callouts) {
         if (shows.count(callout.get())) continue;
         Graphic g;
@@ -362,6 +380,8 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         }
         if (!drawn) {
             ++out.calloutsWithoutGeometry;
+            undrawn += (undrawn.empty() ? L"" : L", ") + (name.empty() ? L"" : L"'" + name + L"' ") +
+                       L"(#" + std::to_wstring(m.ident(callout)) + L")";
             continue;
         }
         auto refs = pointsAt.find(callout.get());
@@ -378,8 +398,8 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         if (shown != shows.end()) out.annotationsOfCallout[m.ident(callout)] = shown->second;
     }
     if (out.calloutsWithoutGeometry > 0)
-        warnings.push_back(std::to_wstring(out.calloutsWithoutGeometry) +
-                           L" presentation(s) without semantics could not be drawn: no geometry read.");
+        warnings.push_back(L"Presentations without semantics that have no geometry to draw: " +
+                           undrawn + L".");
     return out;
 }
 
