@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include <TDF_LabelSequence.hxx>
@@ -441,6 +442,61 @@ TEST(StepMechanics, PartsWithoutPmiGiveNone) {
         }
         EXPECT_FALSE(out->root);
         EXPECT_TRUE(out->reader->warnings().empty());
+    }
+}
+
+// A material as the file names it, with its density in the units it gives; a volume of the
+// validation properties in the requested unit.
+TEST(StepMechanics, MaterialsAndValidationPropertiesInTheirOwnUnits) {
+    const std::string file = "STS3215_03a.step";
+    if (fs::exists(stepDir() / file)) {
+        const FileFacts& f = facts(file);
+        std::string name;
+        double density = 0;
+        for (int pd : f.text.all("PROPERTY_DEFINITION")) {
+            if (StepText::str(f.text.args(pd, "PROPERTY_DEFINITION")[0]) != "material property") continue;
+            for (int pdr : f.text.referrers(pd)) {
+                const int rep = StepText::ref(f.text.args(pdr, "PROPERTY_DEFINITION_REPRESENTATION")[1]);
+                for (int item : StepText::refsIn(f.text.args(rep, "REPRESENTATION")[1])) {
+                    if (f.text.is(item, "DESCRIPTIVE_REPRESENTATION_ITEM"))
+                        name = StepText::str(f.text.args(item, "DESCRIPTIVE_REPRESENTATION_ITEM")[0]);
+                    if (f.text.is(item, "MEASURE_REPRESENTATION_ITEM")) {
+                        const std::string v = f.text.args(item, "MEASURE_REPRESENTATION_ITEM")[1];
+                        density = std::strtod(v.c_str() + v.find('(') + 1, nullptr);
+                    }
+                }
+            }
+        }
+        auto out = read(file);
+        ASSERT_EQ(1u, out->materials.size());
+        EXPECT_EQ(name, toNarrow(out->materials[0]->name()));
+        auto d = out->materials[0]->get(ExcMiscMaterial::EProperty::density);
+        ASSERT_TRUE(d);
+        EXPECT_DOUBLE_EQ(density, d->value());
+        ASSERT_TRUE(d->unit().mass && d->unit().length);
+        EXPECT_EQ(EMassUnitType::kilogram, d->unit().mass->units());
+        EXPECT_EQ(1, d->unit().mass->dimension());
+        EXPECT_EQ(ELengthUnitType::meter, d->unit().length->units());
+        EXPECT_EQ(-3, d->unit().length->dimension());
+    }
+    const std::string part = "nist_ctc_01_asme1_ap242-e1.stp";
+    if (!fs::exists(stepDir() / part)) return;
+    const FileFacts& f = facts(part);
+    double volume = 0;  // mm3: the file's unit is the cube of its millimetre
+    for (int item : f.text.all("MEASURE_REPRESENTATION_ITEM")) {
+        const auto args = f.text.args(item, "MEASURE_REPRESENTATION_ITEM");
+        if (StepText::str(args[0]) == "volume measure") volume = std::strtod(args[1].c_str() + args[1].find('(') + 1, nullptr);
+    }
+    for (auto units : {ELengthUnitType::millimeter, ELengthUnitType::inch}) {
+        const double scale = units == ELengthUnitType::inch ? 1 / (25.4 * 25.4 * 25.4) : 1;
+        std::optional<double> got;
+        for (const auto& p : read(part, units)->parts)
+            if (p.misc)
+                for (const auto& g : p.misc->miscData().groups())
+                    for (const auto& prop : g->properties())
+                        if (prop.name() == L"volume measure") got = std::stod(prop.value());
+        ASSERT_TRUE(got);
+        EXPECT_NEAR(volume * scale, *got, 1e-6 * volume * scale);
     }
 }
 
