@@ -127,7 +127,8 @@ Handle(Standard_Transient) ModelView::entityOf(int ident) const {
     return it == m_byIdent.end() ? Handle(Standard_Transient)() : it->second;
 }
 
-std::vector<std::string> ModelView::rawArguments(const Handle(Standard_Transient)& e) const {
+std::vector<std::string> ModelView::rawArguments(const Handle(Standard_Transient)& e,
+                                                 std::string* type) const {
     if (!m_rawLoaded) {
         m_rawLoaded = true;
         std::ifstream in(m_path, std::ios::binary);
@@ -173,6 +174,11 @@ std::vector<std::string> ModelView::rawArguments(const Handle(Standard_Transient
     const std::string body = m_raw.substr(it->second.first, it->second.second);
     const std::size_t open = body.find('(');
     if (open == std::string::npos) return out;
+    if (type) {
+        type->clear();
+        for (std::size_t i = 0; i < open; ++i)
+            if (!std::isspace(static_cast<unsigned char>(body[i]))) *type += body[i];
+    }
     int depth = 0;
     bool quoted = false;
     std::string arg;

@@ -110,7 +110,8 @@ public:
     // The top-level arguments of a simple entity as the file writes them, for a value OCCT
     // could not type (a real where an integer belongs, a reference to an entity it does not
     // know); empty when the file cannot be read again.
-    std::vector<std::string> rawArguments(const Handle(Standard_Transient)& e) const;
+    std::vector<std::string> rawArguments(const Handle(Standard_Transient)& e,
+                                          std::string* type = nullptr) const;
     // The entity numbered #n in the file.
     Handle(Standard_Transient) entityOf(int ident) const;
     // Whether OCCT reported a failure reading the entity.

@@ -164,42 +164,130 @@ void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& came
     }
 }
 
-// Polylines of a tessellated annotation, in the requested unit. A set placed by a location of
-// its own (a repositioned item, which OCCT does not type) holds coordinates relative to it.
+// Integers of a list or a list of lists, as the file writes them: "(1,2,3)", "((1,2),(3))".
+std::vector<std::vector<int>> intLists(const std::string& s) {
+    std::vector<std::vector<int>> out;
+    int depth = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '(') {
+            if (++depth == 2 || out.empty()) out.emplace_back();
+        } else if (c == ')') {
+            --depth;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
+            if (out.empty()) out.emplace_back();
+            out.back().push_back(std::atoi(s.c_str() + i));
+            while (i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1]))) ++i;
+        }
+    }
+    return out;
+}
+
+// Writes tessellated annotation geometry as edges in the requested unit: curve sets as line
+// strips, triangle sets (filled text) as filled triangles. Positions are relative to the
+// set's own placement when it is a repositioned one.
+class TessellatedWriter {
+public:
+    TessellatedWriter(const ModelView& m, double mm, ExcVisuPMI& out) : m_(m), mm_(mm), out_(out) {}
+
+    bool any() const { return any_; }
+
+    void curves(const Handle(StepVisual_TessellatedCurveSet)& set, const Placement& at) {
+        if (set->CoordList().IsNull() || set->Curves().IsNull()) return;
+        const Handle(TColgp_HArray1OfXYZ) points = set->CoordList()->Points();
+        for (const Handle(TColStd_HSequenceOfInteger)& strip : *set->Curves()) {
+            if (strip.IsNull()) continue;
+            std::vector<int> indices;
+            for (int j = 1; j <= strip->Length(); ++j) indices.push_back(strip->Value(j));
+            add(points, at, indices, ExcVisuEdge::ELineType::line_strip);
+        }
+    }
+
+    // A triangle set OCCT leaves untyped: its arguments as the file writes them.
+    void triangles(const Handle(Standard_Transient)& set, const Placement& at) {
+        std::string type;
+        const auto args = m_.rawArguments(set, &type);
+        std::vector<std::vector<int>> strips, fans, plain;
+        std::vector<int> pnindex;
+        if (type == "COMPLEX_TRIANGULATED_SURFACE_SET" && args.size() >= 7) {
+            strips = intLists(args[5]);
+            fans = intLists(args[6]);
+        } else if (type == "TRIANGULATED_SURFACE_SET" && args.size() >= 6) {
+            plain = intLists(args[5]);
+        } else {
+            return;
+        }
+        for (const auto& l : intLists(args[4])) pnindex.insert(pnindex.end(), l.begin(), l.end());
+        auto coords = Handle(StepVisual_CoordinatesList)::DownCast(
+            m_.entityOf(std::atoi(args[1].c_str() + (args[1].empty() ? 0 : 1))));
+        if (coords.IsNull()) return;
+        const Handle(TColgp_HArray1OfXYZ) points = coords->Points();
+        auto point = [&](int i) {
+            return pnindex.empty() ? i : i >= 1 && i <= static_cast<int>(pnindex.size()) ? pnindex[i - 1] : 0;
+        };
+        auto triangle = [&](int a, int b, int c) {
+            add(points, at, {point(a), point(b), point(c)}, ExcVisuEdge::ELineType::line_loop_filled);
+        };
+        for (const auto& t : plain)
+            if (t.size() == 3) triangle(t[0], t[1], t[2]);
+        for (const auto& s : strips)
+            for (std::size_t k = 2; k < s.size(); ++k)
+                k % 2 == 0 ? triangle(s[k - 2], s[k - 1], s[k]) : triangle(s[k - 1], s[k - 2], s[k]);
+        for (const auto& f : fans)
+            for (std::size_t k = 2; k < f.size(); ++k) triangle(f[0], f[k - 1], f[k]);
+    }
+
+private:
+    void add(const Handle(TColgp_HArray1OfXYZ)& points, const Placement& at, const std::vector<int>& indices,
+             ExcVisuEdge::ELineType type) {
+        if (points.IsNull()) return;
+        std::vector<float> xyz;
+        std::vector<int> order;
+        for (int index : indices) {
+            const int p = index - 1 + points->Lower();
+            if (p < points->Lower() || p > points->Upper()) continue;
+            const gp_XYZ& v = points->Value(p);
+            order.push_back(static_cast<int>(order.size()));
+            for (int c = 0; c < 3; ++c)
+                xyz.push_back(static_cast<float>(
+                    (at.origin[c] + (at.x[c] * v.X() + at.y[c] * v.Y() + at.z[c] * v.Z()) * mm_) *
+                    m_.mmToUnits()));
+        }
+        if (order.size() < 2) return;
+        auto edge = std::make_shared<ExcVisuEdge>();
+        edge->setPoints(std::move(xyz));
+        edge->setLineIndices(std::move(order));
+        edge->setLineType(type);
+        out_.addEdge(edge);
+        any_ = true;
+    }
+
+    const ModelView& m_;
+    double mm_;
+    ExcVisuPMI& out_;
+    bool any_ = false;
+};
+
+// The entities a set refers to, typed or not: OCCT drops references to entities it does not
+// know from typed sets, so the file's own argument list is read too.
+std::vector<Handle(Standard_Transient)> membersOf(const ModelView& m, const Handle(Standard_Transient)& set) {
+    std::vector<Handle(Standard_Transient)> out;
+    for (Interface_EntityIterator it = m.graph().Shareds(set); it.More(); it.Next()) out.push_back(it.Value());
+    if (set->IsKind(STANDARD_TYPE(StepVisual_TessellatedGeometricSet))) {
+        const auto args = m.rawArguments(set);
+        if (args.size() >= 2)
+            for (std::size_t i = 0; i < args[1].size(); ++i)
+                if (args[1][i] == '#')
+                    if (auto e = m.entityOf(std::atoi(args[1].c_str() + i + 1)))
+                        if (std::find(out.begin(), out.end(), e) == out.end()) out.push_back(e);
+    }
+    return out;
+}
+
 bool tessellatedLines(const ModelView& m, const Handle(StepVisual_DraughtingCallout)& callout,
                       ExcVisuPMI& out) {
-    bool any = false;
     const double mm = holderMm(m, callout);
-    const double k = mm * m.mmToUnits();
-    auto addCurves = [&](const Handle(StepVisual_TessellatedCurveSet)& curves, const Placement& at) {
-        if (curves->CoordList().IsNull() || curves->Curves().IsNull()) return;
-        const Handle(TColgp_HArray1OfXYZ) points = curves->CoordList()->Points();
-        if (points.IsNull()) return;
-        for (const Handle(TColStd_HSequenceOfInteger)& strip : *curves->Curves()) {
-            if (strip.IsNull() || strip->Length() < 2) continue;
-            std::vector<float> xyz;
-            std::vector<int> indices;
-            xyz.reserve(static_cast<std::size_t>(strip->Length()) * 3);
-            for (int j = 1; j <= strip->Length(); ++j) {
-                const int p = strip->Value(j) - 1 + points->Lower();
-                if (p < points->Lower() || p > points->Upper()) continue;
-                const gp_XYZ& v = points->Value(p);
-                indices.push_back(static_cast<int>(xyz.size() / 3));
-                for (int c = 0; c < 3; ++c)
-                    xyz.push_back(static_cast<float>(
-                        (at.origin[c] + (at.x[c] * v.X() + at.y[c] * v.Y() + at.z[c] * v.Z()) * mm) *
-                        m.mmToUnits()));
-            }
-            if (indices.size() < 2) continue;
-            auto edge = std::make_shared<ExcVisuEdge>();
-            edge->setPoints(std::move(xyz));
-            edge->setLineIndices(std::move(indices));
-            edge->setLineType(ExcVisuEdge::ELineType::line_strip);
-            out.addEdge(edge);
-            any = true;
-        }
-    };
-    (void)k;
+    TessellatedWriter writer(m, mm, out);
     for (const auto& occ : m.shareds<StepVisual_TessellatedAnnotationOccurrence>(callout)) {
         std::vector<Handle(Standard_Transient)> sets;
         for (Interface_EntityIterator it = m.graph().Shareds(occ); it.More(); it.Next())
@@ -214,16 +302,22 @@ bool tessellatedLines(const ModelView& m, const Handle(StepVisual_DraughtingCall
             if (!set->IsKind(STANDARD_TYPE(StepRepr_RepresentationItem)) &&
                 !set->IsKind(STANDARD_TYPE(StepData_UndefinedEntity)))
                 continue;
-            Placement at;  // identity, in millimetres of the holder
-            at.origin[0] = at.origin[1] = at.origin[2] = 0;
+            if (auto curves = Handle(StepVisual_TessellatedCurveSet)::DownCast(set)) {
+                writer.curves(curves, Placement());
+                continue;
+            }
+            Placement at;
             for (const auto& a : m.shareds<StepGeom_Axis2Placement3d>(set))
                 if (m.placement(a, mm, at)) break;
-            if (auto curves = Handle(StepVisual_TessellatedCurveSet)::DownCast(set))
-                addCurves(curves, Placement());
-            for (const auto& curves : m.shareds<StepVisual_TessellatedCurveSet>(set)) addCurves(curves, at);
+            for (const auto& member : membersOf(m, set)) {
+                if (auto curves = Handle(StepVisual_TessellatedCurveSet)::DownCast(member))
+                    writer.curves(curves, at);
+                else if (member->IsKind(STANDARD_TYPE(StepData_UndefinedEntity)))
+                    writer.triangles(member, at);
+            }
         }
     }
-    return any;
+    return writer.any();
 }
 
 // Polylines of a presentation OCCT built as edges (in millimetres).
