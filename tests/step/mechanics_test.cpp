@@ -316,16 +316,26 @@ TEST(StepMechanics, DimensionsWithNominalValuesAndSignedTolerances) {
         auto out = read(file);
         EXPECT_EQ(f.dimensions.size(), out->dims.size());
         std::map<int, double> nominal;
+        std::map<int, int> decimals;  // "NR2 a.b" of the nominal value: b places
         for (int dcr : f.text.all("DIMENSIONAL_CHARACTERISTIC_REPRESENTATION")) {
             const auto args = f.text.args(dcr, "DIMENSIONAL_CHARACTERISTIC_REPRESENTATION");
             const int rep = StepText::ref(args[1]);
-            for (int item : StepText::refsIn(f.text.args(rep, "SHAPE_DIMENSION_REPRESENTATION")[1]))
-                if (f.text.itemName(item) == "nominal value") nominal[StepText::ref(args[0])] = *f.text.measure(item);
+            for (int item : StepText::refsIn(f.text.args(rep, "SHAPE_DIMENSION_REPRESENTATION")[1])) {
+                if (f.text.itemName(item) != "nominal value") continue;
+                nominal[StepText::ref(args[0])] = *f.text.measure(item);
+                for (int q : StepText::refsIn(f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM").empty()
+                                                   ? std::string()
+                                                   : f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM")[0])) {
+                    const auto format = StepText::str(f.text.args(q, "VALUE_FORMAT_TYPE_QUALIFIER")[0]);
+                    decimals[StepText::ref(args[0])] = std::atoi(format.c_str() + format.rfind('.') + 1);
+                }
+            }
         }
         for (int id : f.dimensions) {
             auto d = out->get<ExcPMIDimension>("dim", id);
             ASSERT_TRUE(d) << "dimension #" << id;
             expectNear(nominal.count(id) ? nominal.at(id) : 0.0, d->value(), "dimension #" + std::to_string(id));
+            EXPECT_EQ(decimals.count(id) ? decimals.at(id) : 0, d->valuePrecision()) << "dimension #" << id;
         }
         for (int pmt : f.text.all("PLUS_MINUS_TOLERANCE")) {
             const auto args = f.text.args(pmt, "PLUS_MINUS_TOLERANCE");

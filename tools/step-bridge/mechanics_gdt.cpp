@@ -69,8 +69,10 @@
 #include <StepShape_ShapeDefinitionRepresentation.hxx>
 #include <StepShape_ShapeDimensionRepresentation.hxx>
 #include <StepShape_ToleranceValue.hxx>
-#include <StepShape_TypeQualifier.hxx>
+#include <StepShape_QualifiedRepresentationItem.hxx>
 #include <StepShape_ValueFormatTypeQualifier.hxx>
+#include <StepShape_ValueQualifier.hxx>
+#include <StepRepr_ReprItemAndMeasureWithUnitAndQRI.hxx>
 #include <TCollection_HAsciiString.hxx>
 
 #include "common/protocol.h"
@@ -604,12 +606,22 @@ void readDimItem(const ModelView& m, const Handle(Standard_Transient)& item, Dim
     if (item.IsNull() || depth > 4) return;
     if (auto value = m.measure(item)) {
         const std::string name = lower(value->name);
-        for (const auto& q : m.shareds<StepShape_ValueFormatTypeQualifier>(item)) {
-            // "NR2 a.b": b decimal places.
-            const std::string format = q->FormatType().IsNull() ? "" : q->FormatType()->ToCString();
-            const auto dot = format.rfind('.');
-            if (dot != std::string::npos && dot + 1 < format.size())
-                v.decimals = std::atoi(format.c_str() + dot + 1);
+        // Its qualifiers: OCCT's graph does not list them for a compound measure item.
+        Handle(StepShape_QualifiedRepresentationItem) qualified;
+        if (auto both = Handle(StepRepr_ReprItemAndMeasureWithUnitAndQRI)::DownCast(item))
+            qualified = both->GetQualifiedRepresentationItem();
+        else
+            qualified = Handle(StepShape_QualifiedRepresentationItem)::DownCast(item);
+        if (!qualified.IsNull() && !qualified->Qualifiers().IsNull()) {
+            for (int i = 1; i <= qualified->NbQualifiers(); ++i) {
+                Handle(StepShape_ValueFormatTypeQualifier) q = qualified->QualifiersValue(i).ValueFormatTypeQualifier();
+                if (q.IsNull() || q->FormatType().IsNull()) continue;
+                // "NR2 a.b": b decimal places.
+                const std::string format = q->FormatType()->ToCString();
+                const auto dot = format.rfind('.');
+                if (dot != std::string::npos && dot + 1 < format.size())
+                    v.decimals = std::atoi(format.c_str() + dot + 1);
+            }
         }
         if (name.find("upper") != std::string::npos) v.upperLimit = value;
         else if (name.find("lower") != std::string::npos) v.lowerLimit = value;
