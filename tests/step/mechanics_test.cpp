@@ -272,6 +272,30 @@ TEST(StepMechanics, DatumsOnePerLetterOnTheFacesOfTheirFeatures) {
             }
         for (const auto& t : out->targets) got.insert(toNarrow(t->label()));
         EXPECT_EQ(expected, got);
+
+        // The zone spans the target's own size: a rectangle's diagonal, a line's length, a
+        // circle's diameter (the file's "target ..." parameters, from their units).
+        for (const auto& t : out->targets) {
+            const int id = std::atoi(toNarrow(t->id()).c_str() + 7);  // "target#n"
+            double len = 0, width = 0, diameter = 0;
+            for (int pd : f.text.referrers(id)) {
+                if (!f.text.is(pd, "PROPERTY_DEFINITION")) continue;
+                for (int sdr : f.text.referrers(pd)) {
+                    if (!f.text.is(sdr, "SHAPE_DEFINITION_REPRESENTATION")) continue;
+                    const int rep = StepText::ref(f.text.args(sdr, "SHAPE_DEFINITION_REPRESENTATION")[1]);
+                    for (int item : StepText::refsIn(f.text.args(rep, "SHAPE_REPRESENTATION_WITH_PARAMETERS")[1])) {
+                        const std::string name = f.text.itemName(item);
+                        if (name == "target length") len = *f.text.measure(item);
+                        if (name == "target width") width = *f.text.measure(item);
+                        if (name == "target diameter") diameter = *f.text.measure(item);
+                    }
+                }
+            }
+            double span = 0;
+            for (int c = 0; c < 3; ++c) span += std::pow(t->zonePoint2()[c] - t->zonePoint1()[c], 2);
+            expectNear(diameter > 0 ? diameter : std::hypot(len, width), std::sqrt(span), toNarrow(t->label()));
+            EXPECT_EQ(diameter > 0, t->hasDiameter());
+        }
     }
 }
 
@@ -384,6 +408,8 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
         }
         EXPECT_EQ(f.text.all("CAMERA_MODEL_D3").size(), out->captures.size());
         EXPECT_EQ(expected, got);
+        // Every annotation has an id of its own.
+        EXPECT_EQ(out->datums.size() + out->targets.size() + out->gdts.size() + out->dims.size(), out->byId.size());
     }
 }
 
