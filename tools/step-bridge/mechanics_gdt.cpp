@@ -84,11 +84,6 @@ namespace {
 using GDT = ExcPMIGDT;
 using Mod = ExcPMIGDT::EToleranceModifier;
 
-std::string lower(const std::wstring& s) {
-    std::string out;
-    for (wchar_t c : s) out += static_cast<char>(std::tolower(c < 128 ? static_cast<int>(c) : '?'));
-    return out;
-}
 
 std::wstring where(const ModelView& m, const Handle(Standard_Transient)& e, const std::wstring& name) {
     std::wstring out = name.empty() ? std::wstring() : L"'" + name + L"' ";
@@ -156,11 +151,6 @@ ExcPMIDatumTarget::EType targetType(const std::string& description) {
     return T::user_defined;
 }
 
-std::wstring number(double v) {
-    wchar_t buf[32];
-    std::swprintf(buf, 32, L"%g", v);
-    return buf;
-}
 
 void readTargets(const ModelView& m, Semantics& out) {
     for (const auto& target : m.all<StepDimTol_DatumTarget>()) {

@@ -33,21 +33,8 @@
 namespace trx::step::detail {
 namespace {
 
-std::string lower(const std::wstring& s) {
-    std::string out;
-    for (wchar_t c : s) out += static_cast<char>(std::tolower(c < 128 ? static_cast<int>(c) : '?'));
-    return out;
-}
 
-std::wstring number(double v) {
-    wchar_t buf[40];
-    std::swprintf(buf, 40, L"%.10g", v);
-    return buf;
-}
 
-void addUnique(std::vector<int>& list, int v) {
-    if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
-}
 
 std::vector<LayerData> readLayers(const ModelView& m, const Presentation& p) {
     std::vector<LayerData> out;

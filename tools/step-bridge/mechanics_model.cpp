@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -47,6 +48,22 @@ namespace trx::step::detail {
 
 std::wstring text(const Handle(TCollection_HAsciiString)& s) {
     return s.IsNull() ? std::wstring() : toWide(s->ToCString());
+}
+
+std::string lower(const std::wstring& s) {
+    std::string out;
+    for (wchar_t c : s) out += c < 128 ? static_cast<char>(std::tolower(static_cast<int>(c))) : '?';
+    return out;
+}
+
+std::wstring number(double v) {
+    wchar_t buf[40];
+    std::swprintf(buf, 40, L"%.10g", v);
+    return buf;
+}
+
+void addUnique(std::vector<int>& list, int v) {
+    if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
 }
 
 std::wstring annotationId(const wchar_t* kind, int ident) {

@@ -37,6 +37,11 @@ class StepGeom_CartesianPoint;
 namespace trx::step::detail {
 
 std::wstring text(const Handle(TCollection_HAsciiString)& s);
+// ASCII lower case, for comparing the file's names ("composite", "nominal value").
+std::string lower(const std::wstring& s);
+// A number as text, shortest form.
+std::wstring number(double v);
+void addUnique(std::vector<int>& list, int v);
 
 // A value with the unit it was written in, converted: lengths to millimetres, plane angles to
 // degrees, anything else as written.

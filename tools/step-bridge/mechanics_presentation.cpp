@@ -46,9 +46,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void addUnique(std::vector<int>& list, int v) {
-    if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
-}
 
 // The callouts an identified item belongs to: itself, or the callouts holding it.
 std::vector<Handle(StepVisual_DraughtingCallout)> calloutsOf(const ModelView& m,
