@@ -84,7 +84,6 @@ namespace {
 using GDT = ExcPMIGDT;
 using Mod = ExcPMIGDT::EToleranceModifier;
 
-
 std::wstring where(const ModelView& m, const Handle(Standard_Transient)& e, const std::wstring& name) {
     std::wstring out = name.empty() ? std::wstring() : L"'" + name + L"' ";
     return out + L"(#" + std::to_wstring(m.ident(e)) + L")";
@@ -150,7 +149,6 @@ ExcPMIDatumTarget::EType targetType(const std::string& description) {
     if (description == "area") return T::area_face;
     return T::user_defined;
 }
-
 
 void readTargets(const ModelView& m, Semantics& out) {
     for (const auto& target : m.all<StepDimTol_DatumTarget>()) {
@@ -469,7 +467,6 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
         lowerRows.insert(rel->RelatedGeometricTolerance().get());
     }
     for (const auto& t : m.all<StepDimTol_GeometricTolerance>()) {
-        ++out.tolerances;
         if (lowerRows.count(t.get()) && !lowerOf.count(t.get())) continue;  // merged below
         auto record = std::make_shared<GDT>();
         record->setId(annotationId(L"gdt", m.ident(t)));
@@ -485,7 +482,6 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
         std::wstring note;
         for (const auto& n : row.otherModifiers) note += (note.empty() ? L"" : L", ") + n;
         if (!row.valueKnown) {
-            ++out.valuesUnknown;
             note = tools::kValueUnknownNote;
             warnings.push_back(L"Tolerance " + where(m, t, record->name()) +
                                L": the file gives no value; sent as unknown.");
@@ -517,7 +513,6 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
 
         auto lowerRow = lowerOf.find(t.get());
         if (lowerRow != lowerOf.end()) {
-            ++out.compositeRows;
             const Row second = readRow(m, lowerRow->second, out);
             record->setComposite(true);
             record->setCompositeToleranceValueType(second.valueType);
@@ -527,7 +522,6 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
                                                                                 : second.zone);
             record->setCompositeReferenceFrame(second.frame);
             if (!second.valueKnown) {
-                ++out.valuesUnknown;
                 record->setNote(tools::kValueUnknownNote);
                 warnings.push_back(L"Tolerance " + where(m, lowerRow->second, record->name()) +
                                    L": the file gives no value for its lower row; sent as unknown.");

@@ -33,9 +33,6 @@
 namespace trx::step::detail {
 namespace {
 
-
-
-
 std::vector<LayerData> readLayers(const ModelView& m, const Presentation& p) {
     std::vector<LayerData> out;
     int id = 0;

@@ -34,10 +34,6 @@ struct Semantics {
     // Every STEP entity that stands for an annotation (a datum feature for its datum letter,
     // the lower row of a composite frame for its frame) to the annotation's index.
     std::unordered_map<const Standard_Transient*, int> byEntity;
-    // For the report: the entities behind the records.
-    int tolerances = 0;          // geometric tolerance entities, composite rows included
-    int compositeRows = 0;       // lower rows merged into their frame
-    int valuesUnknown = 0;       // tolerances the file gives no magnitude for
 };
 
 Semantics readSemantics(const ModelView& model, ELengthUnitType units,
@@ -72,7 +68,6 @@ struct Presentation {
     std::vector<AnnotationPlane> planes;
     std::vector<SavedView> views;
     std::vector<Graphic> graphics;
-    int calloutsWithoutGeometry = 0;
     // By the callout's number in the file: the annotations it presents, the graphic drawn
     // from it.
     std::map<int, std::vector<int>> annotationsOfCallout;

@@ -46,7 +46,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-
 // The callouts an identified item belongs to: itself, or the callouts holding it.
 std::vector<Handle(StepVisual_DraughtingCallout)> calloutsOf(const ModelView& m,
                                                              const Handle(Standard_Transient)& item) {
@@ -470,7 +469,6 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
             if (shape != occt.end()) drawn = shapeLines(shape->second, m.mmToUnits(), *g.record);
         }
         if (!drawn) {
-            ++out.calloutsWithoutGeometry;
             undrawn += (undrawn.empty() ? L"" : L", ") + (name.empty() ? L"" : L"'" + name + L"' ") +
                        L"(#" + std::to_wstring(m.ident(callout)) + L")";
             continue;
@@ -488,7 +486,7 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         auto shown = shows.find(callout.get());
         if (shown != shows.end()) out.annotationsOfCallout[m.ident(callout)] = shown->second;
     }
-    if (out.calloutsWithoutGeometry > 0)
+    if (!undrawn.empty())
         warnings.push_back(L"Presentations without semantics that have no geometry to draw: " +
                            undrawn + L".");
     return out;
