@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -45,7 +46,8 @@ fs::path stepDir() {
     return fs::path(TRX_TESTDATA_DIR) / "step";
 }
 
-const char* const kNistFiles[] = {"nist_ctc_01_asme1_ap242-e1.stp", "nist_ctc_05_asme1_ap242-e1.stp",
+const char* const kNistFiles[] = {"nist_ctc_01_asme1_ap242-e1.stp",
+                                  "nist_ctc_05_asme1_ap242-e1.stp",
                                   "nist_ftc_06_asme1_ap242-e1.stp"};
 
 // ---- what the reader made of a file ---------------------------------------------------
@@ -87,7 +89,8 @@ struct Output {
     }
 };
 
-std::shared_ptr<Output> read(const std::string& name, ELengthUnitType units = ELengthUnitType::millimeter) {
+std::shared_ptr<Output> read(const std::string& name,
+                             ELengthUnitType units = ELengthUnitType::millimeter) {
     static std::map<std::pair<std::string, ELengthUnitType>, std::shared_ptr<Output>> cache;
     auto& out = cache[{name, units}];
     if (out) return out;
@@ -143,9 +146,13 @@ const std::map<std::string, std::string> kToleranceKinds = {
     {"SYMMETRY_TOLERANCE", "location_symmetry"},
     {"TOTAL_RUNOUT_TOLERANCE", "run_out_total"}};
 
-const char* const kDimensionTypes[] = {"DIMENSIONAL_SIZE", "DIMENSIONAL_LOCATION", "ANGULAR_LOCATION",
-                                       "ANGULAR_SIZE", "DIMENSIONAL_SIZE_WITH_PATH",
-                                       "DIMENSIONAL_LOCATION_WITH_PATH", "DIRECTED_DIMENSIONAL_LOCATION"};
+const char* const kDimensionTypes[] = {"DIMENSIONAL_SIZE",
+                                       "DIMENSIONAL_LOCATION",
+                                       "ANGULAR_LOCATION",
+                                       "ANGULAR_SIZE",
+                                       "DIMENSIONAL_SIZE_WITH_PATH",
+                                       "DIMENSIONAL_LOCATION_WITH_PATH",
+                                       "DIRECTED_DIMENSIONAL_LOCATION"};
 
 struct FileFacts {
     StepText text;
@@ -185,12 +192,15 @@ struct FileFacts {
     void faces(int aspect, std::set<int>& out, std::set<int>& seen) const {
         if (!seen.insert(aspect).second) return;
         for (int r : text.referrers(aspect)) {
-            if (text.is(r, "GEOMETRIC_ITEM_SPECIFIC_USAGE") || text.is(r, "ITEM_IDENTIFIED_REPRESENTATION_USAGE")) {
+            if (text.is(r, "GEOMETRIC_ITEM_SPECIFIC_USAGE") ||
+                text.is(r, "ITEM_IDENTIFIED_REPRESENTATION_USAGE")) {
                 for (int item : StepText::refsIn(text.entities().at(r)))
                     if (text.is(item, "ADVANCED_FACE")) out.insert(item);
-            } else if (text.is(r, "SHAPE_ASPECT_RELATIONSHIP") || text.is(r, "SHAPE_ASPECT_DERIVING_RELATIONSHIP")) {
+            } else if (text.is(r, "SHAPE_ASPECT_RELATIONSHIP") ||
+                       text.is(r, "SHAPE_ASPECT_DERIVING_RELATIONSHIP")) {
                 auto args = text.args(r, text.types(r).front());
-                if (args.size() > 3 && StepText::ref(args[2]) == aspect) faces(StepText::ref(args[3]), out, seen);
+                if (args.size() > 3 && StepText::ref(args[2]) == aspect)
+                    faces(StepText::ref(args[3]), out, seen);
             }
         }
     }
@@ -202,7 +212,8 @@ struct FileFacts {
             return "gdt#" + std::to_string(upper == upperRow.end() ? definition : upper->second);
         }
         if (dimensions.count(definition)) return "dim#" + std::to_string(definition);
-        if (text.is(definition, "PLACED_DATUM_TARGET_FEATURE") || text.is(definition, "DATUM_TARGET"))
+        if (text.is(definition, "PLACED_DATUM_TARGET_FEATURE") ||
+            text.is(definition, "DATUM_TARGET"))
             return "target#" + std::to_string(definition);
         if (text.is(definition, "DATUM_FEATURE")) {
             for (int r : text.referrers(definition)) {
@@ -210,7 +221,8 @@ struct FileFacts {
                 const auto args = text.args(r, "SHAPE_ASPECT_RELATIONSHIP");
                 const int datum = args.size() > 3 ? StepText::ref(args[3]) : 0;
                 if (StepText::ref(args[2]) == definition && text.is(datum, "DATUM"))
-                    return "datum#" + std::to_string(datumOfLetter.at(StepText::str(text.args(datum, "DATUM")[4])));
+                    return "datum#" + std::to_string(datumOfLetter.at(
+                                          StepText::str(text.args(datum, "DATUM")[4])));
             }
         }
         return {};
@@ -265,7 +277,8 @@ TEST(StepMechanics, DatumsOnePerLetterOnTheFacesOfTheirFeatures) {
                 std::string letter;
                 for (int r : f.text.referrers(t)) {
                     const auto args = f.text.args(r, "SHAPE_ASPECT_RELATIONSHIP");
-                    if (args.size() > 3 && StepText::ref(args[2]) == t && f.text.is(StepText::ref(args[3]), "DATUM"))
+                    if (args.size() > 3 && StepText::ref(args[2]) == t &&
+                        f.text.is(StepText::ref(args[3]), "DATUM"))
                         letter = StepText::str(f.text.args(StepText::ref(args[3]), "DATUM")[4]);
                 }
                 expected.insert(letter + StepText::str(f.text.args(t, type)[4]));
@@ -282,8 +295,10 @@ TEST(StepMechanics, DatumsOnePerLetterOnTheFacesOfTheirFeatures) {
                 if (!f.text.is(pd, "PROPERTY_DEFINITION")) continue;
                 for (int sdr : f.text.referrers(pd)) {
                     if (!f.text.is(sdr, "SHAPE_DEFINITION_REPRESENTATION")) continue;
-                    const int rep = StepText::ref(f.text.args(sdr, "SHAPE_DEFINITION_REPRESENTATION")[1]);
-                    for (int item : StepText::refsIn(f.text.args(rep, "SHAPE_REPRESENTATION_WITH_PARAMETERS")[1])) {
+                    const int rep =
+                        StepText::ref(f.text.args(sdr, "SHAPE_DEFINITION_REPRESENTATION")[1]);
+                    for (int item : StepText::refsIn(
+                             f.text.args(rep, "SHAPE_REPRESENTATION_WITH_PARAMETERS")[1])) {
                         const std::string name = f.text.itemName(item);
                         if (name == "target length") len = *f.text.measure(item);
                         if (name == "target width") width = *f.text.measure(item);
@@ -292,8 +307,10 @@ TEST(StepMechanics, DatumsOnePerLetterOnTheFacesOfTheirFeatures) {
                 }
             }
             double span = 0;
-            for (int c = 0; c < 3; ++c) span += std::pow(t->zonePoint2()[c] - t->zonePoint1()[c], 2);
-            expectNear(diameter > 0 ? diameter : std::hypot(len, width), std::sqrt(span), toNarrow(t->label()));
+            for (int c = 0; c < 3; ++c)
+                span += std::pow(t->zonePoint2()[c] - t->zonePoint1()[c], 2);
+            expectNear(diameter > 0 ? diameter : std::hypot(len, width), std::sqrt(span),
+                       toNarrow(t->label()));
             EXPECT_EQ(diameter > 0, t->hasDiameter());
         }
     }
@@ -344,22 +361,28 @@ TEST(StepMechanics, DimensionsWithNominalValuesAndSignedTolerances) {
         for (int dcr : f.text.all("DIMENSIONAL_CHARACTERISTIC_REPRESENTATION")) {
             const auto args = f.text.args(dcr, "DIMENSIONAL_CHARACTERISTIC_REPRESENTATION");
             const int rep = StepText::ref(args[1]);
-            for (int item : StepText::refsIn(f.text.args(rep, "SHAPE_DIMENSION_REPRESENTATION")[1])) {
+            for (int item :
+                 StepText::refsIn(f.text.args(rep, "SHAPE_DIMENSION_REPRESENTATION")[1])) {
                 if (f.text.itemName(item) != "nominal value") continue;
                 nominal[StepText::ref(args[0])] = *f.text.measure(item);
-                for (int q : StepText::refsIn(f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM").empty()
-                                                   ? std::string()
-                                                   : f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM")[0])) {
-                    const auto format = StepText::str(f.text.args(q, "VALUE_FORMAT_TYPE_QUALIFIER")[0]);
-                    decimals[StepText::ref(args[0])] = std::atoi(format.c_str() + format.rfind('.') + 1);
+                for (int q : StepText::refsIn(
+                         f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM").empty()
+                             ? std::string()
+                             : f.text.args(item, "QUALIFIED_REPRESENTATION_ITEM")[0])) {
+                    const auto format =
+                        StepText::str(f.text.args(q, "VALUE_FORMAT_TYPE_QUALIFIER")[0]);
+                    decimals[StepText::ref(args[0])] =
+                        std::atoi(format.c_str() + format.rfind('.') + 1);
                 }
             }
         }
         for (int id : f.dimensions) {
             auto d = out->get<ExcPMIDimension>("dim", id);
             ASSERT_TRUE(d) << "dimension #" << id;
-            expectNear(nominal.count(id) ? nominal.at(id) : 0.0, d->value(), "dimension #" + std::to_string(id));
-            EXPECT_EQ(decimals.count(id) ? decimals.at(id) : 0, d->valuePrecision()) << "dimension #" << id;
+            expectNear(nominal.count(id) ? nominal.at(id) : 0.0, d->value(),
+                       "dimension #" + std::to_string(id));
+            EXPECT_EQ(decimals.count(id) ? decimals.at(id) : 0, d->valuePrecision())
+                << "dimension #" << id;
         }
         for (int pmt : f.text.all("PLUS_MINUS_TOLERANCE")) {
             const auto args = f.text.args(pmt, "PLUS_MINUS_TOLERANCE");
@@ -368,8 +391,10 @@ TEST(StepMechanics, DimensionsWithNominalValuesAndSignedTolerances) {
             auto d = out->get<ExcPMIDimension>("dim", StepText::ref(args[1]));
             ASSERT_TRUE(d) << "dimension #" << args[1];
             EXPECT_EQ(ExcPMIDimension::EMainType::tolerance, d->mainType());
-            expectNear(*f.text.measure(StepText::ref(range[0])), d->numericalToleranceLower(), "lower of " + args[1]);
-            expectNear(*f.text.measure(StepText::ref(range[1])), d->numericalToleranceUpper(), "upper of " + args[1]);
+            expectNear(*f.text.measure(StepText::ref(range[0])), d->numericalToleranceLower(),
+                       "lower of " + args[1]);
+            expectNear(*f.text.measure(StepText::ref(range[1])), d->numericalToleranceUpper(),
+                       "upper of " + args[1]);
         }
     }
 }
@@ -389,7 +414,8 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
                 for (int item : StepText::refsIn(f.text.args(model, "REPRESENTATION")[1])) {
                     if (f.text.is(item, "DRAUGHTING_CALLOUT")) callouts.push_back(item);
                     if (f.text.is(item, "ANNOTATION_PLANE"))
-                        for (int c : StepText::refsIn(f.text.args(item, "ANNOTATION_PLANE")[3])) callouts.push_back(c);
+                        for (int c : StepText::refsIn(f.text.args(item, "ANNOTATION_PLANE")[3]))
+                            callouts.push_back(c);
                 }
                 for (int callout : callouts)
                     for (int link : f.text.referrers(callout)) {
@@ -404,12 +430,44 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
             auto& ids = got[toNarrow(c->name())];
             for (const auto& id : c->annotationIds()) ids.insert(toNarrow(id));
             ASSERT_TRUE(c->camera());
-            for (const auto& id : c->annotationIds()) EXPECT_TRUE(out->byId.count(id)) << toNarrow(id);
+            for (const auto& id : c->annotationIds())
+                EXPECT_TRUE(out->byId.count(id)) << toNarrow(id);
         }
         EXPECT_EQ(f.text.all("CAMERA_MODEL_D3").size(), out->captures.size());
         EXPECT_EQ(expected, got);
+
+        // Each camera looks along its reference system's axis, up along axis x reference.
+        std::map<std::string, std::array<std::array<double, 3>, 2>> axes;
+        auto direction = [&](int id) {
+            std::array<double, 3> d{};
+            const auto ratios = f.text.args(id, "DIRECTION")[1];
+            std::sscanf(ratios.c_str(), "(%lf,%lf,%lf)", &d[0], &d[1], &d[2]);
+            const double n = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            for (double& c : d) c /= n;
+            return d;
+        };
+        for (int camera : f.text.all("CAMERA_MODEL_D3")) {
+            const auto args = f.text.args(camera, "CAMERA_MODEL_D3");
+            const auto vrs = f.text.args(StepText::ref(args[1]), "AXIS2_PLACEMENT_3D");
+            const auto z = direction(StepText::ref(vrs[2]));
+            const auto x = direction(StepText::ref(vrs[3]));
+            axes[StepText::str(args[0])] = {z, {z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
+                                                z[0] * x[1] - z[1] * x[0]}};
+        }
+        for (const auto& c : out->captures) {
+            const auto& cam = *c->camera();
+            ASSERT_TRUE(axes.count(toNarrow(cam.name()))) << toNarrow(cam.name());
+            const auto& [z, y] = axes.at(toNarrow(cam.name()));
+            double look[3], n = 0;
+            for (int i = 0; i < 3; ++i) n += std::pow(look[i] = cam.target()[i] - cam.eye()[i], 2);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_NEAR(z[i], look[i] / std::sqrt(n), 1e-6) << toNarrow(cam.name());
+                EXPECT_NEAR(y[i], cam.up()[i], 1e-6) << toNarrow(cam.name());
+            }
+        }
         // Every annotation has an id of its own.
-        EXPECT_EQ(out->datums.size() + out->targets.size() + out->gdts.size() + out->dims.size(), out->byId.size());
+        EXPECT_EQ(out->datums.size() + out->targets.size() + out->gdts.size() + out->dims.size(),
+                  out->byId.size());
     }
 }
 
@@ -424,7 +482,8 @@ TEST(StepMechanics, LayersWithTheirMembers) {
             // Every item of the model's shape (solids, faces, curves, points) is one member.
             std::size_t n = 0;
             for (int item : StepText::refsIn(args[2]))
-                n += !f.text.is(item, "DRAUGHTING_CALLOUT") && !f.text.is(item, "ANNOTATION_PLANE") &&
+                n += !f.text.is(item, "DRAUGHTING_CALLOUT") &&
+                     !f.text.is(item, "ANNOTATION_PLANE") &&
                      !f.text.is(item, "TESSELLATED_ANNOTATION_OCCURRENCE") &&
                      !f.text.is(item, "ANNOTATION_CURVE_OCCURRENCE");
             expected[StepText::str(args[0])] = n;
@@ -463,7 +522,8 @@ TEST(StepMechanics, InchRequestConvertsEveryValueOnce) {
     ASSERT_EQ(mm->captures.size(), inch->captures.size());
     for (std::size_t i = 0; i < mm->captures.size(); ++i)
         for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(mm->captures[i]->camera()->eye()[c] / 25.4, inch->captures[i]->camera()->eye()[c], 1e-9);
+            EXPECT_NEAR(mm->captures[i]->camera()->eye()[c] / 25.4,
+                        inch->captures[i]->camera()->eye()[c], 1e-9);
 }
 
 TEST(StepMechanics, PartsWithoutPmiGiveNone) {
@@ -490,12 +550,15 @@ TEST(StepMechanics, MaterialsAndValidationPropertiesInTheirOwnUnits) {
         std::string name;
         double density = 0;
         for (int pd : f.text.all("PROPERTY_DEFINITION")) {
-            if (StepText::str(f.text.args(pd, "PROPERTY_DEFINITION")[0]) != "material property") continue;
+            if (StepText::str(f.text.args(pd, "PROPERTY_DEFINITION")[0]) != "material property")
+                continue;
             for (int pdr : f.text.referrers(pd)) {
-                const int rep = StepText::ref(f.text.args(pdr, "PROPERTY_DEFINITION_REPRESENTATION")[1]);
+                const int rep =
+                    StepText::ref(f.text.args(pdr, "PROPERTY_DEFINITION_REPRESENTATION")[1]);
                 for (int item : StepText::refsIn(f.text.args(rep, "REPRESENTATION")[1])) {
                     if (f.text.is(item, "DESCRIPTIVE_REPRESENTATION_ITEM"))
-                        name = StepText::str(f.text.args(item, "DESCRIPTIVE_REPRESENTATION_ITEM")[0]);
+                        name =
+                            StepText::str(f.text.args(item, "DESCRIPTIVE_REPRESENTATION_ITEM")[0]);
                     if (f.text.is(item, "MEASURE_REPRESENTATION_ITEM")) {
                         const std::string v = f.text.args(item, "MEASURE_REPRESENTATION_ITEM")[1];
                         density = std::strtod(v.c_str() + v.find('(') + 1, nullptr);
@@ -521,7 +584,8 @@ TEST(StepMechanics, MaterialsAndValidationPropertiesInTheirOwnUnits) {
     double volume = 0;  // mm3: the file's unit is the cube of its millimetre
     for (int item : f.text.all("MEASURE_REPRESENTATION_ITEM")) {
         const auto args = f.text.args(item, "MEASURE_REPRESENTATION_ITEM");
-        if (StepText::str(args[0]) == "volume measure") volume = std::strtod(args[1].c_str() + args[1].find('(') + 1, nullptr);
+        if (StepText::str(args[0]) == "volume measure")
+            volume = std::strtod(args[1].c_str() + args[1].find('(') + 1, nullptr);
     }
     for (auto units : {ELengthUnitType::millimeter, ELengthUnitType::inch}) {
         const double scale = units == ELengthUnitType::inch ? 1 / (25.4 * 25.4 * 25.4) : 1;
@@ -566,14 +630,18 @@ TEST(StepMechanics, PrintsWhatOcctReadsAgainstTheFile) {
             if (Handle(XCAFDoc_Datum) d; l.FindAttribute(XCAFDoc_Datum::GetID(), d)) {
                 auto o = d->GetObject();
                 const std::string name = o->GetName().IsNull() ? "" : o->GetName()->ToCString();
-                if (o->IsDatumTarget()) targets.insert(name + std::to_string(o->GetDatumTargetNumber()));
+                if (o->IsDatumTarget())
+                    targets.insert(name + std::to_string(o->GetDatumTargetNumber()));
                 else letters.insert(name);
             }
         int fileValues = 0;
         for (const auto& [id, v] : f.magnitude) fileValues += v != 0;
         int ourValues = 0;
-        for (const auto& g : out->gdts) ourValues += (g->toleranceValue() != 0) + (g->isComposite() && g->compositeToleranceValue() != 0);
-        int targetsInFile = static_cast<int>(f.text.all("PLACED_DATUM_TARGET_FEATURE").size() + f.text.all("DATUM_TARGET").size());
+        for (const auto& g : out->gdts)
+            ourValues += (g->toleranceValue() != 0) +
+                         (g->isComposite() && g->compositeToleranceValue() != 0);
+        int targetsInFile = static_cast<int>(f.text.all("PLACED_DATUM_TARGET_FEATURE").size() +
+                                             f.text.all("DATUM_TARGET").size());
         int ourRows = 0;
         for (const auto& g : out->gdts) ourRows += g->isComposite() ? 2 : 1;
         std::set<int> ourLayers;
@@ -582,19 +650,26 @@ TEST(StepMechanics, PrintsWhatOcctReadsAgainstTheFile) {
         auto row = [](const char* what, std::size_t a, std::size_t b, std::size_t c) {
             std::printf("  %-26s %6zu %6zu %6zu\n", what, a, b, c);
         };
-        row("tolerances (rows)", f.toleranceKind.size(), static_cast<std::size_t>(tols.Length()), static_cast<std::size_t>(ourRows));
-        row("tolerance values not 0", static_cast<std::size_t>(fileValues), static_cast<std::size_t>(tolValues), static_cast<std::size_t>(ourValues));
-        row("dimensions", f.dimensions.size(), static_cast<std::size_t>(semanticDims), out->dims.size());
+        row("tolerances (rows)", f.toleranceKind.size(), static_cast<std::size_t>(tols.Length()),
+            static_cast<std::size_t>(ourRows));
+        row("tolerance values not 0", static_cast<std::size_t>(fileValues),
+            static_cast<std::size_t>(tolValues), static_cast<std::size_t>(ourValues));
+        row("dimensions", f.dimensions.size(), static_cast<std::size_t>(semanticDims),
+            out->dims.size());
         row("datum letters", f.datumOfLetter.size(), letters.size(), out->datums.size());
-        row("datum targets", static_cast<std::size_t>(targetsInFile), targets.size(), out->targets.size());
-        row("saved views", f.text.all("CAMERA_MODEL_D3").size(), static_cast<std::size_t>(views.Length()), out->captures.size());
-        row("layers", f.text.all("PRESENTATION_LAYER_ASSIGNMENT").size(), static_cast<std::size_t>(layers.Length()), ourLayers.size());
+        row("datum targets", static_cast<std::size_t>(targetsInFile), targets.size(),
+            out->targets.size());
+        row("saved views", f.text.all("CAMERA_MODEL_D3").size(),
+            static_cast<std::size_t>(views.Length()), out->captures.size());
+        row("layers", f.text.all("PRESENTATION_LAYER_ASSIGNMENT").size(),
+            static_cast<std::size_t>(layers.Length()), ourLayers.size());
         std::set<std::string> materialOwners;
         for (int pd : f.text.all("PROPERTY_DEFINITION")) {
             const auto args = f.text.args(pd, "PROPERTY_DEFINITION");
             if (StepText::str(args[0]) == "material property") materialOwners.insert(args[2]);
         }
-        row("materials", materialOwners.size(), static_cast<std::size_t>(materials.Length()), out->materials.size());
+        row("materials", materialOwners.size(), static_cast<std::size_t>(materials.Length()),
+            out->materials.size());
         row("graphics without semantics", 0, 0, out->graphics);
     }
 }

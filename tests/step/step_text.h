@@ -38,7 +38,8 @@ public:
                 std::size_t j = eq + 1;
                 for (; j < text.size() && (quoted || text[j] != ';'); ++j) {
                     if (text[j] == '\'') quoted = !quoted;
-                    if (quoted || !std::isspace(static_cast<unsigned char>(text[j]))) body += text[j];
+                    if (quoted || !std::isspace(static_cast<unsigned char>(text[j])))
+                        body += text[j];
                 }
                 m_entities[id] = body;
                 i = j + 1;
@@ -96,16 +97,20 @@ public:
             if (s[i] == '#') out.push_back(std::atoi(s.c_str() + i + 1));
         return out;
     }
-    static int ref(const std::string& arg) { return arg.size() > 1 && arg[0] == '#' ? std::atoi(arg.c_str() + 1) : 0; }
+    static int ref(const std::string& arg) {
+        return arg.size() > 1 && arg[0] == '#' ? std::atoi(arg.c_str() + 1) : 0;
+    }
     static std::string str(const std::string& arg) {
-        return arg.size() >= 2 && arg.front() == '\'' ? arg.substr(1, arg.size() - 2) : std::string();
+        return arg.size() >= 2 && arg.front() == '\'' ? arg.substr(1, arg.size() - 2)
+                                                      : std::string();
     }
 
     // A measure entity: its value converted from its unit (lengths to millimetres, angles to
     // degrees); nothing when the unit is neither.
     std::optional<double> measure(int id) const {
         for (const auto& part : parts(id)) {
-            if (part.first != "MEASURE_WITH_UNIT" && part.first.find("MEASURE_WITH_UNIT") == std::string::npos)
+            if (part.first != "MEASURE_WITH_UNIT" &&
+                part.first.find("MEASURE_WITH_UNIT") == std::string::npos)
                 continue;
             const auto a = split(part.second);
             if (a.size() < 2) continue;
@@ -139,7 +144,8 @@ public:
         return 0;
     }
     double unitDeg(int unit) const {
-        if (is(unit, "SI_UNIT") && is(unit, "PLANE_ANGLE_UNIT")) return 180 / 3.14159265358979323846;
+        if (is(unit, "SI_UNIT") && is(unit, "PLANE_ANGLE_UNIT"))
+            return 180 / 3.14159265358979323846;
         if (is(unit, "CONVERSION_BASED_UNIT") && is(unit, "PLANE_ANGLE_UNIT")) return 1;  // degrees
         return 0;
     }

@@ -36,11 +36,14 @@ int mostReferenced(const std::vector<ShapeRef>& refs) {
 
 std::shared_ptr<ExcPMIAnnotation> copyOf(const ExcPMIAnnotation& a) {
     if (auto* d = dynamic_cast<const ExcPMIDatum*>(&a)) return std::make_shared<ExcPMIDatum>(*d);
-    if (auto* t = dynamic_cast<const ExcPMIDatumTarget*>(&a)) return std::make_shared<ExcPMIDatumTarget>(*t);
+    if (auto* t = dynamic_cast<const ExcPMIDatumTarget*>(&a))
+        return std::make_shared<ExcPMIDatumTarget>(*t);
     if (auto* g = dynamic_cast<const ExcPMIGDT*>(&a)) return std::make_shared<ExcPMIGDT>(*g);
-    if (auto* d = dynamic_cast<const ExcPMIDimension*>(&a)) return std::make_shared<ExcPMIDimension>(*d);
+    if (auto* d = dynamic_cast<const ExcPMIDimension*>(&a))
+        return std::make_shared<ExcPMIDimension>(*d);
     if (auto* n = dynamic_cast<const ExcPMINote*>(&a)) return std::make_shared<ExcPMINote>(*n);
-    if (auto* r = dynamic_cast<const ExcPMIRoughness*>(&a)) return std::make_shared<ExcPMIRoughness>(*r);
+    if (auto* r = dynamic_cast<const ExcPMIRoughness*>(&a))
+        return std::make_shared<ExcPMIRoughness>(*r);
     return nullptr;
 }
 
@@ -97,7 +100,8 @@ struct MechanicsReader::Impl {
             l.name = toWide(TCollection_AsciiString(name).ToCString());
             TDF_LabelSequence members;
             layers->GetShapesOfLayer(label, members);
-            for (const TDF_Label& member : members) model.refsOfShape(shapes->GetShape(member), l.refs);
+            for (const TDF_Label& member : members)
+                model.refsOfShape(shapes->GetShape(member), l.refs);
             organisation.layers.push_back(std::move(l));
         }
     }
@@ -117,7 +121,8 @@ struct MechanicsReader::Impl {
                 refs.insert(refs.end(), r.begin(), r.end());
             }
             int owner = mostReferenced(refs);
-            if (owner < 0 && product) owner = model.partOfProduct(semantics.annotations[members.front()].product);
+            if (owner < 0 && product)
+                owner = model.partOfProduct(semantics.annotations[members.front()].product);
             if (owner < 0) owner = onlyPart();
             for (int i : members) semantics.annotations[static_cast<std::size_t>(i)].owner = owner;
         }
@@ -143,9 +148,10 @@ struct MechanicsReader::Impl {
             if (g.owner < 0) ++dropped;
         }
         if (dropped > 0)
-            warnings.push_back(std::to_wstring(dropped) +
-                               L" presentation(s) without semantics belong to no single part and are "
-                               L"not sent.");
+            warnings.push_back(
+                std::to_wstring(dropped) +
+                L" presentation(s) without semantics belong to no single part and are "
+                L"not sent.");
     }
 
     int partIndex(const TDF_Label& label) const {
@@ -155,7 +161,8 @@ struct MechanicsReader::Impl {
     }
 
     // The annotation set of a part (or of the root, part -1).
-    std::shared_ptr<ExcPMIData> pmiOf(int part, std::uint64_t blockId, const std::wstring& name) const {
+    std::shared_ptr<ExcPMIData> pmiOf(int part, std::uint64_t blockId,
+                                      const std::wstring& name) const {
         auto set = std::make_shared<ExcPMIAnnotationSet>();
         set->setBlockId(blockId);
         set->setName(name);
@@ -174,12 +181,14 @@ struct MechanicsReader::Impl {
             if (a.plane >= 0) {
                 view = &views[a.plane];
                 if (!*view) {
-                    const AnnotationPlane& p = presentation.planes[static_cast<std::size_t>(a.plane)];
+                    const AnnotationPlane& p =
+                        presentation.planes[static_cast<std::size_t>(a.plane)];
                     *view = std::make_shared<ExcPMIAnnotationView>();
                     (*view)->setId(p.id);
                     (*view)->setName(p.name);
                     const Placement& pl = p.placement;
-                    (*view)->setOrigin(ExcVector3d(pl.origin[0] * k, pl.origin[1] * k, pl.origin[2] * k));
+                    (*view)->setOrigin(
+                        ExcVector3d(pl.origin[0] * k, pl.origin[1] * k, pl.origin[2] * k));
                     (*view)->setVectorU(ExcVector3d(pl.x[0], pl.x[1], pl.x[2]));
                     (*view)->setVectorV(ExcVector3d(pl.y[0], pl.y[1], pl.y[2]));
                 }
@@ -203,7 +212,8 @@ struct MechanicsReader::Impl {
             capture->setCamera(saved.camera);
             capture->setClippingPlane(saved.clipping);
             for (int a : saved.annotations)
-                capture->addAnnotationId(semantics.annotations[static_cast<std::size_t>(a)].record->id());
+                capture->addAnnotationId(
+                    semantics.annotations[static_cast<std::size_t>(a)].record->id());
             if (part >= 0) capture->addBody(model.entity(ShapeRef{part, 'b', 1}, blockId));
             set->addCapture(capture);
             any = true;

@@ -84,7 +84,8 @@ namespace {
 using GDT = ExcPMIGDT;
 using Mod = ExcPMIGDT::EToleranceModifier;
 
-std::wstring where(const ModelView& m, const Handle(Standard_Transient)& e, const std::wstring& name) {
+std::wstring where(const ModelView& m, const Handle(Standard_Transient)& e,
+                   const std::wstring& name) {
     std::wstring out = name.empty() ? std::wstring() : L"'" + name + L"' ";
     return out + L"(#" + std::to_wstring(m.ident(e)) + L")";
 }
@@ -217,14 +218,16 @@ void readTargets(const ModelView& m, Semantics& out) {
         a.product = target->OfShape();
         // The feature the target lies on.
         for (const auto& rel : m.sharings<StepRepr_ShapeAspectRelationship>(target))
-            if (rel->RelatedShapeAspect() == target) m.refsOfAspect(rel->RelatingShapeAspect(), a.refs);
+            if (rel->RelatedShapeAspect() == target)
+                m.refsOfAspect(rel->RelatingShapeAspect(), a.refs);
         m.refsOfAspect(target, a.refs);
         const int index = static_cast<int>(out.annotations.size());
         out.byEntity[target.get()] = index;
         if (!datum.IsNull()) {
             auto d = out.byEntity.find(datum.get());
             if (d != out.byEntity.end())
-                static_cast<ExcPMIDatum&>(*out.annotations[static_cast<std::size_t>(d->second)].record)
+                static_cast<ExcPMIDatum&>(
+                    *out.annotations[static_cast<std::size_t>(d->second)].record)
                     .addTargetId(record->id());
         }
         out.annotations.push_back(std::move(a));
@@ -260,11 +263,13 @@ GDT::EToleranceType typeOf(const Handle(StepDimTol_GeometricTolerance)& t) {
     if (t->IsKind(STANDARD_TYPE(StepDimTol_AngularityTolerance))) return T::orientation_angularity;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_CircularRunoutTolerance))) return T::run_out_circular;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_CoaxialityTolerance))) return T::location_coaxiality;
-    if (t->IsKind(STANDARD_TYPE(StepDimTol_ConcentricityTolerance))) return T::location_concentricity;
+    if (t->IsKind(STANDARD_TYPE(StepDimTol_ConcentricityTolerance)))
+        return T::location_concentricity;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_CylindricityTolerance))) return T::form_cylindricity;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_FlatnessTolerance))) return T::form_flatness;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_LineProfileTolerance))) return T::form_profile_any_line;
-    if (t->IsKind(STANDARD_TYPE(StepDimTol_ParallelismTolerance))) return T::orientation_parallelism;
+    if (t->IsKind(STANDARD_TYPE(StepDimTol_ParallelismTolerance)))
+        return T::orientation_parallelism;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_PerpendicularityTolerance)))
         return T::orientation_perpendicularity;
     if (t->IsKind(STANDARD_TYPE(StepDimTol_PositionTolerance))) return T::location_true_position;
@@ -326,12 +331,14 @@ Mod firstModifier(const Handle(StepDimTol_GeneralDatumReference)& ref) {
     return Mod::no_modifier;
 }
 
-std::shared_ptr<GDT::Frame> frameOf(const ModelView& m, const Handle(StepDimTol_GeometricTolerance)& t,
+std::shared_ptr<GDT::Frame> frameOf(const ModelView& m,
+                                    const Handle(StepDimTol_GeometricTolerance)& t,
                                     const Semantics& s) {
     auto idOf = [&](const Handle(StepDimTol_Datum)& d) {
         auto it = d.IsNull() ? s.byEntity.end() : s.byEntity.find(d.get());
-        return it == s.byEntity.end() ? std::wstring()
-                                      : s.annotations[static_cast<std::size_t>(it->second)].record->id();
+        return it == s.byEntity.end()
+                   ? std::wstring()
+                   : s.annotations[static_cast<std::size_t>(it->second)].record->id();
     };
     auto frame = std::make_shared<GDT::Frame>();
     bool any = false;
@@ -357,7 +364,8 @@ std::shared_ptr<GDT::Frame> frameOf(const ModelView& m, const Handle(StepDimTol_
                     if (d.IsNull()) continue;
                     label += (label.empty() ? L"" : L"-") + text(d->Identification());
                     const Mod own = firstModifier(e);
-                    ref.addModifiedDatum(GDT::ModifiedDatum(idOf(d), own != Mod::no_modifier ? own : shared));
+                    ref.addModifiedDatum(
+                        GDT::ModifiedDatum(idOf(d), own != Mod::no_modifier ? own : shared));
                 }
             }
             ref.setLabel(label);
@@ -371,7 +379,8 @@ std::shared_ptr<GDT::Frame> frameOf(const ModelView& m, const Handle(StepDimTol_
               [](const auto& a, const auto& b) { return a->Precedence() < b->Precedence(); });
     for (const auto& r : refs) {
         GDT::DatumRef ref;
-        ref.setLabel(text(r->ReferencedDatum().IsNull() ? nullptr : r->ReferencedDatum()->Identification()));
+        ref.setLabel(
+            text(r->ReferencedDatum().IsNull() ? nullptr : r->ReferencedDatum()->Identification()));
         ref.addModifiedDatum(GDT::ModifiedDatum(idOf(r->ReferencedDatum()), Mod::no_modifier));
         frame->addDatumRef(std::move(ref));
         any = true;
@@ -394,7 +403,8 @@ std::wstring modifierName(StepDimTol_GeometricToleranceModifier m) {
     }
 }
 
-Row readRow(const ModelView& m, const Handle(StepDimTol_GeometricTolerance)& t, const Semantics& s) {
+Row readRow(const ModelView& m, const Handle(StepDimTol_GeometricTolerance)& t,
+            const Semantics& s) {
     Row row;
     // The magnitude OCCT could type, else the measure the tolerance refers to: OCCT drops a
     // magnitude written as a measure representation item.
@@ -434,8 +444,12 @@ Row readRow(const ModelView& m, const Handle(StepDimTol_GeometricTolerance)& t, 
     }
     if (auto old = Handle(StepDimTol_ModifiedGeometricTolerance)::DownCast(t)) {
         switch (old->Modifier()) {
-            case StepDimTol_MaximumMaterialCondition: row.material = Mod::material_condition_maximum; break;
-            case StepDimTol_LeastMaterialCondition: row.material = Mod::material_condition_least; break;
+            case StepDimTol_MaximumMaterialCondition:
+                row.material = Mod::material_condition_maximum;
+                break;
+            case StepDimTol_LeastMaterialCondition:
+                row.material = Mod::material_condition_least;
+                break;
             default: row.material = Mod::material_condition_regardless_of_feature_size; break;
         }
     }
@@ -458,9 +472,11 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
         if (rel->RelatingGeometricTolerance().IsNull() || rel->RelatedGeometricTolerance().IsNull())
             continue;
         if (lowerOf.count(rel->RelatingGeometricTolerance().get())) {
-            warnings.push_back(L"Tolerance " + where(m, rel->RelatingGeometricTolerance(),
-                                                      text(rel->RelatingGeometricTolerance()->Name())) +
-                               L" has more than two rows; the rows after the second are sent alone.");
+            warnings.push_back(
+                L"Tolerance " +
+                where(m, rel->RelatingGeometricTolerance(),
+                      text(rel->RelatingGeometricTolerance()->Name())) +
+                L" has more than two rows; the rows after the second are sent alone.");
             continue;
         }
         lowerOf[rel->RelatingGeometricTolerance().get()] = rel->RelatedGeometricTolerance();
@@ -502,7 +518,8 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
                     record->setAllAround(1.0);
             } else if (auto size = Handle(StepShape_DimensionalSize)::DownCast(e)) {
                 m.refsOfAspect(size->AppliesTo(), a.refs);
-                if (a.product.IsNull() && !size->AppliesTo().IsNull()) a.product = size->AppliesTo()->OfShape();
+                if (a.product.IsNull() && !size->AppliesTo().IsNull())
+                    a.product = size->AppliesTo()->OfShape();
             } else if (auto loc = Handle(StepShape_DimensionalLocation)::DownCast(e)) {
                 m.refsOfAspect(loc->RelatingShapeAspect(), a.refs);
                 m.refsOfAspect(loc->RelatedShapeAspect(), a.refs);
@@ -523,8 +540,9 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
             record->setCompositeReferenceFrame(second.frame);
             if (!second.valueKnown) {
                 record->setNote(tools::kValueUnknownNote);
-                warnings.push_back(L"Tolerance " + where(m, lowerRow->second, record->name()) +
-                                   L": the file gives no value for its lower row; sent as unknown.");
+                warnings.push_back(
+                    L"Tolerance " + where(m, lowerRow->second, record->name()) +
+                    L": the file gives no value for its lower row; sent as unknown.");
             }
         }
         a.record = record;
@@ -543,7 +561,8 @@ void classify(const std::string& name, bool angular, bool location, Dim& d) {
     using S = Dim::ESubType;
     S sub = location ? S::distance : S::length;
     std::wstring prefix;
-    if (angular || name.find("angle") != std::string::npos || name.find("angular") != std::string::npos) {
+    if (angular || name.find("angle") != std::string::npos ||
+        name.find("angular") != std::string::npos) {
         sub = S::angle;
     } else if (name == "spherical diameter") {
         sub = S::diameter;
@@ -586,7 +605,8 @@ struct DimValues {
     std::vector<std::wstring> notes;
 };
 
-void readDimItem(const ModelView& m, const Handle(Standard_Transient)& item, DimValues& v, int depth) {
+void readDimItem(const ModelView& m, const Handle(Standard_Transient)& item, DimValues& v,
+                 int depth) {
     if (item.IsNull() || depth > 4) return;
     if (auto value = m.measure(item)) {
         const std::string name = lower(value->name);
@@ -598,7 +618,8 @@ void readDimItem(const ModelView& m, const Handle(Standard_Transient)& item, Dim
             qualified = Handle(StepShape_QualifiedRepresentationItem)::DownCast(item);
         if (!qualified.IsNull() && !qualified->Qualifiers().IsNull()) {
             for (int i = 1; i <= qualified->NbQualifiers(); ++i) {
-                Handle(StepShape_ValueFormatTypeQualifier) q = qualified->QualifiersValue(i).ValueFormatTypeQualifier();
+                Handle(StepShape_ValueFormatTypeQualifier) q =
+                    qualified->QualifiersValue(i).ValueFormatTypeQualifier();
                 if (q.IsNull() || q->FormatType().IsNull()) continue;
                 // "NR2 a.b": b decimal places.
                 const std::string format = q->FormatType()->ToCString();
@@ -649,7 +670,8 @@ void readDimensions(const ModelView& m, ELengthUnitType units, Semantics& out,
         } else {
             m.refsOfAspect(loc->RelatingShapeAspect(), a.refs);
             m.refsOfAspect(loc->RelatedShapeAspect(), a.refs);
-            if (!loc->RelatingShapeAspect().IsNull()) a.product = loc->RelatingShapeAspect()->OfShape();
+            if (!loc->RelatingShapeAspect().IsNull())
+                a.product = loc->RelatingShapeAspect()->OfShape();
         }
 
         DimValues values;
@@ -680,12 +702,15 @@ void readDimensions(const ModelView& m, ELengthUnitType units, Semantics& out,
         for (const auto& pmt : m.sharings<StepShape_PlusMinusTolerance>(e)) {
             for (const auto& range : m.shareds<StepShape_ToleranceValue>(pmt)) {
                 // Signed as the file writes them: the lower deviation is usually negative.
-                if (auto lo = m.measure(range->LowerBound())) record->setNumericalToleranceLower(length(m, *lo));
-                if (auto up = m.measure(range->UpperBound())) record->setNumericalToleranceUpper(length(m, *up));
+                if (auto lo = m.measure(range->LowerBound()))
+                    record->setNumericalToleranceLower(length(m, *lo));
+                if (auto up = m.measure(range->UpperBound()))
+                    record->setNumericalToleranceUpper(length(m, *up));
                 toleranced = true;
             }
             for (const auto& fit : m.shareds<StepShape_LimitsAndFits>(pmt)) {
-                record->setAlphanumericalToleranceUpper(text(fit->ZoneVariance()) + text(fit->Grade()));
+                record->setAlphanumericalToleranceUpper(text(fit->ZoneVariance()) +
+                                                        text(fit->Grade()));
                 record->setAlphanumericalToleranceLower(text(fit->FormVariance()));
                 toleranced = true;
             }

@@ -44,7 +44,8 @@ std::vector<LayerData> readLayers(const ModelView& m, const Presentation& p) {
             const Handle(Standard_Transient)& item = it.Value();
             // Annotations and graphics are layered through their callouts.
             std::vector<Handle(StepVisual_DraughtingCallout)> callouts;
-            if (auto c = Handle(StepVisual_DraughtingCallout)::DownCast(item)) callouts.push_back(c);
+            if (auto c = Handle(StepVisual_DraughtingCallout)::DownCast(item))
+                callouts.push_back(c);
             else if (auto plane = Handle(StepVisual_AnnotationPlane)::DownCast(item))
                 callouts = m.shareds<StepVisual_DraughtingCallout>(plane);
             else
@@ -70,7 +71,8 @@ std::vector<LayerData> readLayers(const ModelView& m, const Presentation& p) {
 }
 
 // Mass and length units of a density's derived unit, with their exponents.
-void densityUnit(const ModelView& m, const Handle(Standard_Transient)& unit, ExcMiscMaterialProperty& out) {
+void densityUnit(const ModelView& m, const Handle(Standard_Transient)& unit,
+                 ExcMiscMaterialProperty& out) {
     auto derived = Handle(StepBasic_DerivedUnit)::DownCast(unit);
     if (derived.IsNull() || derived->Elements().IsNull()) return;
     for (int i = 1; i <= derived->NbElements(); ++i) {
@@ -86,8 +88,8 @@ void densityUnit(const ModelView& m, const Handle(Standard_Transient)& unit, Exc
             else if (std::abs(mm - 25.4) < 1e-9) l = ELengthUnitType::inch;
             else if (std::abs(mm - 304.8) < 1e-9) l = ELengthUnitType::foot;
             out.unit().length = std::make_shared<ExcUnitComponent<ELengthUnitType>>(dim, l);
-        } else if (auto si = Handle(StepBasic_SiUnit)::DownCast(named); !si.IsNull() &&
-                                                                      si->Name() == StepBasic_sunGram) {
+        } else if (auto si = Handle(StepBasic_SiUnit)::DownCast(named);
+                   !si.IsNull() && si->Name() == StepBasic_sunGram) {
             EMassUnitType mass = EMassUnitType::gram;
             if (si->HasPrefix()) {
                 if (si->Prefix() == StepBasic_spKilo) mass = EMassUnitType::kilogram;
@@ -102,7 +104,8 @@ void densityUnit(const ModelView& m, const Handle(Standard_Transient)& unit, Exc
 }
 
 // A value of a derived unit made of lengths only (an area, a volume), in the requested unit.
-std::optional<double> lengthPower(const ModelView& m, const Handle(StepRepr_RepresentationItem)& item) {
+std::optional<double> lengthPower(const ModelView& m,
+                                  const Handle(StepRepr_RepresentationItem)& item) {
     auto mri = Handle(StepRepr_MeasureRepresentationItem)::DownCast(item);
     if (mri.IsNull() || mri->Measure().IsNull()) return std::nullopt;
     auto derived = Handle(StepBasic_DerivedUnit)::DownCast(mri->Measure()->UnitComponent().Value());
@@ -151,8 +154,10 @@ void readProperties(const ModelView& m, Organisation& out) {
                     const Handle(StepRepr_RepresentationItem) item = rep->ItemsValue(i);
                     if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(item)) {
                         if (material->name.empty())
-                            material->name = text(d->Name()).empty() ? text(d->Description()) : text(d->Name());
-                    } else if (auto mri = Handle(StepRepr_MeasureRepresentationItem)::DownCast(item)) {
+                            material->name =
+                                text(d->Name()).empty() ? text(d->Description()) : text(d->Name());
+                    } else if (auto mri =
+                                   Handle(StepRepr_MeasureRepresentationItem)::DownCast(item)) {
                         if (mri->Measure().IsNull()) continue;
                         auto density = std::make_shared<ExcMiscMaterialProperty>();
                         // As written, with the units the file gives it.
@@ -168,7 +173,8 @@ void readProperties(const ModelView& m, Organisation& out) {
         std::wstring group = L"user_defined_attributes";
         if (kind == "geometric validation property") group = L"validation_properties";
         else if (kind == "pmi validation property") group = L"pmi_validation_properties";
-        else if (kind == "attribute validation property") group = L"attribute_validation_properties";
+        else if (kind == "attribute validation property")
+            group = L"attribute_validation_properties";
         else if (name.empty()) continue;
         for (const auto& rep : reps) {
             const double mm = m.contextMm(rep);
@@ -177,8 +183,10 @@ void readProperties(const ModelView& m, Organisation& out) {
                 if (item.IsNull()) continue;
                 std::wstring key = text(item->Name());
                 if (key.empty()) key = name;
-                auto add = [&](const std::wstring& k, ExcMiscProperty::EType type, const std::wstring& v) {
-                    out.properties.push_back(PropertyData{part, group, ExcMiscProperty(k, type, v)});
+                auto add = [&](const std::wstring& k, ExcMiscProperty::EType type,
+                               const std::wstring& v) {
+                    out.properties.push_back(
+                        PropertyData{part, group, ExcMiscProperty(k, type, v)});
                 };
                 using T = ExcMiscProperty::EType;
                 if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(item)) {
@@ -198,14 +206,16 @@ void readProperties(const ModelView& m, Organisation& out) {
                     double xyz[3];
                     m.point(p, mm, xyz);
                     static const wchar_t* kAxes[] = {L"_x", L"_y", L"_z"};
-                    for (int a = 0; a < 3; ++a) add(key + kAxes[a], T::double_, number(xyz[a] * m.mmToUnits()));
+                    for (int a = 0; a < 3; ++a)
+                        add(key + kAxes[a], T::double_, number(xyz[a] * m.mmToUnits()));
                 } else if (auto area = lengthPower(m, item)) {
                     add(key, T::double_, number(*area));
                 } else if (auto v = m.measure(item)) {
                     add(key, T::double_,
                         number(v->kind == Measure::length ? v->value * m.mmToUnits() : v->value));
                 } else if (auto value = Handle(StepRepr_ValueRepresentationItem)::DownCast(item)) {
-                    const Handle(StepBasic_MeasureValueMember) member = value->ValueComponentMember();
+                    const Handle(StepBasic_MeasureValueMember) member =
+                        value->ValueComponentMember();
                     if (!member.IsNull()) add(key, T::double_, number(member->Real()));
                 }
             }

@@ -312,14 +312,16 @@ std::optional<Measure> ModelView::measureIn(const Handle(Standard_Transient)& e)
 
 double ModelView::contextMm(const Handle(StepRepr_Representation)& rep) const {
     if (rep.IsNull() || rep->ContextOfItems().IsNull()) return 1;
-    for (Interface_EntityIterator it = m_graph->Shareds(rep->ContextOfItems()); it.More(); it.Next())
+    for (Interface_EntityIterator it = m_graph->Shareds(rep->ContextOfItems()); it.More();
+         it.Next())
         if (const double mm = unitMm(it.Value()); mm > 0) return mm;
     return 1;
 }
 
 bool ModelView::point(const Handle(StepGeom_CartesianPoint)& p, double mm, double out[3]) const {
     if (p.IsNull()) return false;
-    for (int i = 0; i < 3; ++i) out[i] = i < p->NbCoordinates() ? p->CoordinatesValue(i + 1) * mm : 0;
+    for (int i = 0; i < 3; ++i)
+        out[i] = i < p->NbCoordinates() ? p->CoordinatesValue(i + 1) * mm : 0;
     return true;
 }
 
@@ -360,7 +362,8 @@ bool ModelView::placement(const Handle(StepGeom_Axis2Placement3d)& a, double mm,
         n += x[i] * x[i];
     }
     if (n < 1e-24) {
-        const double alt[3] = {std::abs(z[0]) < 0.9 ? 1.0 : 0.0, std::abs(z[0]) < 0.9 ? 0.0 : 1.0, 0};
+        const double alt[3] = {std::abs(z[0]) < 0.9 ? 1.0 : 0.0, std::abs(z[0]) < 0.9 ? 0.0 : 1.0,
+                               0};
         double y[3];
         cross(z, alt, y);
         cross(y, z, x);
@@ -411,7 +414,8 @@ void ModelView::refsOfShape(const TopoDS_Shape& shape, std::vector<ShapeRef>& ou
         default: break;
     }
     // A shell or compound: its solids, else its faces, else its edges.
-    const std::pair<TopAbs_ShapeEnum, std::pair<const std::unordered_map<const void*, Where>*, char>>
+    const std::pair<TopAbs_ShapeEnum,
+                    std::pair<const std::unordered_map<const void*, Where>*, char>>
         kinds[] = {{TopAbs_SOLID, {&m_solids, 'b'}},
                    {TopAbs_FACE, {&m_faces, 'f'}},
                    {TopAbs_EDGE, {&m_edges, 'e'}}};
@@ -443,7 +447,8 @@ void ModelView::refsOfAspect(const Handle(Standard_Transient)& aspect, std::vect
     // Composite and derived aspects designate what their members designate.
     for (const auto& rel : sharings<StepRepr_ShapeAspectRelationship>(aspect)) {
         if (rel->IsKind(STANDARD_TYPE(StepShape_DimensionalLocation))) continue;
-        if (rel->RelatingShapeAspect() == aspect) refsOfAspect(rel->RelatedShapeAspect(), out, seen);
+        if (rel->RelatingShapeAspect() == aspect)
+            refsOfAspect(rel->RelatedShapeAspect(), out, seen);
     }
 }
 

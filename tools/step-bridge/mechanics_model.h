@@ -99,7 +99,8 @@ public:
         std::vector<Handle(T)> out;
         if (e.IsNull()) return out;
         for (Interface_EntityIterator it = m_graph->Sharings(e); it.More(); it.Next())
-            if (it.Value()->IsKind(STANDARD_TYPE(T))) out.push_back(Handle(T)::DownCast(it.Value()));
+            if (it.Value()->IsKind(STANDARD_TYPE(T)))
+                out.push_back(Handle(T)::DownCast(it.Value()));
         return out;
     }
     // Entities of the type that e refers to.
@@ -108,7 +109,8 @@ public:
         std::vector<Handle(T)> out;
         if (e.IsNull()) return out;
         for (Interface_EntityIterator it = m_graph->Shareds(e); it.More(); it.Next())
-            if (it.Value()->IsKind(STANDARD_TYPE(T))) out.push_back(Handle(T)::DownCast(it.Value()));
+            if (it.Value()->IsKind(STANDARD_TYPE(T)))
+                out.push_back(Handle(T)::DownCast(it.Value()));
         return out;
     }
 
