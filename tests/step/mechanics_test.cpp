@@ -451,8 +451,9 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
             const auto vrs = f.text.args(StepText::ref(args[1]), "AXIS2_PLACEMENT_3D");
             const auto z = direction(StepText::ref(vrs[2]));
             const auto x = direction(StepText::ref(vrs[3]));
-            axes[StepText::str(args[0])] = {z, {z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
-                                                z[0] * x[1] - z[1] * x[0]}};
+            const std::array<double, 3> y{z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
+                                          z[0] * x[1] - z[1] * x[0]};
+            axes[StepText::str(args[0])] = {z, y};
         }
         for (const auto& c : out->captures) {
             const auto& cam = *c->camera();

@@ -47,8 +47,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The callouts an identified item belongs to: itself, or the callouts holding it.
-std::vector<Handle(StepVisual_DraughtingCallout)> calloutsOf(const ModelView& m,
-                                                             const Handle(Standard_Transient)& item) {
+std::vector<Handle(StepVisual_DraughtingCallout)> calloutsOf(
+    const ModelView& m, const Handle(Standard_Transient)& item) {
     if (auto c = Handle(StepVisual_DraughtingCallout)::DownCast(item)) return {c};
     if (auto plane = Handle(StepVisual_AnnotationPlane)::DownCast(item))
         return m.shareds<StepVisual_DraughtingCallout>(plane);
@@ -72,7 +72,27 @@ bool planeOf(const ModelView& m, const Handle(StepVisual_AnnotationPlane)& plane
     return false;
 }
 
-ExcVector3d vec(const double v[3], double k = 1) { return ExcVector3d(v[0] * k, v[1] * k, v[2] * k); }
+ExcVector3d vec(const double v[3], double k = 1) {
+    return ExcVector3d(v[0] * k, v[1] * k, v[2] * k);
+}
+
+double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// A plane through the placement's origin (millimetres), normal to its z axis, in the
+// requested unit.
+std::shared_ptr<ExcClippingPlane> clippingPlane(const Placement& p, double k) {
+    auto clip = std::make_shared<ExcClippingPlane>();
+    clip->setHasPlane(true);
+    clip->setOrigin(vec(p.origin, k));
+    clip->setVectorU(vec(p.x));
+    clip->setVectorV(vec(p.y));
+    clip->setHasCoefficients(true);
+    clip->setCoefficient(ExcClippingPlane::a, p.z[0])
+        .setCoefficient(ExcClippingPlane::b, p.z[1])
+        .setCoefficient(ExcClippingPlane::c, p.z[2])
+        .setCoefficient(ExcClippingPlane::d, -dot(p.z, p.origin) * k);
+    return clip;
+}
 
 void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& camera, double mm,
                 SavedView& view) {
@@ -100,61 +120,36 @@ void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& came
         // The front clipping plane, else the back one: a capture holds one plane.
         const bool front = volume->FrontPlaneClipping();
         if (front || volume->BackPlaneClipping()) {
-            const double d = (front ? volume->FrontPlaneDistance() : volume->BackPlaneDistance()) * mm;
-            double origin[3];
-            for (int i = 0; i < 3; ++i) origin[i] = vrs.origin[i] + vrs.z[i] * d;
-            auto clip = std::make_shared<ExcClippingPlane>();
-            clip->setHasPlane(true);
-            clip->setOrigin(vec(origin, k));
-            clip->setVectorU(vec(vrs.x));
-            clip->setVectorV(vec(vrs.y));
-            clip->setHasCoefficients(true);
-            clip->setCoefficient(ExcClippingPlane::a, vrs.z[0])
-                .setCoefficient(ExcClippingPlane::b, vrs.z[1])
-                .setCoefficient(ExcClippingPlane::c, vrs.z[2])
-                .setCoefficient(ExcClippingPlane::d, -(vrs.z[0] * origin[0] + vrs.z[1] * origin[1] +
-                                                       vrs.z[2] * origin[2]) * k);
-            view.clipping = clip;
+            Placement plane = vrs;
+            const double d = front ? volume->FrontPlaneDistance() : volume->BackPlaneDistance();
+            for (int i = 0; i < 3; ++i) plane.origin[i] += vrs.z[i] * d * mm;
+            view.clipping = clippingPlane(plane, k);
         }
     }
     // The camera looks along the reference system's z axis. Writers put the eye at its origin
     // with the view plane ahead, or put the eye at the projection point behind the origin.
-    double eye[3], target[3];
-    double projection[3];
-    const bool behind = !volume.IsNull() && distance <= 0 &&
-                        m.point(volume->ProjectionPoint(), mm, projection) &&
-                        (vrs.origin[0] - projection[0]) * vrs.z[0] + (vrs.origin[1] - projection[1]) * vrs.z[1] +
-                                (vrs.origin[2] - projection[2]) * vrs.z[2] > 0;
-    for (int i = 0; i < 3; ++i) {
-        if (behind) {
-            eye[i] = projection[i] * k;
-            target[i] = vrs.origin[i] * k;
-        } else {
-            eye[i] = vrs.origin[i] * k;
-            target[i] = eye[i] + vrs.z[i] * (distance > 0 ? distance : 1);
-        }
+    double projection[3], back[3];
+    bool behind = !volume.IsNull() && distance <= 0 &&
+                  m.point(volume->ProjectionPoint(), mm, projection);
+    if (behind) {
+        for (int i = 0; i < 3; ++i) back[i] = vrs.origin[i] - projection[i];
+        behind = dot(back, vrs.z) > 0;
     }
-    out->setEye(ExcVector3d(eye[0], eye[1], eye[2]));
-    out->setTarget(ExcVector3d(target[0], target[1], target[2]));
+    double eye[3], target[3];
+    for (int i = 0; i < 3; ++i) {
+        eye[i] = (behind ? projection[i] : vrs.origin[i]) * k;
+        target[i] = behind ? vrs.origin[i] * k : eye[i] + vrs.z[i] * (distance > 0 ? distance : 1);
+    }
+    out->setEye(vec(eye));
+    out->setTarget(vec(target));
     out->setUp(vec(vrs.y));
     view.camera = out;
-    // Clipping planes of a camera that clips by planes.
+    // A camera that clips by planes: its first plane.
     if (!view.clipping) {
         for (const auto& plane : m.shareds<StepGeom_Plane>(camera)) {
             Placement p;
             if (!m.placement(plane->Position(), mm, p)) continue;
-            auto clip = std::make_shared<ExcClippingPlane>();
-            clip->setHasPlane(true);
-            clip->setOrigin(vec(p.origin, k));
-            clip->setVectorU(vec(p.x));
-            clip->setVectorV(vec(p.y));
-            clip->setHasCoefficients(true);
-            clip->setCoefficient(ExcClippingPlane::a, p.z[0])
-                .setCoefficient(ExcClippingPlane::b, p.z[1])
-                .setCoefficient(ExcClippingPlane::c, p.z[2])
-                .setCoefficient(ExcClippingPlane::d,
-                                -(p.z[0] * p.origin[0] + p.z[1] * p.origin[1] + p.z[2] * p.origin[2]) * k);
-            view.clipping = clip;
+            view.clipping = clippingPlane(p, k);
             break;
         }
     }
@@ -219,23 +214,27 @@ public:
         if (coords.IsNull()) return;
         const Handle(TColgp_HArray1OfXYZ) points = coords->Points();
         auto point = [&](int i) {
-            return pnindex.empty() ? i : i >= 1 && i <= static_cast<int>(pnindex.size()) ? pnindex[i - 1] : 0;
+            return pnindex.empty()                                   ? i
+                   : i >= 1 && i <= static_cast<int>(pnindex.size()) ? pnindex[i - 1]
+                                                                     : 0;
         };
         auto triangle = [&](int a, int b, int c) {
-            add(points, at, {point(a), point(b), point(c)}, ExcVisuEdge::ELineType::line_loop_filled);
+            add(points, at, {point(a), point(b), point(c)},
+                ExcVisuEdge::ELineType::line_loop_filled);
         };
         for (const auto& t : plain)
             if (t.size() == 3) triangle(t[0], t[1], t[2]);
         for (const auto& s : strips)
             for (std::size_t k = 2; k < s.size(); ++k)
-                k % 2 == 0 ? triangle(s[k - 2], s[k - 1], s[k]) : triangle(s[k - 1], s[k - 2], s[k]);
+                k % 2 == 0 ? triangle(s[k - 2], s[k - 1], s[k])
+                           : triangle(s[k - 1], s[k - 2], s[k]);
         for (const auto& f : fans)
             for (std::size_t k = 2; k < f.size(); ++k) triangle(f[0], f[k - 1], f[k]);
     }
 
 private:
-    void add(const Handle(TColgp_HArray1OfXYZ)& points, const Placement& at, const std::vector<int>& indices,
-             ExcVisuEdge::ELineType type) {
+    void add(const Handle(TColgp_HArray1OfXYZ)& points, const Placement& at,
+             const std::vector<int>& indices, ExcVisuEdge::ELineType type) {
         if (points.IsNull()) return;
         std::vector<float> xyz;
         std::vector<int> order;
@@ -266,9 +265,11 @@ private:
 
 // The entities a set refers to, typed or not: OCCT drops references to entities it does not
 // know from typed sets, so the file's own argument list is read too.
-std::vector<Handle(Standard_Transient)> membersOf(const ModelView& m, const Handle(Standard_Transient)& set) {
+std::vector<Handle(Standard_Transient)> membersOf(const ModelView& m,
+                                                  const Handle(Standard_Transient)& set) {
     std::vector<Handle(Standard_Transient)> out;
-    for (Interface_EntityIterator it = m.graph().Shareds(set); it.More(); it.Next()) out.push_back(it.Value());
+    for (Interface_EntityIterator it = m.graph().Shareds(set); it.More(); it.Next())
+        out.push_back(it.Value());
     if (set->IsKind(STANDARD_TYPE(StepVisual_TessellatedGeometricSet))) {
         const auto args = m.rawArguments(set);
         if (args.size() >= 2)
@@ -362,7 +363,8 @@ std::map<std::wstring, TopoDS_Shape> occtPresentations(const StepDocument& docum
                 shape = o->GetPresentation();
                 name = o->GetPresentationName();
             }
-        } else if (Handle(XCAFDoc_GeomTolerance) t; label.FindAttribute(XCAFDoc_GeomTolerance::GetID(), t)) {
+        } else if (Handle(XCAFDoc_GeomTolerance) t;
+                   label.FindAttribute(XCAFDoc_GeomTolerance::GetID(), t)) {
             if (auto o = t->GetObject()) {
                 shape = o->GetPresentation();
                 name = o->GetPresentationName();
@@ -394,7 +396,8 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         for (int i = 1; i <= link->NbIdentifiedItem(); ++i) {
             for (const auto& callout : calloutsOf(m, link->IdentifiedItemValue(i))) {
                 if (semantic != s.byEntity.end()) addUnique(shows[callout.get()], semantic->second);
-                else if (Handle(StepRepr_ShapeAspect) aspect = Handle(StepRepr_ShapeAspect)::DownCast(definition))
+                else if (Handle(StepRepr_ShapeAspect) aspect =
+                             Handle(StepRepr_ShapeAspect)::DownCast(definition))
                     m.refsOfAspect(aspect, pointsAt[callout.get()]);
             }
         }
@@ -469,8 +472,9 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
             if (shape != occt.end()) drawn = shapeLines(shape->second, m.mmToUnits(), *g.record);
         }
         if (!drawn) {
-            undrawn += (undrawn.empty() ? L"" : L", ") + (name.empty() ? L"" : L"'" + name + L"' ") +
-                       L"(#" + std::to_wstring(m.ident(callout)) + L")";
+            undrawn += (undrawn.empty() ? L"" : L", ") +
+                       (name.empty() ? L"" : L"'" + name + L"' ") + L"(#" +
+                       std::to_wstring(m.ident(callout)) + L")";
             continue;
         }
         auto refs = pointsAt.find(callout.get());
@@ -478,7 +482,8 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         auto views = viewsOfCallout.find(callout.get());
         if (views != viewsOfCallout.end())
             for (int v : views->second)
-                for (int a : out.views[static_cast<std::size_t>(v)].annotations) addUnique(g.near, a);
+                for (int a : out.views[static_cast<std::size_t>(v)].annotations)
+                    addUnique(g.near, a);
         out.graphicOfCallout[m.ident(callout)] = static_cast<int>(out.graphics.size());
         out.graphics.push_back(std::move(g));
     }
