@@ -9,10 +9,14 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+
+#include <unistd.h>
 
 #include <TDF_LabelSequence.hxx>
 #include <XCAFDimTolObjects_DatumObject.hxx>
@@ -525,6 +529,44 @@ TEST(StepMechanics, InchRequestConvertsEveryValueOnce) {
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(mm->captures[i]->camera()->eye()[c] / 25.4,
                         inch->captures[i]->camera()->eye()[c], 1e-9);
+}
+
+// A tolerance whose magnitude the file leaves out travels as unknown, never as a silent 0.
+TEST(StepMechanics, ToleranceWithoutValueIsSentAsUnknown) {
+    const std::string file = "nist_ctc_01_asme1_ap242-e1.stp";
+    if (!fs::exists(stepDir() / file)) GTEST_SKIP() << "no " << file;
+    std::ifstream in(stepDir() / file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string position = "GEOMETRIC_TOLERANCE('Position.1','',#95,#235)";
+    const std::size_t at = text.find(position);
+    ASSERT_NE(std::string::npos, at);
+    text.replace(at, position.size(), "GEOMETRIC_TOLERANCE('Position.1','',$,#235)");
+    const fs::path copy = fs::temp_directory_path() /
+                          ("trx-step-no-value-" + std::to_string(::getpid()) + ".stp");
+    std::ofstream(copy, std::ios::binary) << text;
+
+    auto doc = step::readStep(copy.string(), ELengthUnitType::millimeter, [](const std::wstring&) {});
+    fs::remove(copy);
+    {
+        step::MechanicsReader reader(doc);
+        Output out;
+        TDF_LabelSequence labels;
+        XCAFDoc_DocumentTool::ShapeTool(doc.doc->Main())->GetShapes(labels);
+        std::uint64_t block = 0;
+        for (const TDF_Label& label : labels)
+            if (auto pmi = reader.of(label, ++block).pmi) out.collect(*pmi);
+        auto unknown = out.get<ExcPMIGDT>("gdt", 21);
+        ASSERT_TRUE(unknown);
+        EXPECT_EQ(0.0, unknown->toleranceValue());
+        EXPECT_EQ(tools::kValueUnknownNote, unknown->note());
+        EXPECT_NEAR(0.75, out.get<ExcPMIGDT>("gdt", 22)->toleranceValue(), 1e-12);
+        EXPECT_EQ(L"", out.get<ExcPMIGDT>("gdt", 22)->note());
+        const auto& w = reader.warnings();
+        EXPECT_EQ(1, std::count_if(w.begin(), w.end(), [](const std::wstring& s) {
+                      return s.find(L"Position.1") != std::wstring::npos;
+                  }));
+    }
+    step::closeStep(doc);
 }
 
 TEST(StepMechanics, PartsWithoutPmiGiveNone) {
