@@ -545,7 +545,8 @@ TEST(StepMechanics, ToleranceWithoutValueIsSentAsUnknown) {
                           ("trx-step-no-value-" + std::to_string(::getpid()) + ".stp");
     std::ofstream(copy, std::ios::binary) << text;
 
-    auto doc = step::readStep(copy.string(), ELengthUnitType::millimeter, [](const std::wstring&) {});
+    auto doc =
+        step::readStep(copy.string(), ELengthUnitType::millimeter, [](const std::wstring&) {});
     fs::remove(copy);
     {
         step::MechanicsReader reader(doc);
