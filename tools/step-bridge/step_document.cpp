@@ -1,11 +1,15 @@
 #include "step_document.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <stdexcept>
 
 #include <IFSelect_ReturnStatus.hxx>
 #include <IGESCAFControl_Reader.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_InterfaceModel.hxx>
 #include <Interface_Static.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
@@ -18,6 +22,9 @@
 #include <TColStd_SequenceOfAsciiString.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/units.h"
 
@@ -109,8 +116,19 @@ void readStepFile(const std::string& path, StepDocument& out) {
     reader.SetGDTMode(true);
     reader.SetMatMode(true);
     reader.SetViewMode(true);
-    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
-        throw std::runtime_error(path + ": not a STEP file OCCT can read");
+    const IFSelect_ReturnStatus status = reader.ReadFile(path.c_str());
+    const Handle(Interface_InterfaceModel) model = reader.Reader().Model();
+    // The parser's complaints (syntax, premature end) are the model's global fails.
+    std::string complaint;
+    if (!model.IsNull() && model->GlobalCheck()->NbFails() > 0)
+        complaint = model->GlobalCheck()->CFail(1);
+    if (status != IFSelect_RetDone)
+        throw std::runtime_error(path + ": not a STEP file OCCT can read" +
+                                 (complaint.empty() ? std::string() : ": " + complaint));
+    // The parser skips what it cannot read and goes on, and the translation then dereferences
+    // the entities it left out: refused here, before they crash it.
+    if (!complaint.empty())
+        throw std::runtime_error(path + ": the STEP text is malformed: " + complaint);
     TColStd_SequenceOfAsciiString lengths, angles, solidAngles;
     reader.ChangeReader().FileUnits(lengths, angles, solidAngles);
     if (!lengths.IsEmpty()) {
@@ -121,10 +139,28 @@ void readStepFile(const std::string& path, StepDocument& out) {
     out.session = reader.Reader().WS();
 }
 
+// Only a regular file that holds something is handed to OCCT: a FIFO would block its reader
+// for ever, and an empty file gets a clearer word here than a parser error.
+void checkFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw std::runtime_error(path + ": cannot open the file: " + std::strerror(errno));
+    struct stat st {};
+    std::string problem;
+    if (::fstat(fd, &st) != 0)
+        problem = std::string("cannot read the file: ") + std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        problem = "not a regular file";
+    else if (st.st_size == 0)
+        problem = "the file is empty";
+    ::close(fd);
+    if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
+}
+
 }  // namespace
 
 StepDocument readStep(const std::string& path, ELengthUnitType units,
                       const std::function<void(const std::wstring&)>& log) {
+    checkFile(path);
     setUpOnce();
     LogScope scope(log);
     StepDocument out;
