@@ -45,7 +45,10 @@ std::wstring nameOf(const TDF_Label& label) {
     Handle(TDataStd_Name) name;
     if (!label.FindAttribute(TDataStd_Name::GetID(), name)) return {};
     // Without a replacement character the conversion is to UTF-8.
-    return toWide(TCollection_AsciiString(name->Get()).ToCString());
+    std::wstring text = toWide(TCollection_AsciiString(name->Get()).ToCString());
+    // "=>[0:1:1:2]": OCCT's stand-in for a component the file did not name.
+    if (text.rfind(L"=>[", 0) == 0) return {};
+    return text;
 }
 
 std::optional<ExcColor> colourOf(const Handle(XCAFDoc_ColorTool)& colours, const TDF_Label& label) {

@@ -59,13 +59,12 @@ struct OpenDocument {
 };
 
 // Entities of tessellated shapes, which OCCT 7.6 does not translate: it keeps them as
-// entities of unknown type.
+// entities of unknown type. (Triangulated surface sets also fill PMI text: not counted.)
 std::size_t tessellatedShapeItems(const StepDocument& document) {
     if (document.session.IsNull() || document.session->Model().IsNull()) return 0;
     static const std::set<std::string> kTypes = {
-        "TESSELLATED_SOLID",   "TESSELLATED_SHELL",          "TESSELLATED_FACE",
-        "TRIANGULATED_FACE",   "COMPLEX_TRIANGULATED_FACE",  "TRIANGULATED_SURFACE_SET",
-        "COMPLEX_TRIANGULATED_SURFACE_SET", "TESSELLATED_SHAPE_REPRESENTATION"};
+        "TESSELLATED_SHAPE_REPRESENTATION", "TESSELLATED_SOLID", "TESSELLATED_SHELL",
+        "TESSELLATED_FACE", "TRIANGULATED_FACE", "COMPLEX_TRIANGULATED_FACE"};
     const Handle(Interface_InterfaceModel) model = document.session->Model();
     std::size_t count = 0;
     for (int i = 1; i <= model->NbEntities(); ++i) {
