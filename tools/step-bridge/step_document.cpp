@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 
 #include <IFSelect_ReturnStatus.hxx>
@@ -19,6 +20,7 @@
 #include <STEPCAFControl_Reader.hxx>
 #include <STEPControl_Reader.hxx>
 #include <Standard_Failure.hxx>
+#include <StepData_UndefinedEntity.hxx>
 #include <TColStd_SequenceOfAsciiString.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
@@ -103,8 +105,8 @@ void readIges(const std::string& path, StepDocument& out) {
     reader.SetNameMode(true);
     reader.SetLayerMode(true);
     if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
-        throw std::runtime_error(path + ": not an IGES file OCCT can read");
-    if (!reader.Transfer(out.doc)) throw std::runtime_error(path + ": OCCT could not translate it");
+        throw ReadError(path + ": not an IGES file OCCT can read");
+    if (!reader.Transfer(out.doc)) throw ReadError(path + ": OCCT could not translate it");
 }
 
 void readStepFile(const std::string& path, StepDocument& out) {
@@ -123,19 +125,24 @@ void readStepFile(const std::string& path, StepDocument& out) {
     if (!model.IsNull() && model->GlobalCheck()->NbFails() > 0)
         complaint = model->GlobalCheck()->CFail(1);
     if (status != IFSelect_RetDone)
-        throw std::runtime_error(path + ": not a STEP file OCCT can read" +
+        throw ReadError(path + ": not a STEP file OCCT can read" +
                                  (complaint.empty() ? std::string() : ": " + complaint));
     // The parser skips what it cannot read and goes on, and the translation then dereferences
     // the entities it left out: refused here, before they crash it.
     if (!complaint.empty())
-        throw std::runtime_error(path + ": the STEP text is malformed: " + complaint);
+        throw ReadError(path + ": the STEP text is malformed: " + complaint);
     TColStd_SequenceOfAsciiString lengths, angles, solidAngles;
     reader.ChangeReader().FileUnits(lengths, angles, solidAngles);
     if (!lengths.IsEmpty()) {
         const double mm = unitInMm(lengths.First().ToCString());
         if (mm > 0) out.fileUnitMm = mm;
     }
-    if (!reader.Transfer(out.doc)) throw std::runtime_error(path + ": OCCT could not translate it");
+    if (!reader.Transfer(out.doc)) {
+        const std::size_t tessellated = tessellatedShapeItems(model);
+        throw ReadError(path + ": OCCT could not translate it" +
+                            (tessellated > 0 ? " (it holds tessellated shapes only)" : ""),
+                        tessellated);
+    }
     out.session = reader.Reader().WS();
 }
 
@@ -143,7 +150,7 @@ void readStepFile(const std::string& path, StepDocument& out) {
 // for ever, and an empty file gets a clearer word here than a parser error.
 void checkFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw std::runtime_error(path + ": cannot open the file: " + std::strerror(errno));
+    if (fd < 0) throw ReadError(path + ": cannot open the file: " + std::strerror(errno));
     struct stat st {};
     std::string problem;
     if (::fstat(fd, &st) != 0)
@@ -153,7 +160,7 @@ void checkFile(const std::string& path) {
     else if (st.st_size == 0)
         problem = "the file is empty";
     ::close(fd);
-    if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
+    if (!problem.empty()) throw ReadError(path + ": " + problem);
 }
 
 }  // namespace
@@ -177,13 +184,34 @@ StepDocument readStep(const std::string& path, ELengthUnitType units,
             readStepFile(path, out);
     } catch (const Standard_Failure& failure) {
         closeStep(out);
-        throw std::runtime_error(path + ": OCCT failed reading it: " +
+        throw ReadError(path + ": OCCT failed reading it: " +
                                  failure.GetMessageString());
     } catch (...) {
         closeStep(out);
         throw;
     }
     return out;
+}
+
+std::size_t tessellatedShapeItems(const Handle(Interface_InterfaceModel)& model) {
+    if (model.IsNull()) return 0;
+    static const std::set<std::string> kTypes = {
+        "TESSELLATED_SHAPE_REPRESENTATION", "TESSELLATED_SOLID", "TESSELLATED_SHELL",
+        "TESSELLATED_FACE", "TRIANGULATED_FACE", "COMPLEX_TRIANGULATED_FACE"};
+    std::size_t count = 0;
+    for (int i = 1; i <= model->NbEntities(); ++i) {
+        Handle(StepData_UndefinedEntity) unknown =
+            Handle(StepData_UndefinedEntity)::DownCast(model->Value(i));
+        // A complex entity is a chain of parts; a broken one is not followed far.
+        for (int part = 0; !unknown.IsNull() && part < 16; ++part) {
+            if (kTypes.count(unknown->StepType())) {
+                ++count;
+                break;
+            }
+            unknown = unknown->IsComplex() ? unknown->Next() : nullptr;
+        }
+    }
+    return count;
 }
 
 void closeStep(StepDocument& document) {

@@ -4,13 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <thread>
 
-#include <Interface_InterfaceModel.hxx>
 #include <Standard_Failure.hxx>
-#include <StepData_UndefinedEntity.hxx>
 #include <TopExp.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 
@@ -57,29 +54,6 @@ struct OpenDocument {
     StepDocument document;
     ~OpenDocument() { closeStep(document); }
 };
-
-// Entities of tessellated shapes, which OCCT 7.6 does not translate: it keeps them as
-// entities of unknown type. (Triangulated surface sets also fill PMI text: not counted.)
-std::size_t tessellatedShapeItems(const StepDocument& document) {
-    if (document.session.IsNull() || document.session->Model().IsNull()) return 0;
-    static const std::set<std::string> kTypes = {
-        "TESSELLATED_SHAPE_REPRESENTATION", "TESSELLATED_SOLID", "TESSELLATED_SHELL",
-        "TESSELLATED_FACE", "TRIANGULATED_FACE", "COMPLEX_TRIANGULATED_FACE"};
-    const Handle(Interface_InterfaceModel) model = document.session->Model();
-    std::size_t count = 0;
-    for (int i = 1; i <= model->NbEntities(); ++i) {
-        Handle(StepData_UndefinedEntity) unknown =
-            Handle(StepData_UndefinedEntity)::DownCast(model->Value(i));
-        for (int parts = 0; !unknown.IsNull() && parts < 16; ++parts) {
-            if (kTypes.count(unknown->StepType())) {
-                ++count;
-                break;
-            }
-            unknown = unknown->IsComplex() ? unknown->Next() : nullptr;
-        }
-    }
-    return count;
-}
 
 // One body per solid, one more for the faces outside every solid.
 std::vector<BODY*> bodiesOf(const BlockSource& block, const PartMesh& mesh) {
@@ -203,8 +177,12 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
             else
                 ++occtMore;
         });
-    } catch (const std::runtime_error& e) {
+    } catch (const ReadError& e) {
         sendOcctLines();
+        if (e.tessellatedItems > 0)
+            message(sender, L"Warning: the file holds " + std::to_wstring(e.tessellatedItems) +
+                                L" tessellated shape items and nothing else OCCT 7.6 can "
+                                L"translate: it has no B-rep faces to import.");
         log(sender, L"Error: " + toWide(e.what()));
         return error(e.what());
     }
@@ -254,7 +232,8 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
             for (std::size_t i = 0; i < faceless.size() && i < 10; ++i)
                 names += (i ? L", " : L"") + faceless[i];
             if (faceless.size() > 10) names += L", ...";
-            const std::size_t tessellated = tessellatedShapeItems(document);
+            const std::size_t tessellated =
+                document.session.IsNull() ? 0 : tessellatedShapeItems(document.session->Model());
             message(sender,
                     L"Warning: " + count(faceless.size(), L"part has", L"parts have") +
                         L" no B-rep faces and no geometry (" + names + L")" +
