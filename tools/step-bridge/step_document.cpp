@@ -109,7 +109,7 @@ void readIges(const std::string& path, StepDocument& out) {
     if (!reader.Transfer(out.doc)) throw ReadError(path + ": OCCT could not translate it");
 }
 
-void readStepFile(const std::string& path, StepDocument& out) {
+void readStepFile(const std::string& path, StepDocument& out, const std::wstring& firstError) {
     STEPCAFControl_Reader reader;
     reader.SetColorMode(true);
     reader.SetNameMode(true);
@@ -124,9 +124,16 @@ void readStepFile(const std::string& path, StepDocument& out) {
     std::string complaint;
     if (!model.IsNull() && model->GlobalCheck()->NbFails() > 0)
         complaint = model->GlobalCheck()->CFail(1);
+    // Some complaints only reach the messenger, framed in stars.
+    if (complaint.empty() && !firstError.empty()) {
+        complaint = toNarrow(firstError);
+        const std::size_t start = complaint.find_first_not_of("* ");
+        const std::size_t end = complaint.find_last_not_of("* ");
+        complaint = start == std::string::npos ? "" : complaint.substr(start, end + 1 - start);
+    }
     if (status != IFSelect_RetDone)
         throw ReadError(path + ": not a STEP file OCCT can read" +
-                                 (complaint.empty() ? std::string() : ": " + complaint));
+                        (complaint.empty() ? std::string() : ": " + complaint));
     // The parser skips what it cannot read and goes on, and the translation then dereferences
     // the entities it left out: refused here, before they crash it.
     if (!complaint.empty())
@@ -169,7 +176,12 @@ StepDocument readStep(const std::string& path, ELengthUnitType units,
                       const std::function<void(const std::wstring&)>& log) {
     checkFile(path);
     setUpOnce();
-    LogScope scope(log);
+    std::wstring firstError;
+    LogScope scope([&](const std::wstring& line) {
+        const std::wstring prefix = L"OCCT error: ";
+        if (firstError.empty() && line.rfind(prefix, 0) == 0) firstError = line.substr(prefix.size());
+        log(line);
+    });
     StepDocument out;
     out.path = path;
     out.units = units;
@@ -181,7 +193,7 @@ StepDocument readStep(const std::string& path, ELengthUnitType units,
         if (endsWith(path, ".igs") || endsWith(path, ".iges"))
             readIges(path, out);
         else
-            readStepFile(path, out);
+            readStepFile(path, out, firstError);
     } catch (const Standard_Failure& failure) {
         closeStep(out);
         throw ReadError(path + ": OCCT failed reading it: " +
