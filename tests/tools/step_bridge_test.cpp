@@ -465,6 +465,7 @@ struct Import {
     std::vector<std::shared_ptr<IExchangeObject>> objects;
     Result result;
     std::vector<std::string> segments;  // the bridge made
+    std::string ending;                 // how the bridge ended
 
     // Lets the objects go (block geometry keeps its segment until then): what is left.
     std::vector<std::string> leftOnceReleased() {
@@ -480,11 +481,14 @@ struct Import {
     }
 };
 
+// With stopAfter, the bridge is sent SIGTERM once that many objects have come (it sends no
+// more: it stops answering with the next one made); `ending` says how it ended.
 Import importDirectly(const Scratch& scratch, const std::string& file,
-                      std::vector<std::string> env = {}) {
+                      std::vector<std::string> env = {}, std::size_t stopAfter = SIZE_MAX) {
     const std::string segmentLog = scratch.path("direct-segments.log").string();
     fs::remove(segmentLog);
     env.push_back("TRX_BRIDGE_SEGMENT_LOG=" + segmentLog);
+    if (stopAfter != SIZE_MAX) env.push_back("TRX_BRIDGE_HANG_UNSENT=" + std::to_string(stopAfter));
     tools::ChildProcess bridge;
     bridge.start(TRX_STEP_BRIDGE_EXE, {}, env);
     tools::FrameReader reader(bridge.output());
@@ -496,7 +500,9 @@ Import importDirectly(const Scratch& scratch, const std::string& file,
     command.setImportOptions(options);
     EXPECT_TRUE(tools::sendDocument(bridge.input(), command));
     Import out;
-    for (std::wstring text; reader.read(text, 120000) == tools::FrameReader::Status::frame;) {
+    while (out.objects.size() < stopAfter) {
+        std::wstring text;
+        if (reader.read(text, 120000) != tools::FrameReader::Status::frame) break;
         JsonDocument doc;
         tools::parseDocument(text, doc);
         std::wistringstream in(text);
@@ -510,8 +516,11 @@ Import importDirectly(const Scratch& scratch, const std::string& file,
         wrapper.get()->load();
         out.objects.push_back(wrapper.get());
     }
+    // Hung, or still on its way there: either way it stops at its next safe point.
+    if (stopAfter != SIZE_MAX) bridge.terminate();
     bridge.closeInput();
     EXPECT_TRUE(bridge.wait(20000));
+    out.ending = bridge.describe();
     out.segments = lines(readFile(segmentLog));
     return out;
 }
@@ -592,7 +601,7 @@ TEST(StepBridge, BoundingBoxesAreWhereTheFilePutsThePoints) {
 }
 
 // Each usage placed as its transformation says, each part and usage in the colour its styles
-// give; the faces of a part numbered once each.
+// give; the faces of a part numbered once each and turned outward.
 TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
     Scratch scratch;
     for (const auto& file : allFiles()) {
@@ -632,12 +641,34 @@ TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
             const std::string name = names[visu->blockId()];
             SCOPED_TRACE(name);
             std::set<std::wstring> ids;
-            std::size_t coloured = 0, faces = 0;
+            std::size_t coloured = 0, faces = 0, triangles = 0, agreeing = 0;
+            double volume = 0;
             const auto expected = facts.partColours.find(name);
             for (const auto& node : visu->visualizationData()->sceneRootNodes())
                 for (const auto& leaf : node->childNodes())
                     for (const auto& face : leaf->mesh() ? leaf->mesh()->faces() : ExcVisuMesh::Faces{}) {
                         ++faces;
+                        // Turned outward: the enclosed volume is positive, and the corners'
+                        // normals point where the triangle's turn does.
+                        const auto at = [&](const std::vector<float>& list, int i) {
+                            return Vec{list[3 * i], list[3 * i + 1], list[3 * i + 2]};
+                        };
+                        for (const auto& polygon : face->polygons())
+                            for (std::size_t t = 0; t + 2 < polygon.indices.size(); t += 3) {
+                                const int* k = &polygon.indices[t];
+                                const Vec a = at(face->vertices(), k[0]), b = at(face->vertices(), k[1]),
+                                          c = at(face->vertices(), k[2]);
+                                const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+                                const Vec w{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+                                const Vec turn{u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                                               u[0] * w[1] - u[1] * w[0]};
+                                volume += (a[0] * turn[0] + a[1] * turn[1] + a[2] * turn[2]) / 6;
+                                double agree = 0;
+                                for (int corner = 0; corner < 3; ++corner)
+                                    for (int d = 0; d < 3; ++d) agree += at(face->normals(), k[corner])[d] * turn[d];
+                                ++triangles;
+                                agreeing += agree > 0;
+                            }
                         EXPECT_TRUE(ids.insert(face->id()).second) << toNarrow(face->id());
                         EXPECT_EQ(face->id().rfind(L"face-" + std::to_wstring(visu->blockId()) + L"-", 0), 0u);
                         if (!face->color().hasRGB() || expected == facts.partColours.end()) continue;
@@ -647,6 +678,8 @@ TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
                         EXPECT_TRUE(known) << "a face in a colour the file does not give it";
                     }
             EXPECT_GT(faces, 0u);
+            EXPECT_GT(volume, 0);
+            EXPECT_GE(agreeing, triangles * 99 / 100);
             if (expected != facts.partColours.end()) {
                 EXPECT_EQ(coloured, faces);
             }
@@ -772,16 +805,24 @@ END-ISO-10303-21;
     expectNoSegmentLeft(run);
 }
 
-// A bridge that crashes or is stopped while parts are being meshed leaves no segment.
+// A bridge that crashes, or is stopped while parts are being meshed, leaves no segment; a
+// stopped one ends promptly, by the signal.
 TEST(StepBridge, CrashOrStopMidwayLeavesNoSegment) {
     Scratch scratch;
-    for (const char* when : {"TRX_BRIDGE_CRASH_AFTER=15", "TRX_BRIDGE_HANG_UNSENT=15"}) {
-        SCOPED_TRACE(when);
-        const HostRun run = runHost(scratch, {sample(), "--timeout", "2"},
-                                    {when, "TRX_STEP_MESH_THREADS=2"});
-        EXPECT_EQ(run.process.exitCode(), 3) << run.process.out;
-        EXPECT_FALSE(run.bridgeSegments.empty());
-        expectNoSegmentLeft(run);
+    const HostRun run =
+        runHost(scratch, {sample()}, {"TRX_BRIDGE_CRASH_AFTER=15", "TRX_STEP_MESH_THREADS=2"});
+    EXPECT_EQ(run.process.exitCode(), 3) << run.process.out;
+    EXPECT_EQ(str(run[L"status"]), "bridge_died");
+    EXPECT_FALSE(run.bridgeSegments.empty());
+    expectNoSegmentLeft(run);
+
+    // Objects 8 and on are the parts': stopped at each of them in turn.
+    for (std::size_t after = 8; after < 20; ++after) {
+        SCOPED_TRACE("stopped after " + std::to_string(after));
+        Import import = importDirectly(scratch, sample(), {"TRX_STEP_MESH_THREADS=2"}, after);
+        EXPECT_EQ(import.objects.size(), after);
+        EXPECT_EQ(import.ending, "stopped by this program");
+        EXPECT_EQ(import.leftOnceReleased(), std::vector<std::string>{});
     }
 }
 
