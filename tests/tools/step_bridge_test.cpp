@@ -600,6 +600,23 @@ TEST(StepBridge, BoundingBoxesAreWhereTheFilePutsThePoints) {
     }
 }
 
+// What the option set turns off stays away; the bodies always come. The legacy interface
+// also gets a name for every block.
+TEST(StepBridge, OptionsDecideWhatIsSent) {
+    Scratch scratch;
+    const Facts facts = factsOf(readFile(sample()));
+    const HostRun run =
+        runHost(scratch, {sample(), "--no-visualization", "--no-mechanical", "--legacy"});
+    ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
+    const JsonValue& objects = run[L"objects"];
+    EXPECT_EQ(objects[L"exc_block_geometry"].GetUint64(), facts.solids);
+    for (const wchar_t* absent : {L"exc_block_visualization", L"exc_root_assembly_visualization",
+                                  L"exc_block_mechanical_data"})
+        EXPECT_FALSE(objects.HasMember(absent)) << toNarrow(absent);
+    EXPECT_EQ(run[L"legacy_component_names"].GetUint64(), facts.blocks);
+    expectNoSegmentLeft(run);
+}
+
 // Each usage placed as its transformation says, each part and usage in the colour its styles
 // give; the faces of a part numbered once each and turned outward.
 TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
