@@ -200,6 +200,7 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
         std::vector<PartJob> jobs;
         std::vector<std::size_t> jobOf(tree.blocks.size(), SIZE_MAX);
         std::vector<std::size_t> blockOfJob;
+        jobs.reserve(tree.blocks.size());  // a part's face map is copied when the list grows
         std::size_t faces = 0;
         for (std::size_t b = 0; b < tree.blocks.size(); ++b) {
             const BlockSource& block = tree.blocks[b];
@@ -222,7 +223,8 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
         const std::size_t parts =
             static_cast<std::size_t>(std::count_if(tree.blocks.begin(), tree.blocks.end(),
                                                    [](const BlockSource& b) { return b.part; }));
-        message(sender, L"STEP: " + count(tree.blocks.size(), L"block", L"blocks") + L" (" +
+        const std::wstring format = document.session.IsNull() ? L"IGES: " : L"STEP: ";
+        message(sender, format + count(tree.blocks.size(), L"block", L"blocks") + L" (" +
                             count(parts, L"part", L"parts") + L"), " +
                             count(references, L"placement", L"placements") + L", " +
                             count(faces, L"B-rep face", L"B-rep faces") + L".");
