@@ -833,14 +833,17 @@ TEST(StepBridge, CrashOrStopMidwayLeavesNoSegment) {
     EXPECT_FALSE(run.bridgeSegments.empty());
     expectNoSegmentLeft(run);
 
-    // Objects 8 and on are the parts': stopped at each of them in turn.
-    for (std::size_t after = 8; after < 20; ++after) {
-        SCOPED_TRACE("stopped after " + std::to_string(after));
-        Import import = importDirectly(scratch, sample(), {"TRX_STEP_MESH_THREADS=2"}, after);
-        EXPECT_EQ(import.objects.size(), after);
-        EXPECT_EQ(import.ending, "stopped by this program");
-        EXPECT_EQ(import.leftOnceReleased(), std::vector<std::string>{});
-    }
+    // Objects 8 and on are the parts': stopped at each of them in turn, with meshing threads
+    // of ours and with OCCT's alone. Only the sending thread may take the signal: it waits.
+    for (const char* threads : {"2", "0"})
+        for (std::size_t after = 8; after < 20; ++after) {
+            SCOPED_TRACE("threads " + std::string(threads) + ", stopped after " + std::to_string(after));
+            Import import = importDirectly(
+                scratch, sample(), {std::string("TRX_STEP_MESH_THREADS=") + threads}, after);
+            EXPECT_EQ(import.objects.size(), after);
+            EXPECT_EQ(import.ending, "stopped by this program");
+            EXPECT_EQ(import.leftOnceReleased(), std::vector<std::string>{});
+        }
 }
 
 #endif

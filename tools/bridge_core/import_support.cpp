@@ -67,7 +67,8 @@ void sendStructure(Sender& sender, const ImportSettings& settings,
 
 std::shared_ptr<ExcBlockGeometry> blockGeometry(std::uint64_t blockId,
                                                 const std::vector<BODY*>& bodies,
-                                                const std::wstring& blockName, Sender& sender) {
+                                                const std::wstring& blockName, Sender& sender,
+                                                bool compress) {
     ENTITY_LIST entities;
     for (BODY* body : bodies) {
         ACIS_NEW ATTRIB_BRIDGE_ID(body, static_cast<long>(blockId));
@@ -76,7 +77,7 @@ std::shared_ptr<ExcBlockGeometry> blockGeometry(std::uint64_t blockId,
     auto geometry = std::make_shared<ExcBlockGeometry>();
     geometry->setBlockId(blockId);
     geometry->own(true);
-    const bool saved = geometry->setGeometry(entities, true);
+    const bool saved = geometry->setGeometry(entities, compress);
     for (BODY* body : bodies) body->lose();
     if (!saved) throw std::runtime_error("cannot save the bodies of block " + toNarrow(blockName));
     sender.noteSegment(geometry->buffer()->name());

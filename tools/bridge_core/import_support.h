@@ -45,11 +45,12 @@ void sendStructure(Sender& sender, const ImportSettings& settings,
 // Tags the bodies with the block id (so that the host finds the block of a body again after
 // restoring them), saves them into a fresh segment and lets them go. The object owns its
 // segment until it is announced: should sending fail, the segment goes with it. The segment
-// is noted with the sender before it is announced. Throws std::runtime_error when the
-// modeller or the segment fails.
+// is noted with the sender before it is announced; gzip-compressed when asked. Throws
+// std::runtime_error when the modeller or the segment fails.
 std::shared_ptr<ExcBlockGeometry> blockGeometry(std::uint64_t blockId,
                                                 const std::vector<BODY*>& bodies,
-                                                const std::wstring& blockName, Sender& sender);
+                                                const std::wstring& blockName, Sender& sender,
+                                                bool compress = true);
 // Sends it and hands its segment to the host.
 void sendGeometry(Sender& sender, const std::shared_ptr<ExcBlockGeometry>& geometry);
 

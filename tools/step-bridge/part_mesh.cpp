@@ -1,6 +1,8 @@
 #include "part_mesh.h"
 
 #include <chrono>
+#include <csignal>
+#include <pthread.h>
 #include <stdexcept>
 
 #include <BRepMesh_IncrementalMesh.hxx>
@@ -67,6 +69,26 @@ void takeFace(const TopoDS_Face& face, double scale, FaceMesh& out, tools::MeshS
     }
 }
 
+// SIGINT and SIGTERM belong to the sending thread, which waits for them (a stopped bridge
+// cleans up there): blocked in the threads that mesh, and so in the threads OCCT's parallel
+// meshing starts from them, which take the mask of the thread that starts them.
+class StopSignalsBlocked {
+public:
+    StopSignalsBlocked() {
+        sigset_t stops;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &stops, &m_before);
+    }
+    ~StopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+private:
+    sigset_t m_before;
+};
+
 }  // namespace
 
 PartMesh meshPart(const PartJob& job, const MeshParameters& parameters, double mmToUnits,
@@ -116,6 +138,7 @@ PartMesh meshPart(const PartJob& job, const MeshParameters& parameters, double m
 MeshPool::MeshPool(const std::vector<PartJob>& jobs, MeshParameters parameters,
                    double mmToUnits, unsigned threads)
     : m_jobs(jobs), m_parameters(parameters), m_mmToUnits(mmToUnits) {
+    const StopSignalsBlocked inherited;
     for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { work(); });
 }
 
@@ -169,6 +192,8 @@ void MeshPool::work() {
 PartMesh MeshPool::take(std::size_t i, const std::function<void()>& poll) {
     if (m_threads.empty()) {
         poll();
+        // A stop that comes meanwhile waits, pending, until the part is meshed.
+        const StopSignalsBlocked meshing;
         return meshPart(m_jobs[i], m_parameters, m_mmToUnits, m_cancel);
     }
     std::unique_lock<std::mutex> lock(m_mutex);
