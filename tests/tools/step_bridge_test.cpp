@@ -330,17 +330,16 @@ Facts factsOf(const std::string& text) {
     }
 
     // Colours: styled items of a product's shapes, and styles overridden for one usage.
-    const auto colourIn = [&](const Value& styles) {
+    const auto colourIn = [&](const Value& styles) {  // the first colour down the references
         std::deque<Value> todo{styles};
         for (int steps = 0; !todo.empty() && steps < 64; ++steps) {
             const Value v = todo.front();
             todo.pop_front();
-            if (s.is(v, "COLOUR_RGB")) return std::optional<Vec>(Vec{s.at(v)->args[1].num, s.at(v)->args[2].num, s.at(v)->args[3].num});
-            if (v.kind == Value::list) todo.insert(todo.end(), v.items.begin(), v.items.end());
-            if (const Entity* e = s.at(v); e && e->type != "FILL_AREA_STYLE_COLOUR" && e->type != "COLOUR_RGB")
-                for (const auto& p : e->args)
-                    if (p.kind == Value::ref || p.kind == Value::list) todo.push_back(p);
-            if (const Entity* e = s.at(v); e && e->type == "FILL_AREA_STYLE_COLOUR") todo.push_back(e->args[1]);
+            const Entity* e = s.at(v);
+            if (e && e->type == "COLOUR_RGB")
+                return std::optional<Vec>(Vec{e->args[1].num, e->args[2].num, e->args[3].num});
+            const Params& next = e ? e->args : v.items;
+            todo.insert(todo.end(), next.begin(), next.end());
         }
         return std::optional<Vec>();
     };
@@ -542,40 +541,11 @@ bool sameColour(const ExcColor& sent, const Vec& file) {
 
 // ---- what every file holds ----
 
-// Blocks, parts, placements and solids as the text counts them; every solid meshed, and the
-// same triangles in its bodies, its drawing and its measures.
-TEST(StepBridge, EveryFileArrivesAsItsTextCountsIt) {
-    Scratch scratch;
-    for (const auto& file : allFiles()) {
-        SCOPED_TRACE(file);
-        const Facts facts = factsOf(readFile(file));
-        const HostRun run = runHost(scratch, {file});
-        ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
-        EXPECT_EQ(run[L"errors"].Size(), 0u);
-        const JsonValue& blocks = run[L"blocks"];
-        EXPECT_EQ(blocks.Size(), facts.blocks);
-        std::size_t parts = 0, bodies = 0;
-        for (const auto& b : blocks.GetArray()) {
-            parts += b[L"part"].GetBool();
-            bodies += b[L"bodies"].GetUint64();
-            if (b[L"bodies"].GetUint64() == 0) continue;
-            SCOPED_TRACE(str(b[L"name"]));
-            const std::uint64_t triangles = b[L"geometry"][L"triangles"].GetUint64();
-            EXPECT_GT(triangles, 0u);
-            EXPECT_EQ(b[L"visualization"][L"triangles"].GetUint64(), triangles);
-            EXPECT_EQ(b[L"mechanical"][L"triangles"].GetUint64(), triangles);
-            for (const auto& id : b[L"bridge_ids"].GetArray()) EXPECT_EQ(id.GetUint64(), b[L"id"].GetUint64());
-        }
-        EXPECT_EQ(parts, facts.parts);
-        EXPECT_EQ(bodies, facts.solids);
-        EXPECT_EQ(run[L"tree"].Size(), facts.roots);
-        expectNoSegmentLeft(run);
-    }
-}
-
-// The whole model lies between the file's vertices and the reach of its points and radii,
-// in millimetres and, asked for, in inches: a factor lost or applied twice falls outside.
-TEST(StepBridge, BoundingBoxesAreWhereTheFilePutsThePoints) {
+// Blocks, parts, roots and solids as the text counts them; every solid meshed, with the
+// same triangles in its bodies, its drawing and its measures; and the whole model between
+// the file's vertices and the reach of its points and radii, in millimetres and, asked for,
+// in inches (a factor lost or applied twice falls outside).
+TEST(StepBridge, EveryFileArrivesAsItsTextSays) {
     Scratch scratch;
     for (const auto& file : allFiles()) {
         const Facts facts = factsOf(readFile(file));
@@ -585,7 +555,25 @@ TEST(StepBridge, BoundingBoxesAreWhereTheFilePutsThePoints) {
             if (unitMm != 1) args.insert(args.end(), {"--units", "inch"});
             const HostRun run = runHost(scratch, args);
             ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
+            EXPECT_EQ(run[L"errors"].Size(), 0u);
             EXPECT_EQ(str(run[L"units"]), unitMm == 1 ? "millimeter" : "inch");
+            const JsonValue& blocks = run[L"blocks"];
+            EXPECT_EQ(blocks.Size(), facts.blocks);
+            std::size_t parts = 0, bodies = 0;
+            for (const auto& b : blocks.GetArray()) {
+                parts += b[L"part"].GetBool();
+                bodies += b[L"bodies"].GetUint64();
+                if (b[L"bodies"].GetUint64() == 0) continue;
+                const std::uint64_t triangles = b[L"geometry"][L"triangles"].GetUint64();
+                EXPECT_GT(triangles, 0u) << str(b[L"name"]);
+                EXPECT_EQ(b[L"visualization"][L"triangles"].GetUint64(), triangles);
+                EXPECT_EQ(b[L"mechanical"][L"triangles"].GetUint64(), triangles);
+                for (const auto& id : b[L"bridge_ids"].GetArray())
+                    EXPECT_EQ(id.GetUint64(), b[L"id"].GetUint64());
+            }
+            EXPECT_EQ(parts, facts.parts);
+            EXPECT_EQ(bodies, facts.solids);
+            EXPECT_EQ(run[L"tree"].Size(), facts.roots);
             const JsonValue& box = run[L"totals"][L"bounding_box"];
             for (int c = 0; c < 3; ++c) {
                 const double min = box[L"min"][c].GetDouble() * unitMm;
@@ -596,6 +584,7 @@ TEST(StepBridge, BoundingBoxesAreWhereTheFilePutsThePoints) {
                 EXPECT_GE(min, facts.reach.min[c] - slack) << "axis " << c;
                 EXPECT_LE(max, facts.reach.max[c] + slack) << "axis " << c;
             }
+            expectNoSegmentLeft(run);
         }
     }
 }

@@ -52,10 +52,15 @@ bool meshInParallel() {
     return !(v && std::string(v) == "0");
 }
 
-// Closes the document however the import ends.
+// Closes the document however the import ends; a failure then has nobody left to tell.
 struct OpenDocument {
     StepDocument document;
-    ~OpenDocument() { closeStep(document); }
+    ~OpenDocument() {
+        try {
+            closeStep(document);
+        } catch (const Standard_Failure&) {
+        }
+    }
 };
 
 // One body per solid, one more for the faces outside every solid.
