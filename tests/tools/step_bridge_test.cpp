@@ -483,7 +483,8 @@ struct Import {
 // With stopAfter, the bridge is sent SIGTERM once that many objects have come (it sends no
 // more: it stops answering with the next one made); `ending` says how it ended.
 Import importDirectly(const Scratch& scratch, const std::string& file,
-                      std::vector<std::string> env = {}, std::size_t stopAfter = SIZE_MAX) {
+                      std::vector<std::string> env = {}, std::size_t stopAfter = SIZE_MAX,
+                      const std::vector<std::shared_ptr<IFormatOptions>>& groups = {}) {
     const std::string segmentLog = scratch.path("direct-segments.log").string();
     fs::remove(segmentLog);
     env.push_back("TRX_BRIDGE_SEGMENT_LOG=" + segmentLog);
@@ -496,6 +497,7 @@ Import importDirectly(const Scratch& scratch, const std::string& file,
     command.setInternalInterface(EBridgeInterface::Connect);
     auto options = Command::newImportOptions();
     options->setFile(toWide(file));
+    for (const auto& group : groups) options->setFormatOptions(group);
     command.setImportOptions(options);
     EXPECT_TRUE(tools::sendDocument(bridge.input(), command));
     Import out;
@@ -604,6 +606,29 @@ TEST(StepBridge, OptionsDecideWhatIsSent) {
         EXPECT_FALSE(objects.HasMember(absent)) << toNarrow(absent);
     EXPECT_EQ(run[L"legacy_component_names"].GetUint64(), facts.blocks);
     expectNoSegmentLeft(run);
+}
+
+// The option set's sag is the mesh's, in the unit it asks for.
+TEST(StepBridge, ChordalDeflectionIsTheOptionSets) {
+    Scratch scratch;
+    const auto triangles = [&](double sag, ELengthUnitType unit) {
+        auto graphical = std::make_shared<OptionsGraphical>();
+        graphical->setTesselation3DSagValue(sag);
+        auto modeler = std::make_shared<OptionsModeler>();
+        modeler->setModelerUnits(unit);
+        Import import = importDirectly(scratch, sample(), {}, SIZE_MAX, {graphical, modeler});
+        std::size_t n = 0;
+        for (const auto& g : import.all<ExcBlockGeometry>()) {
+            ENTITY_LIST bodies;
+            EXPECT_TRUE(g->getGeometry(bodies));
+            for (ENTITY* e : bodies) n += static_cast<BODY*>(e)->triangle_count(), e->lose();
+        }
+        EXPECT_EQ(import.leftOnceReleased(), std::vector<std::string>{});
+        return n;
+    };
+    const std::size_t coarse = triangles(1, ELengthUnitType::millimeter);
+    EXPECT_LT(coarse, triangles(0.01, ELengthUnitType::millimeter));
+    EXPECT_EQ(triangles(1 / 25.4, ELengthUnitType::inch), coarse);
 }
 
 // Each usage placed as its transformation says, each part and usage in the colour its styles
