@@ -1,6 +1,5 @@
 #include "stl_import.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -8,8 +7,8 @@
 #include "common/protocol.h"
 #include "common/stl.h"
 #include "common/units.h"
+#include "bridge_core/import_support.h"
 #include "bridge_core/sender.h"
-#include "trx_api/trx_api_acis_attrib_id.h"
 #include "trx_api/trx_api_command.h"
 #include "trx_api/trx_api_exchange_geometry.h"
 #include "trx_api/trx_api_exchange_mechanical.h"
@@ -23,30 +22,11 @@ namespace {
 
 using tools::MeshStats;
 using tools::Solid;
-using Stage = ExcStageFinished::EStage;
 
 // Solids without a name still need one for the tree.
 std::wstring nameOf(const Solid& solid, std::size_t index) {
     if (!solid.name.empty()) return toWide(solid.name);
     return L"solid " + std::to_wstring(index + 1);
-}
-
-std::wstring number(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", v);  // exact round trip
-    return toWide(text);
-}
-
-void progress(Sender& sender, int done, int total, const std::wstring& stage) {
-    auto p = std::make_shared<ExcProgress>();
-    p->setProgress(done);
-    p->setProgressMax(total);
-    p->setStage(stage);
-    sender.send(p);
-}
-
-void stageFinished(Sender& sender, Stage stage) {
-    sender.send(std::make_shared<ExcStageFinished>(stage));
 }
 
 std::shared_ptr<ExcProductStructure> productStructure(const ImportSettings& settings,
@@ -70,10 +50,9 @@ std::shared_ptr<ExcProductStructure> productStructure(const ImportSettings& sett
     return structure;
 }
 
-// One body holding the block's triangles, tagged with the block id so that the host finds
-// the block of a body again after restoring it.
-std::shared_ptr<ExcBlockGeometry> blockGeometry(const Solid& solid, std::uint64_t id,
-                                                const std::wstring& name, Sender& sender) {
+// One body holding the block's triangles.
+std::shared_ptr<ExcBlockGeometry> geometryOf(const Solid& solid, std::uint64_t id,
+                                             const std::wstring& name, Sender& sender) {
     BODY* body = ACIS_NEW BODY(toNarrow(name));
     for (const auto& t : solid.triangles) {
         const auto& v = t.vertices;
@@ -81,19 +60,7 @@ std::shared_ptr<ExcBlockGeometry> blockGeometry(const Solid& solid, std::uint64_
                            SPAposition(v[1][0], v[1][1], v[1][2]),
                            SPAposition(v[2][0], v[2][1], v[2][2]));
     }
-    ACIS_NEW ATTRIB_BRIDGE_ID(body, static_cast<long>(id));
-    ENTITY_LIST entities;
-    entities.add(body);
-
-    auto geometry = std::make_shared<ExcBlockGeometry>();
-    geometry->setBlockId(id);
-    // Owned until it is announced: should sending fail, the segment goes with the object.
-    geometry->own(true);
-    const bool saved = geometry->setGeometry(entities, true);
-    body->lose();
-    if (!saved) throw std::runtime_error("cannot save the body of block " + toNarrow(name));
-    sender.noteSegment(geometry->buffer()->name());
-    return geometry;
+    return blockGeometry(id, {body}, name, sender);
 }
 
 // The solid as one face: a vertex and a normal per corner (STL facets share nothing), and
@@ -148,53 +115,10 @@ std::shared_ptr<ExcVisualizationData> blockVisualization(const Solid& solid, std
     return data;
 }
 
-// The assembly: one group per root reference, placed by its transformation; the meshes
-// themselves travel with the blocks.
-std::shared_ptr<ExcVisualizationData> assemblyVisualization(const ExcProductStructure& structure) {
-    auto root = std::make_shared<ExcVisuNode>();
-    root->setType(ExcVisuNode::EType::ROOT);
-    root->setGroupName(structure.productName());
-    for (const auto& reference : structure.rootBlockReferences()) {
-        auto group = std::make_shared<ExcVisuNode>();
-        group->setType(ExcVisuNode::EType::GROUP);
-        group->setGroupName(reference->name());
-        group->setTransformation(std::make_shared<ExcTransformation>(reference->transformation()));
-        root->addChildNode(group);
-    }
-    auto data = std::make_shared<ExcVisualizationData>();
-    data->setUnits(structure.units());
-    data->addSceneRootNode(root);
-    return data;
-}
-
 std::shared_ptr<ExcMechanicalMiscData> measures(const MeshStats& stats) {
-    namespace p = tools::mesh_props;
-    using Type = ExcMiscProperty::EType;
-    auto group = std::make_shared<ExcMiscPropertiesGroup>();
-    group->setName(p::kGroup);
-    group->addProperty({p::kTriangles, Type::integer, std::to_wstring(stats.triangles)});
-    group->addProperty({p::kArea, Type::double_, number(stats.area)});
-    group->addProperty({p::kVolume, Type::double_, number(stats.volume)});
-    for (int c = 0; c < 3; ++c) {
-        group->addProperty({p::kBoxMin[c], Type::double_, number(stats.min[c])});
-        group->addProperty({p::kBoxMax[c], Type::double_, number(stats.max[c])});
-    }
     auto misc = std::make_shared<ExcMechanicalMiscData>();
-    misc->miscData().addGroup(group);
+    misc->miscData().addGroup(measuresGroup(stats));
     return misc;
-}
-
-void message(Sender& sender, const std::wstring& text) {
-    sender.send(std::make_shared<ExcMessage>(text));
-}
-void log(Sender& sender, const std::wstring& text) { sender.send(std::make_shared<ExcLog>(text)); }
-
-Result error(const std::string& text) {
-    Result result;
-    result.setCode(Result::Error);
-    result.setMessage(toWide(text));
-    result.setFinished(true);
-    return result;
 }
 
 }  // namespace
@@ -221,15 +145,7 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
 
     try {
         const auto structure = productStructure(settings, file);
-        sender.send(structure);
-        if (settings.legacy) {
-            // The legacy host keys its components by handle; ours are the block ids.
-            auto names = std::make_shared<LegacyComponentInstanceNames>();
-            for (const auto& block : structure->blocks())
-                names->addInstanceName(block->id(), block->name());
-            sender.send(names);
-        }
-        stageFinished(sender, Stage::product_structure);
+        sendStructure(sender, settings, structure);
 
         const int total = static_cast<int>(file.solids.size());
         for (int i = 0; i < total; ++i) {
@@ -238,9 +154,7 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
             // Large blocks take a while at each step; saying which keeps the host informed.
             const std::wstring stage = L"block " + block->name();
             progress(sender, 3 * i, 3 * total, stage + L": geometry");
-            const auto geometry = blockGeometry(solid, block->id(), block->name(), sender);
-            sender.send(geometry);
-            geometry->own(false);  // announced: the host removes it once loaded
+            sendGeometry(sender, geometryOf(solid, block->id(), block->name(), sender));
 
             if (settings.visualization) {
                 progress(sender, 3 * i + 1, 3 * total, stage + L": visualization");
@@ -259,23 +173,7 @@ Result runImport(const ImportSettings& settings, Sender& sender) {
             }
         }
         progress(sender, total, total, L"blocks");
-        if (settings.visualization && settings.mechanical)
-            stageFinished(sender, Stage::visu_and_mech);
-        else if (settings.visualization)
-            stageFinished(sender, Stage::visualization);
-        else if (settings.mechanical)
-            stageFinished(sender, Stage::mechanical);
-
-        if (settings.visualization) {
-            auto visu = std::make_shared<ExcRootAssemblyVisualization>();
-            visu->setVisualizationData(assemblyVisualization(*structure));
-            sender.send(visu);
-            stageFinished(sender, Stage::root_visualization);
-        }
-        if (settings.mechanical) {
-            sender.send(std::make_shared<ExcRootMechanicalData>());
-            stageFinished(sender, Stage::root_mechanical);
-        }
+        finishImport(sender, settings.visualization, settings.mechanical, *structure);
     } catch (const HostGone&) {
         throw;
     } catch (const std::bad_alloc&) {

@@ -3,11 +3,8 @@
 
 #include <Standard_Version.hxx>
 
-#include <XCAFDoc_DocumentTool.hxx>
-#include <XCAFDoc_ShapeTool.hxx>
-
 #include "bridge_core/serve.h"
-#include "step_document.h"
+#include "step_import.h"
 
 int main(int argc, char** argv) {
     using namespace trx;
@@ -35,24 +32,7 @@ int main(int argc, char** argv) {
             .addFilterExtensions(L"*.igs;*.iges");
         return info;
     };
-    program.import = [](const bridge::ImportSettings& settings, bridge::Sender&) {
-        // Placeholder until the import is written: reads the file and counts its free shapes.
-        Result result;
-        result.setFinished(true);
-        try {
-            step::StepDocument doc = step::readStep(toNarrow(settings.file), settings.units,
-                                                    [](const std::wstring&) {});
-            TDF_LabelSequence free;
-            XCAFDoc_DocumentTool::ShapeTool(doc.doc->Main())->GetFreeShapes(free);
-            result.setMessage(L"free shapes: " + std::to_wstring(free.Length()) +
-                              L", file unit mm: " + std::to_wstring(doc.fileUnitMm));
-            step::closeStep(doc);
-        } catch (const std::exception& e) {
-            result.setCode(Result::Error);
-            result.setMessage(toWide(e.what()));
-        }
-        return result;
-    };
+    program.import = step::runImport;
     program.guardStdout = true;
     return bridge::bridgeMain(argc, argv, program);
 }

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
+#include <Interface_InterfaceModel.hxx>
 #include <TDF_Label.hxx>
 #include <TDocStd_Document.hxx>
 #include <TopoDS_Shape.hxx>
@@ -32,12 +34,27 @@ struct StepDocument {
     double mmToUnits = 1;
 };
 
+// Why a file could not be read; the text names the file.
+struct ReadError : std::runtime_error {
+    ReadError(const std::string& text, std::size_t tessellated = 0)
+        : std::runtime_error(text), tessellatedItems(tessellated) {}
+    // Tessellated shape items of a file OCCT translated nothing of: it does not read them.
+    std::size_t tessellatedItems;
+};
+
 // Reads the file into a fresh XCAF document with names, colours, layers, properties, GD&T,
 // materials and views, in millimetres, the file's unit noted. OCCT's messages go to `log`
-// (the caller sends them on), never to standard output. Throws std::runtime_error naming
-// the file when it cannot be read; an OCCT exception becomes one too.
+// (the caller sends them on), never to standard output. Throws ReadError naming the file
+// when it cannot be read; an OCCT exception becomes one too. Refused: what is not a regular
+// file, an empty file, text that is not STEP, and STEP text with a syntax error anywhere
+// (OCCT's parser would skip the entity, and its translation then crash on the hole).
 StepDocument readStep(const std::string& path, ELengthUnitType units,
                       const std::function<void(const std::wstring&)>& log);
+
+// Entities of tessellated shapes in a STEP model, which OCCT 7.6 does not translate: it
+// keeps them as entities of unknown type. (Triangulated surface sets also fill PMI text
+// and are not counted.)
+std::size_t tessellatedShapeItems(const Handle(Interface_InterfaceModel)& model);
 
 // Closes the document: OCCT keeps it in its application until then.
 void closeStep(StepDocument& document);
