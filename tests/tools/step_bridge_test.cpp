@@ -558,7 +558,7 @@ TEST(StepBridge, EveryFileArrivesAsItsTextSays) {
             const HostRun run = runHost(scratch, args);
             ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
             EXPECT_EQ(run[L"errors"].Size(), 0u);
-            EXPECT_EQ(str(run[L"units"]), unitMm == 1 ? "millimeter" : "inch");
+            EXPECT_EQ(str(run[L"units"]), unitMm == 1 ? "mm" : "in");
             const JsonValue& blocks = run[L"blocks"];
             EXPECT_EQ(blocks.Size(), facts.blocks);
             std::size_t parts = 0, bodies = 0;

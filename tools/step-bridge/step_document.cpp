@@ -66,7 +66,7 @@ struct StaticSetUp {};
 void setUpOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
-        const StaticSetUp exempt;
+        [[maybe_unused]] const StaticSetUp exempt;
         XCAFApp_Application::GetApplication();
         const Handle(Message_Messenger)& messenger = Message::DefaultMessenger();
         messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
