@@ -338,7 +338,7 @@ TEST(StepMechanics, TolerancesByKindWithTheValuesTheFileGives) {
             ASSERT_TRUE(f.magnitude.count(id)) << "the file gives #" << id << " no magnitude";
             const double value = lower ? g->compositeToleranceValue() : g->toleranceValue();
             expectNear(f.magnitude.at(id), value, "tolerance #" + std::to_string(id));
-            EXPECT_NE(g->note(), tools::kValueUnknownNote);
+            EXPECT_NE(g->note(), tools::kValueUnknown);
             // Faces of the toleranced aspect, as the file's usages name them.
             std::set<int> faces, seen;
             auto args = f.text.args(id, "GEOMETRIC_TOLERANCE");
@@ -385,6 +385,10 @@ TEST(StepMechanics, DimensionsWithNominalValuesAndSignedTolerances) {
             ASSERT_TRUE(d) << "dimension #" << id;
             expectNear(nominal.count(id) ? nominal.at(id) : 0.0, d->value(),
                        "dimension #" + std::to_string(id));
+            // A dimension the file gives no value says so, rather than showing 0.
+            EXPECT_EQ(nominal.count(id) == 0, d->hasFakeAlphanumericalValue() &&
+                                                  d->fakeAlphanumericalValue() == tools::kValueUnknown)
+                << "dimension #" << id;
             EXPECT_EQ(decimals.count(id) ? decimals.at(id) : 0, d->valuePrecision())
                 << "dimension #" << id;
         }
@@ -559,7 +563,7 @@ TEST(StepMechanics, ToleranceWithoutValueIsSentAsUnknown) {
         auto unknown = out.get<ExcPMIGDT>("gdt", 21);
         ASSERT_TRUE(unknown);
         EXPECT_EQ(0.0, unknown->toleranceValue());
-        EXPECT_EQ(tools::kValueUnknownNote, unknown->note());
+        EXPECT_EQ(tools::kValueUnknown, unknown->note());
         EXPECT_NEAR(0.75, out.get<ExcPMIGDT>("gdt", 22)->toleranceValue(), 1e-12);
         EXPECT_EQ(L"", out.get<ExcPMIGDT>("gdt", 22)->note());
         const auto& w = reader.warnings();

@@ -239,7 +239,7 @@ TEST(HostSummary, ShowsTheWholeModel) {
     first->addDatumTarget(annotation<ExcPMIDatumTarget>(L"t1"));
     first->addDatumTarget(annotation<ExcPMIDatumTarget>(L"t2"));
     first->addGdt(tolerance(L"g1", Tol::location_true_position, 0.25));
-    first->addGdt(tolerance(L"g2", Tol::form_flatness, 0, tools::kValueUnknownNote));
+    first->addGdt(tolerance(L"g2", Tol::form_flatness, 0, tools::kValueUnknown));
     auto second = std::make_shared<ExcPMIAnnotationView>();
     second->addGdt(tolerance(L"g1", Tol::location_true_position, 0.25));
     second->addDimension(dimension(L"m1", Dim::diameter, 12.7));
@@ -259,6 +259,10 @@ TEST(HostSummary, ShowsTheWholeModel) {
 
     auto rootView = std::make_shared<ExcPMIAnnotationView>();
     rootView->addDimension(dimension(L"r1", Dim::distance, 40));
+    auto unknownDim = dimension(L"r2", Dim::diameter, 0);
+    unknownDim->setHasFakeAlphanumericalValue(true);
+    unknownDim->setFakeAlphanumericalValue(tools::kValueUnknown);
+    rootView->addDimension(unknownDim);
     auto root = std::make_shared<ExcRootMechanicalData>();
     root->setPMIData(pmiOf({rootView}, {capture(L"All", 5)}));
     out.send(root);
@@ -291,7 +295,7 @@ TEST(HostSummary, ShowsTheWholeModel) {
         "counts": {"datums": 3, "datum_targets": 2, "tolerances": 2, "dimensions": 1,
                    "notes": 1, "roughness": 0, "annotation_views": 2}})");
     expectJson(member(member(member(summary, L"root"), L"pmi"), L"dimensions"),
-               R"([{"type": "distance", "value": 40.0}])");
+               R"([{"type": "distance", "value": 40.0}, {"type": "diameter", "value": null}])");
     expectJson(member(summary, L"views"), R"([{"name": "Front", "annotations": 3, "block_id": 1},
         {"name": "Iso", "annotations": 0, "block_id": 1},
         {"name": "All", "annotations": 5, "block_id": null}])");

@@ -59,9 +59,10 @@ constexpr const wchar_t* kBoxMax[3] = {L"bounding_box_max_x", L"bounding_box_max
                                        L"bounding_box_max_z"};
 }  // namespace mesh_props
 
-// A tolerance whose value the file does not give travels with the value 0 and this note: a
-// host shows its value as unknown, never as 0.
-constexpr const wchar_t* kValueUnknownNote = L"tolerance value unknown";
+// A tolerance whose value the file does not give travels with the value 0 and this text as
+// its note; a dimension without one, with this text as the value it shows instead of a
+// number. A host shows such a value as unknown, never as 0.
+constexpr const wchar_t* kValueUnknown = L"value unknown";
 
 // Polygon type of a visualization face whose indices are a plain triangle list.
 constexpr std::uint32_t kTriangleListPolygon = 4;

@@ -42,13 +42,17 @@ void PmiSummary::add(const ExcPMIData& data, Bounded<SavedView>& views,
             for (const auto& g : view->gdts()) {
                 if (!g || !firstTime(static_cast<int>(EPMIAnnotationType::GDT), g->id())) continue;
                 PmiValue v{enumToString(g->toleranceType()), g->toleranceValue()};
-                if (g->note() == tools::kValueUnknownNote) v.value.reset();
+                if (g->note() == tools::kValueUnknown) v.value.reset();
                 tolerances.add(std::move(v));
             }
             for (const auto& d : view->dimensions()) {
                 if (!d || !firstTime(static_cast<int>(EPMIAnnotationType::dimension), d->id()))
                     continue;
-                dimensions.add({enumToString(d->subType()), d->value()});
+                PmiValue v{enumToString(d->subType()), d->value()};
+                if (d->hasFakeAlphanumericalValue() &&
+                    d->fakeAlphanumericalValue() == tools::kValueUnknown)
+                    v.value.reset();
+                dimensions.add(std::move(v));
             }
             for (const auto& n : view->notes())
                 if (n && firstTime(static_cast<int>(EPMIAnnotationType::note), n->id())) ++notes;

@@ -498,7 +498,7 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
         std::wstring note;
         for (const auto& n : row.otherModifiers) note += (note.empty() ? L"" : L", ") + n;
         if (!row.valueKnown) {
-            note = tools::kValueUnknownNote;
+            note = tools::kValueUnknown;
             warnings.push_back(L"Tolerance " + where(m, t, record->name()) +
                                L": the file gives no value; sent as unknown.");
         }
@@ -539,7 +539,7 @@ void readTolerances(const ModelView& m, Semantics& out, std::vector<std::wstring
                                                                                 : second.zone);
             record->setCompositeReferenceFrame(second.frame);
             if (!second.valueKnown) {
-                record->setNote(tools::kValueUnknownNote);
+                record->setNote(tools::kValueUnknown);
                 warnings.push_back(
                     L"Tolerance " + where(m, lowerRow->second, record->name()) +
                     L": the file gives no value for its lower row; sent as unknown.");
@@ -690,6 +690,8 @@ void readDimensions(const ModelView& m, ELengthUnitType units, Semantics& out,
         if (nominal) {
             record->setValue(length(m, *nominal));
         } else {
+            record->setHasFakeAlphanumericalValue(true);
+            record->setFakeAlphanumericalValue(tools::kValueUnknown);
             warnings.push_back(L"Dimension " + where(m, e, name) + L": the file gives no value.");
         }
         bool toleranced = false;
