@@ -118,6 +118,7 @@ int serve(tools::FrameReader& in, Sender& out, const BridgeProgram& program) {
                     result = answer(Result::Error, L"Import failed: " + toWide(e.what()));
                 }
                 out.answer(result);
+                if (program.afterAnswer) program.afterAnswer();
                 break;
             }
             case Command::Export:

@@ -25,6 +25,8 @@ struct BridgeProgram {
     std::string formats;  // for its usage text: "STL, ASCII and binary"
     std::function<BridgeInfo()> info;  // the answer to "info"
     ImportFunction import;
+    // Work left for after an import's answer is out (what the host need not wait for).
+    std::function<void()> afterAnswer;
     // The protocol gets a descriptor of its own and standard output goes to standard error,
     // so that a library printing to standard output cannot break a frame.
     bool guardStdout = false;

@@ -565,6 +565,7 @@ void Report::writeJson(std::ostream& os) const {
     root.AddMember(L"interface", j.str(interfaceName), a);
     root.AddMember(L"delayed_loading", delayed, a);
     root.AddMember(L"seconds", Json::num(seconds), a);
+    root.AddMember(L"seconds_to_result", Json::num(secondsToResult), a);
     if (status != "ok") root.AddMember(L"where", j.str(whereText()), a);
     if (m_structure) {
         root.AddMember(L"product", j.str(m_structure->productName()), a);

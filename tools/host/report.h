@@ -99,6 +99,7 @@ public:
     std::string status = "ok";  // ok, error, bridge_died, timeout, protocol_error
     std::wstring message;
     double seconds = 0;
+    double secondsToResult = 0;  // from the start of the first bridge to the Result
     std::size_t legacyNames = 0;
 
     const std::vector<std::wstring>& errors() const { return m_errors.kept; }

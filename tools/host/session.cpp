@@ -87,6 +87,7 @@ private:
 
     const HostOptions& m_o;
     Report& m_r;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     Listener& m_l;
     std::unique_ptr<tools::ChildProcess> m_child;  // the bridge talked to now
     std::unique_ptr<tools::FrameReader> m_reader;
@@ -97,7 +98,7 @@ private:
 };
 
 int Session::run() {
-    const auto started = std::chrono::steady_clock::now();
+    m_started = std::chrono::steady_clock::now();
     m_r.file = toWide(m_o.file);
     m_r.delayed = m_o.delayed;
     int code = kOk;
@@ -112,7 +113,8 @@ int Session::run() {
     stopBridge();
     m_pending.clear();
     removeUnloaded();
-    m_r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    m_r.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
     return code;
 }
 
@@ -396,6 +398,8 @@ void Session::import() {
                           L"The bridge's result cannot be read: " + clip(toWide(e.what()))};
         }
         m_r.mark(L"result", m_l);
+        m_r.secondsToResult =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
         m_r.message = clip(result.message(), 4 * tools::kMaxForeignText);
         if (result.code() != Result::Ok && result.code() != Result::Warning) m_r.status = "error";
         return;

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         return info;
     };
     program.import = step::runImport;
+    program.afterAnswer = step::closeAnsweredDocument;
     program.guardStdout = true;
     return bridge::bridgeMain(argc, argv, program);
 }

@@ -1,6 +1,7 @@
 #include "step_import.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -52,15 +53,23 @@ bool meshInParallel() {
     return !(v && std::string(v) == "0");
 }
 
-// Closes the document however the import ends; a failure then has nobody left to tell.
+void closeQuietly(StepDocument& document) {
+    try {
+        closeStep(document);
+    } catch (const Standard_Failure&) {
+        // Nobody is left to tell.
+    }
+}
+
+// The document of an import that succeeded, closed once its Result is out: closing a
+// large document takes a while (80 ms for a NIST model) that the host need not wait for.
+StepDocument g_answered;
+
+// Closes the document however the import ends, or leaves it to closeAnsweredDocument.
 struct OpenDocument {
     StepDocument document;
-    ~OpenDocument() {
-        try {
-            closeStep(document);
-        } catch (const Standard_Failure&) {
-        }
-    }
+    void closeAfterAnswer() { std::swap(document, g_answered); }
+    ~OpenDocument() { closeQuietly(document); }
 };
 
 // One body per solid, one more for the faces outside every solid.
@@ -346,6 +355,7 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
                     L" no B-rep faces.";
         }
         result.setMessage(text);
+        open.closeAfterAnswer();
         return result;
     } catch (const bridge::HostGone&) {
         throw;
@@ -361,5 +371,7 @@ Result runImport(const bridge::ImportSettings& settings, Sender& sender) {
         return error(path + ": " + e.what());
     }
 }
+
+void closeAnsweredDocument() { closeQuietly(g_answered); }
 
 }  // namespace trx::step

@@ -18,4 +18,7 @@ namespace trx::step {
 // Stopped when a signal asks the bridge to stop.
 Result runImport(const bridge::ImportSettings& settings, bridge::Sender& sender);
 
+// Closes the document of the import just answered.
+void closeAnsweredDocument();
+
 }  // namespace trx::step
