@@ -1,8 +1,9 @@
 #pragma once
 
 // A small reader of a STEP file's text, for tests: entities by number, their types and
-// arguments, measures converted from their own units. It knows nothing of OCCT, so what the
-// bridge reports can be checked against what the file itself says.
+// arguments (as text, read with ref, str, num and items), measures converted from their own
+// units. It knows nothing of OCCT, so what the bridge reports can be checked against what the
+// file itself says.
 
 #include <cctype>
 #include <cmath>
@@ -78,6 +79,21 @@ public:
             if (is(e.first, type)) out.push_back(e.first);
         return out;
     }
+    // Every simple entity of this type, in number order.
+    std::vector<int> simple(const std::string& type) const {
+        std::vector<int> out;
+        for (const auto& e : m_entities)
+            if (e.second.compare(0, type.size(), type) == 0 && e.second[type.size()] == '(')
+                out.push_back(e.first);
+        return out;
+    }
+    // A simple entity's type and arguments; nothing for a complex one.
+    std::string type(int id) const {
+        const auto it = m_entities.find(id);
+        return it == m_entities.end() || it->second[0] == '(' ? std::string()
+                                                              : it->second.substr(0, it->second.find('('));
+    }
+    std::vector<std::string> args(int id) const { return args(id, type(id)); }
     // Entities that refer to id.
     const std::vector<int>& referrers(int id) const {
         if (m_referrers.empty())
@@ -93,16 +109,33 @@ public:
 
     static std::vector<int> refsIn(const std::string& s) {
         std::vector<int> out;
-        for (std::size_t i = 0; i < s.size(); ++i)
-            if (s[i] == '#') out.push_back(std::atoi(s.c_str() + i + 1));
+        bool quoted = false;  // 'Context #1' names nothing
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\'') quoted = !quoted;
+            if (s[i] == '#' && !quoted) out.push_back(std::atoi(s.c_str() + i + 1));
+        }
         return out;
     }
     static int ref(const std::string& arg) {
         return arg.size() > 1 && arg[0] == '#' ? std::atoi(arg.c_str() + 1) : 0;
     }
     static std::string str(const std::string& arg) {
-        return arg.size() >= 2 && arg.front() == '\'' ? arg.substr(1, arg.size() - 2)
-                                                      : std::string();
+        std::string out;
+        if (arg.size() < 2 || arg.front() != '\'') return out;
+        for (std::size_t i = 1; i + 1 < arg.size(); i += arg[i] == '\'' ? 2 : 1)
+            out += arg[i];  // '' is one quote
+        return out;
+    }
+    // A number, bare or typed (LENGTH_MEASURE(25.4)); 0 for anything else.
+    static double num(const std::string& arg) {
+        const bool typed = !arg.empty() && std::isalpha(static_cast<unsigned char>(arg[0]));
+        return std::strtod(arg.c_str() + (typed ? arg.find('(') + 1 : 0), nullptr);
+    }
+    // The items of a list, or a typed value's one value.
+    static std::vector<std::string> items(const std::string& arg) {
+        const std::size_t open = arg[0] == '\'' ? std::string::npos : arg.find('(');
+        if (open == std::string::npos || open + 2 >= arg.size()) return {};
+        return split(arg.substr(open + 1, arg.size() - open - 2));
     }
 
     // A measure entity: its value converted from its unit (lengths to millimetres, angles to
@@ -114,9 +147,7 @@ public:
                 continue;
             const auto a = split(part.second);
             if (a.size() < 2) continue;
-            const std::size_t open = a[0].find('(');
-            if (open == std::string::npos) continue;
-            const double value = std::strtod(a[0].c_str() + open + 1, nullptr);
+            const double value = num(a[0]);
             const int unit = ref(a[1]);
             if (const double mm = unitMm(unit); mm > 0) return value * mm;
             if (const double deg = unitDeg(unit); deg > 0) return value * deg;
@@ -154,6 +185,7 @@ private:
     static double prefix(const std::string& p) {
         if (p == ".MILLI.") return 1e-3;
         if (p == ".CENTI.") return 1e-2;
+        if (p == ".DECI.") return 0.1;
         if (p == ".KILO.") return 1e3;
         if (p == ".MICRO.") return 1e-6;
         return 1;

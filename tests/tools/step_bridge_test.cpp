@@ -21,6 +21,7 @@ TEST(StepBridge, NeedsOpenCascade) { GTEST_SKIP() << "built without the STEP bri
 #include "common/process.h"
 #include "common/protocol.h"
 #include "acis/acis.h"
+#include "step/step_text.h"
 #include "tool_support.h"
 #include "trx_api/trx_api.h"
 
@@ -30,133 +31,6 @@ using namespace trx::test;
 namespace {
 
 // ---- the STEP text, read without OCCT ----
-
-// A parameter: a reference, a number, a string or enumeration, a list or a typed value
-// (LENGTH_MEASURE(25.4): str is the type, items its one value).
-struct Value {
-    enum Kind { none, ref, number, text, list, typed } kind = none;
-    long id = 0;
-    double num = 0;
-    std::string str;
-    std::vector<Value> items;
-};
-using Params = std::vector<Value>;
-
-struct Entity {
-    std::string type;                     // empty for a complex entity
-    Params args;                          // of a simple entity
-    std::map<std::string, Params> parts;  // of a complex one, by part type
-};
-
-class StepText {
-public:
-    explicit StepText(const std::string& text) : m_t(text) {
-        m_p = m_t.find("DATA;");
-        while (m_p != std::string::npos && m_p < m_t.size()) {
-            m_p = m_t.find('#', m_p);
-            if (m_p == std::string::npos) break;
-            const long id = std::strtol(m_t.c_str() + m_p + 1, nullptr, 10);
-            m_p = m_t.find('=', m_p) + 1;
-            skip();
-            Entity e;
-            if (m_t[m_p] == '(') {  // ( A(...) B(...) )
-                ++m_p;
-                for (skip(); m_t[m_p] != ')'; skip()) {
-                    const std::string type = word();
-                    e.parts[type] = params();
-                }
-                ++m_p;
-            } else {
-                e.type = word();
-                e.args = params();
-            }
-            m_e[id] = std::move(e);
-            m_p = m_t.find(';', m_p);
-        }
-    }
-    const Entity* at(long id) const {
-        const auto it = m_e.find(id);
-        return it == m_e.end() ? nullptr : &it->second;
-    }
-    const Entity* at(const Value& v) const { return v.kind == Value::ref ? at(v.id) : nullptr; }
-    bool is(const Value& v, const char* type) const {
-        const Entity* e = at(v);
-        return e && e->type == type;
-    }
-    std::vector<long> all(const std::string& type) const {
-        std::vector<long> ids;
-        for (const auto& [id, e] : m_e)
-            if (e.type == type) ids.push_back(id);
-        return ids;
-    }
-    const std::map<long, Entity>& entities() const { return m_e; }
-
-private:
-    void skip() {
-        while (m_p < m_t.size() && std::isspace(static_cast<unsigned char>(m_t[m_p]))) ++m_p;
-    }
-    std::string word() {
-        skip();
-        const std::size_t start = m_p;
-        while (m_p < m_t.size() && (std::isalnum(static_cast<unsigned char>(m_t[m_p])) || m_t[m_p] == '_'))
-            ++m_p;
-        return m_t.substr(start, m_p - start);
-    }
-    Params params() {  // at '(' ... ')'
-        Params out;
-        skip();
-        ++m_p;
-        for (skip(); m_t[m_p] != ')'; skip()) {
-            out.push_back(value());
-            skip();
-            if (m_t[m_p] == ',') ++m_p;
-        }
-        ++m_p;
-        return out;
-    }
-    Value value() {
-        skip();
-        Value v;
-        const char c = m_t[m_p];
-        if (c == '#') {
-            v.kind = Value::ref;
-            v.id = std::strtol(m_t.c_str() + m_p + 1, nullptr, 10);
-            ++m_p;
-            while (std::isdigit(static_cast<unsigned char>(m_t[m_p]))) ++m_p;
-        } else if (c == '\'') {
-            v.kind = Value::text;
-            for (++m_p; !(m_t[m_p] == '\'' && m_t[m_p + 1] != '\''); ++m_p) {
-                if (m_t[m_p] == '\'') ++m_p;  // '' is one quote
-                v.str += m_t[m_p];
-            }
-            ++m_p;
-        } else if (c == '.' && std::isalpha(static_cast<unsigned char>(m_t[m_p + 1]))) {
-            v.kind = Value::text;
-            const std::size_t end = m_t.find('.', m_p + 1);
-            v.str = m_t.substr(m_p + 1, end - m_p - 1);
-            m_p = end + 1;
-        } else if (c == '(') {
-            v.kind = Value::list;
-            v.items = params();
-        } else if (c == '$' || c == '*') {
-            ++m_p;
-        } else if (std::isalpha(static_cast<unsigned char>(c))) {
-            v.kind = Value::typed;
-            v.str = word();
-            v.items = params();
-        } else {
-            v.kind = Value::number;
-            char* end = nullptr;
-            v.num = std::strtod(m_t.c_str() + m_p, &end);
-            m_p = static_cast<std::size_t>(end - m_t.c_str());
-        }
-        return v;
-    }
-
-    const std::string& m_t;
-    std::size_t m_p = 0;
-    std::map<long, Entity> m_e;
-};
 
 using Vec = std::array<double, 3>;
 struct Box {
@@ -182,36 +56,21 @@ struct Facts {
     std::map<std::string, Vec> usageColours;           // by usage name
 };
 
-Vec triple(const Value& list) {
+using T = StepText;
+
+Vec triple(const std::string& list) {
     Vec v{0, 0, 0};
-    for (std::size_t c = 0; c < 3 && c < list.items.size(); ++c) v[c] = list.items[c].num;
+    const auto items = T::items(list);
+    for (std::size_t c = 0; c < 3 && c < items.size(); ++c) v[c] = T::num(items[c]);
     return v;
 }
 
-// Millimetres in one unit: SI (with its prefix) or converted from another.
-double unitMm(const StepText& s, const Value& unit, int depth = 0) {
-    const Entity* e = s.at(unit);
-    if (!e || depth > 8) return 0;
-    if (auto si = e->parts.find("SI_UNIT"); si != e->parts.end()) {
-        static const std::map<std::string, double> prefix{
-            {"", 1}, {"MILLI", 1e-3}, {"CENTI", 1e-2}, {"DECI", 0.1}, {"KILO", 1e3}, {"MICRO", 1e-6}};
-        return 1000 * prefix.at(si->second[0].str);
-    }
-    if (auto cb = e->parts.find("CONVERSION_BASED_UNIT"); cb != e->parts.end()) {
-        const Entity* m = s.at(cb->second[1]);
-        const Params& mwu = m->type.empty() ? m->parts.at("MEASURE_WITH_UNIT") : m->args;
-        const Value& v = mwu[0].kind == Value::typed ? mwu[0].items[0] : mwu[0];
-        return v.num * unitMm(s, mwu[1], depth + 1);
-    }
-    return 0;
-}
-
-Placement frame(const StepText& s, const Value& axis2) {
-    const Params& a = s.at(axis2)->args;  // name, location, axis, ref_direction
+Placement frame(const StepText& s, int axis2) {
+    const auto a = s.args(axis2);  // name, location, axis, ref_direction
     Placement f;
-    f.t = triple(s.at(a[1])->args[1]);
-    Vec z = a[2].kind == Value::ref ? triple(s.at(a[2])->args[1]) : Vec{0, 0, 1};
-    Vec x = a[3].kind == Value::ref ? triple(s.at(a[3])->args[1]) : Vec{1, 0, 0};
+    f.t = triple(s.args(T::ref(a[1]))[1]);
+    Vec z = T::ref(a[2]) ? triple(s.args(T::ref(a[2]))[1]) : Vec{0, 0, 1};
+    Vec x = T::ref(a[3]) ? triple(s.args(T::ref(a[3]))[1]) : Vec{1, 0, 0};
     const auto norm = [](Vec v) {
         const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         return Vec{v[0] / l, v[1] / l, v[2] / l};
@@ -239,39 +98,40 @@ Placement relative(const Placement& a, const Placement& b) {
     return out;
 }
 
-Facts factsOf(const std::string& text) {
-    const StepText s(text);
+Facts factsOf(const std::string& file) {
+    const StepText s(file);
     Facts f;
-    const auto productOf = [&](const Value& pd) {  // PRODUCT_DEFINITION -> formation -> product
-        return s.at(s.at(pd)->args[2])->args[2].id;
+    const auto productOf = [&](const std::string& pd) {  // PRODUCT_DEFINITION -> formation -> product
+        return T::ref(s.args(T::ref(s.args(T::ref(pd))[2]))[2]);
     };
-    const auto productName = [&](long product) { return s.at(product)->args[1].str; };
+    const auto productName = [&](int product) { return T::str(s.args(product)[1]); };
 
     // Products with a shape, and the representation of each.
-    std::map<long, long> shapeOf;
-    std::map<long, long> productOfRep;
-    for (long sdr : s.all("SHAPE_DEFINITION_REPRESENTATION")) {
-        const Params& a = s.at(sdr)->args;
-        const Entity* pds = s.at(a[0]);
-        if (!pds || pds->type != "PRODUCT_DEFINITION_SHAPE" ||
-            !s.is(pds->args[2], "PRODUCT_DEFINITION"))
+    std::map<int, int> shapeOf;
+    std::map<int, int> productOfRep;
+    for (int sdr : s.simple("SHAPE_DEFINITION_REPRESENTATION")) {
+        const auto a = s.args(sdr);
+        const int pds = T::ref(a[0]);
+        if (s.type(pds) != "PRODUCT_DEFINITION_SHAPE" ||
+            s.type(T::ref(s.args(pds)[2])) != "PRODUCT_DEFINITION")
             continue;
-        shapeOf[productOf(pds->args[2])] = a[1].id;
-        productOfRep[a[1].id] = productOf(pds->args[2]);
+        shapeOf[productOf(s.args(pds)[2])] = T::ref(a[1]);
+        productOfRep[T::ref(a[1])] = productOf(s.args(pds)[2]);
     }
-    std::set<long> assemblies, children;
-    std::map<long, std::string> usageOfPds;  // the usage's own shape, for its placement
-    for (long n : s.all("NEXT_ASSEMBLY_USAGE_OCCURRENCE")) {
-        const Params& a = s.at(n)->args;
+    std::set<int> assemblies, children;
+    std::map<int, std::string> usageOfPds;  // the usage's own shape, for its placement
+    for (int n : s.simple("NEXT_ASSEMBLY_USAGE_OCCURRENCE")) {
+        const auto a = s.args(n);
         assemblies.insert(productOf(a[3]));
         children.insert(productOf(a[4]));
         ++f.references;
-        for (const auto& [id, e] : s.entities())
-            if (e.type == "PRODUCT_DEFINITION_SHAPE" && e.args[2].id == n) usageOfPds[id] = a[1].str;
+        for (int pds : s.referrers(n))
+            if (s.type(pds) == "PRODUCT_DEFINITION_SHAPE" && T::ref(s.args(pds)[2]) == n)
+                usageOfPds[pds] = T::str(a[1]);
     }
     // OCCT makes a product with several plain shape relationships an assembly of them.
-    std::map<long, std::size_t> related;
-    for (long r : s.all("SHAPE_REPRESENTATION_RELATIONSHIP")) ++related[s.at(r)->args[2].id];
+    std::map<int, std::size_t> related;
+    for (int r : s.simple("SHAPE_REPRESENTATION_RELATIONSHIP")) ++related[T::ref(s.args(r)[2])];
     f.blocks = shapeOf.size();
     for (const auto& [product, rep] : shapeOf) {
         if (related[rep] > 1) {
@@ -282,21 +142,23 @@ Facts factsOf(const std::string& text) {
         if (!children.count(product)) ++f.roots;
     }
     f.parts = f.blocks - assemblies.size();
-    f.solids = s.all("MANIFOLD_SOLID_BREP").size() + s.all("BREP_WITH_VOIDS").size();
+    std::set<int> solids;
+    for (const auto* type : {"MANIFOLD_SOLID_BREP", "BREP_WITH_VOIDS"})
+        for (int id : s.simple(type)) solids.insert(id);
+    f.solids = solids.size();
 
     // The unit of the B-rep: its representation's context.
     double mm = 0;
-    std::set<long> solids;
-    for (const auto* type : {"MANIFOLD_SOLID_BREP", "BREP_WITH_VOIDS"})
-        for (long id : s.all(type)) solids.insert(id);
-    for (const auto& [id, e] : s.entities()) {
-        if (e.args.size() != 3 || e.args[1].kind != Value::list) continue;
+    for (const auto& entity : s.entities()) {
+        const auto a = s.args(entity.first);
+        if (a.size() != 3 || a[1][0] != '(') continue;
         bool holdsSolid = false;
-        for (const auto& item : e.args[1].items) holdsSolid |= solids.count(item.id) > 0;
+        for (const auto& item : T::items(a[1])) holdsSolid |= solids.count(T::ref(item)) > 0;
         if (!holdsSolid) continue;
-        for (const auto& unit : s.at(e.args[2])->parts.at("GLOBAL_UNIT_ASSIGNED_CONTEXT")[0].items)
-            if (s.at(unit)->parts.count("LENGTH_UNIT")) {
-                const double u = unitMm(s, unit);
+        const auto context = s.args(T::ref(a[2]), "GLOBAL_UNIT_ASSIGNED_CONTEXT");
+        for (int unit : T::refsIn(context.empty() ? "" : context[0]))
+            if (s.is(unit, "LENGTH_UNIT")) {
+                const double u = s.unitMm(unit);
                 EXPECT_TRUE(mm == 0 || mm == u) << "B-rep in two units";
                 mm = u;
             }
@@ -304,68 +166,58 @@ Facts factsOf(const std::string& text) {
     EXPECT_GT(mm, 0) << "no unit for the B-rep";
     const auto scaled = [&](Vec v) { return Vec{v[0] * mm, v[1] * mm, v[2] * mm}; };
 
-    for (long v : s.all("VERTEX_POINT")) f.vertices.add(scaled(triple(s.at(s.at(v)->args[1])->args[1])));
-    for (long p : s.all("CARTESIAN_POINT"))
-        if (s.at(p)->args[1].items.size() == 3) f.reach.add(scaled(triple(s.at(p)->args[1])));
+    for (int v : s.simple("VERTEX_POINT")) f.vertices.add(scaled(triple(s.args(T::ref(s.args(v)[1]))[1])));
+    for (int p : s.simple("CARTESIAN_POINT"))
+        if (T::items(s.args(p)[1]).size() == 3) f.reach.add(scaled(triple(s.args(p)[1])));
     // Curved shapes reach beyond their points by at most their radius.
     double radius = 0;
+    const auto arg = [&](int id, int i) { return T::num(s.args(id)[i]); };
     for (const auto* type : {"CIRCLE", "CYLINDRICAL_SURFACE", "SPHERICAL_SURFACE", "CONICAL_SURFACE"})
-        for (long id : s.all(type)) radius = std::max(radius, s.at(id)->args[2].num);
-    for (long id : s.all("ELLIPSE"))
-        radius = std::max({radius, s.at(id)->args[2].num, s.at(id)->args[3].num});
-    for (long id : s.all("TOROIDAL_SURFACE"))
-        radius = std::max(radius, s.at(id)->args[2].num + s.at(id)->args[3].num);
+        for (int id : s.simple(type)) radius = std::max(radius, arg(id, 2));
+    for (int id : s.simple("ELLIPSE")) radius = std::max({radius, arg(id, 2), arg(id, 3)});
+    for (int id : s.simple("TOROIDAL_SURFACE")) radius = std::max(radius, arg(id, 2) + arg(id, 3));
     for (int c = 0; c < 3; ++c) f.reach.min[c] -= radius * mm, f.reach.max[c] += radius * mm;
 
     // Placements of the usages: the transformation of their representation relationship.
-    for (long cdsr : s.all("CONTEXT_DEPENDENT_SHAPE_REPRESENTATION")) {
-        const Params& a = s.at(cdsr)->args;
-        const Entity* rr = s.at(a[0]);
-        const auto name = usageOfPds.find(a[1].id);
-        if (!rr || name == usageOfPds.end()) continue;
-        const Params& idt = s.at(rr->parts.at("REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION")[0])->args;
-        Placement p = relative(frame(s, idt[2]), frame(s, idt[3]));
+    for (int cdsr : s.simple("CONTEXT_DEPENDENT_SHAPE_REPRESENTATION")) {
+        const auto a = s.args(cdsr);
+        const auto name = usageOfPds.find(T::ref(a[1]));
+        if (!s.has(T::ref(a[0])) || name == usageOfPds.end()) continue;
+        const auto rr = s.args(T::ref(a[0]), "REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION");
+        const auto idt = s.args(T::ref(rr.at(0)));
+        Placement p = relative(frame(s, T::ref(idt[2])), frame(s, T::ref(idt[3])));
         p.t = scaled(p.t);
         f.usages[name->second] = p;
     }
 
     // Colours: styled items of a product's shapes, and styles overridden for one usage.
-    const auto colourIn = [&](const Value& styles) {  // the first colour down the references
-        std::deque<Value> todo{styles};
+    const auto colourIn = [&](const std::string& styles) {  // the first colour down the references
+        std::deque<std::string> todo{styles};
         for (int steps = 0; !todo.empty() && steps < 64; ++steps) {
-            const Value v = todo.front();
+            const std::string v = todo.front();
             todo.pop_front();
-            const Entity* e = s.at(v);
-            if (e && e->type == "COLOUR_RGB")
-                return std::optional<Vec>(Vec{e->args[1].num, e->args[2].num, e->args[3].num});
-            const Params& next = e ? e->args : v.items;
+            if (s.type(T::ref(v)) == "COLOUR_RGB")
+                return std::optional<Vec>(Vec{arg(T::ref(v), 1), arg(T::ref(v), 2), arg(T::ref(v), 3)});
+            const auto next = T::ref(v) ? s.args(T::ref(v)) : T::items(v);
             todo.insert(todo.end(), next.begin(), next.end());
         }
         return std::optional<Vec>();
     };
-    std::map<long, std::vector<long>> users;  // who refers to an entity
-    std::function<void(long, const Value&)> note = [&](long from, const Value& v) {
-        if (v.kind == Value::ref) users[v.id].push_back(from);
-        for (const auto& item : v.items) note(from, item);
-    };
-    for (const auto& [id, e] : s.entities())
-        for (const auto& p : e.args) note(id, p);
-    const auto ownerOf = [&](long item) -> long {  // up the topology to a product's shape
-        std::deque<long> todo{item};
-        std::set<long> seen;
+    const auto ownerOf = [&](int item) -> int {  // up the topology to a product's shape
+        std::deque<int> todo{item};
+        std::set<int> seen;
         while (!todo.empty()) {
-            const long id = todo.front();
+            const int id = todo.front();
             todo.pop_front();
             if (!seen.insert(id).second || seen.size() > 10000) continue;
             if (auto p = productOfRep.find(id); p != productOfRep.end()) return p->second;
-            const Entity* e = s.at(id);
-            if (e && e->type == "SHAPE_REPRESENTATION_RELATIONSHIP")
-                todo.insert(todo.end(), {e->args[2].id, e->args[3].id});
+            if (s.type(id) == "SHAPE_REPRESENTATION_RELATIONSHIP")
+                todo.insert(todo.end(), {T::ref(s.args(id)[2]), T::ref(s.args(id)[3])});
             static const std::set<std::string> kTopology{
                 "ADVANCED_FACE", "FACE_SURFACE", "CLOSED_SHELL", "OPEN_SHELL", "MANIFOLD_SOLID_BREP",
                 "BREP_WITH_VOIDS", "SHELL_BASED_SURFACE_MODEL", "SHAPE_REPRESENTATION_RELATIONSHIP"};
-            for (long u : users[id]) {
-                const std::string& t = s.at(u)->type;
+            for (int u : s.referrers(id)) {
+                const std::string t = s.type(u);
                 const std::string tail = "SHAPE_REPRESENTATION";
                 if (kTopology.count(t) ||
                     (t.size() >= tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0))
@@ -375,25 +227,25 @@ Facts factsOf(const std::string& text) {
         return 0;
     };
     // A style for one usage names it by its placement, or by a shape of the usage's own.
-    std::map<long, std::string> usageOfContext;
-    for (long cdsr : s.all("CONTEXT_DEPENDENT_SHAPE_REPRESENTATION"))
-        if (auto n = usageOfPds.find(s.at(cdsr)->args[1].id); n != usageOfPds.end())
-            usageOfContext[s.at(cdsr)->args[0].id] = n->second;
-    for (long sdr : s.all("SHAPE_DEFINITION_REPRESENTATION"))
-        if (auto n = usageOfPds.find(s.at(sdr)->args[0].id); n != usageOfPds.end())
-            usageOfContext[s.at(sdr)->args[1].id] = n->second;
+    std::map<int, std::string> usageOfContext;
+    for (int cdsr : s.simple("CONTEXT_DEPENDENT_SHAPE_REPRESENTATION"))
+        if (auto n = usageOfPds.find(T::ref(s.args(cdsr)[1])); n != usageOfPds.end())
+            usageOfContext[T::ref(s.args(cdsr)[0])] = n->second;
+    for (int sdr : s.simple("SHAPE_DEFINITION_REPRESENTATION"))
+        if (auto n = usageOfPds.find(T::ref(s.args(sdr)[0])); n != usageOfPds.end())
+            usageOfContext[T::ref(s.args(sdr)[1])] = n->second;
     for (const auto* type : {"STYLED_ITEM", "OVER_RIDING_STYLED_ITEM"})
-        for (long id : s.all(type)) {
-            const Params& a = s.at(id)->args;
+        for (int id : s.simple(type)) {
+            const auto a = s.args(id);
             const auto colour = colourIn(a[1]);
             if (!colour) continue;
-            const Value& context = a[1].items[0];
-            if (s.is(context, "PRESENTATION_STYLE_BY_CONTEXT")) {
-                if (auto u = usageOfContext.find(s.at(context)->args[1].id); u != usageOfContext.end())
+            const int context = T::ref(T::items(a[1])[0]);
+            if (s.type(context) == "PRESENTATION_STYLE_BY_CONTEXT") {
+                if (auto u = usageOfContext.find(T::ref(s.args(context)[1])); u != usageOfContext.end())
                     f.usageColours[u->second] = *colour;
                 continue;
             }
-            if (const long product = ownerOf(a[2].id)) f.partColours[productName(product)].insert(*colour);
+            if (const int product = ownerOf(T::ref(a[2]))) f.partColours[productName(product)].insert(*colour);
         }
     return f;
 }
@@ -550,7 +402,7 @@ bool sameColour(const ExcColor& sent, const Vec& file) {
 TEST(StepBridge, EveryFileArrivesAsItsTextSays) {
     Scratch scratch;
     for (const auto& file : allFiles()) {
-        const Facts facts = factsOf(readFile(file));
+        const Facts facts = factsOf(file);
         for (const double unitMm : {1.0, 25.4}) {
             SCOPED_TRACE(file + (unitMm == 1 ? " in mm" : " in inches"));
             std::vector<std::string> args{file};
@@ -595,7 +447,7 @@ TEST(StepBridge, EveryFileArrivesAsItsTextSays) {
 // also gets a name for every block.
 TEST(StepBridge, OptionsDecideWhatIsSent) {
     Scratch scratch;
-    const Facts facts = factsOf(readFile(sample()));
+    const Facts facts = factsOf(sample());
     const HostRun run =
         runHost(scratch, {sample(), "--no-visualization", "--no-mechanical", "--legacy"});
     ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
@@ -637,7 +489,7 @@ TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
     Scratch scratch;
     for (const auto& file : allFiles()) {
         SCOPED_TRACE(file);
-        const Facts facts = factsOf(readFile(file));
+        const Facts facts = factsOf(file);
         Import import = importDirectly(scratch, file);
         ASSERT_EQ(import.result.code(), facts.parts == facts.solids ? Result::Ok : Result::Warning)
             << toNarrow(import.result.message());
@@ -724,7 +576,7 @@ TEST(StepBridge, PlacementsAndColoursAreTheFilesOwn) {
 // is even handed to the mesher; with every thread count, the same triangles.
 TEST(StepBridge, StreamsEachPartWhileTheNextAreMeshed) {
     Scratch scratch;
-    const Facts facts = factsOf(readFile(sample()));
+    const Facts facts = factsOf(sample());
     std::vector<std::pair<std::uint64_t, std::size_t>> first;
     for (const char* threads : {"0", "1", "3"}) {
         SCOPED_TRACE(std::string("threads ") + threads);
