@@ -2,9 +2,11 @@
 """The STEP import as the host sees it against OCCT alone, file by file.
 
 For each file, in one run and in shuffled order, a few times each:
-  import    trx-host --bridge trx-step-bridge FILE --json SUMMARY  (start of the host to its end)
+  import    trx-host --bridge trx-step-bridge FILE --json SUMMARY: as the host sees it, from
+            the bridge's start to its Result (the summary's seconds_to_result); the host's
+            whole run is the last column
   baseline  trx-step-baseline FILE  (OCCT reads and meshes the file in one process)
-Both are wall times of whole processes, library loading included. The table gives medians
+Both include starting a process and loading OCCT's libraries. The table gives medians
 (smallest..largest), the ratio import / baseline, and where the time goes: the baseline's
 read and mesh, and the import's stages as the host saw them (product structure: the read;
 parts: meshing and sending them; the rest: starting the programs, the roots and the answer).

@@ -272,43 +272,11 @@ std::vector<std::string> allFiles() {
     return files;
 }
 
-struct HostRun {
-    tools::RunResult process;
-    JsonDocument summary;
-    std::vector<std::string> toldSegments, bridgeSegments;
-    const JsonValue& operator[](const wchar_t* key) const {
-        static const JsonValue none;
-        const auto m = summary.FindMember(key);
-        return m == summary.MemberEnd() ? none : m->value;
-    }
-};
-
-HostRun runHost(const Scratch& scratch, std::vector<std::string> args,
-                std::vector<std::string> env = {}) {
-    const std::string json = scratch.path("summary.json").string();
-    const std::string segmentLog = scratch.path("segments.log").string();
-    fs::remove(json);
-    fs::remove(segmentLog);
-    args.insert(args.begin(), {"--bridge", TRX_STEP_BRIDGE_EXE, "--json", json});
-    env.push_back("TRX_BRIDGE_SEGMENT_LOG=" + segmentLog);
-    HostRun run;
-    run.process = tools::runProgram(TRX_HOST_EXE, args, env, 120000);
-    run.summary = parseJson(readFile(json));
-    if (!run.summary.IsObject()) {
-        ADD_FAILURE() << "no JSON summary; the host wrote:\n" << run.process.out;
-        run.summary.SetObject();
-        return run;
-    }
-    for (const auto& seg : run[L"segments"].GetArray()) run.toldSegments.push_back(str(seg));
-    run.bridgeSegments = lines(readFile(segmentLog));
-    return run;
-}
-
-// Every segment the bridge made was named to the host, and none is left.
-void expectNoSegmentLeft(const HostRun& run) {
-    EXPECT_EQ(std::multiset<std::string>(run.bridgeSegments.begin(), run.bridgeSegments.end()),
-              std::multiset<std::string>(run.toldSegments.begin(), run.toldSegments.end()));
-    EXPECT_EQ(leftSegments(run.bridgeSegments), std::vector<std::string>{});
+// The host with the STEP bridge.
+HostRun runStepHost(const Scratch& scratch, std::vector<std::string> args,
+                    std::vector<std::string> env = {}) {
+    args.insert(args.begin(), {"--bridge", TRX_STEP_BRIDGE_EXE});
+    return runHost(scratch, std::move(args), std::move(env), 120000);
 }
 
 // The bridge on its own pipe: every object of one import, in order, binary ones loaded.
@@ -407,7 +375,7 @@ TEST(StepBridge, EveryFileArrivesAsItsTextSays) {
             SCOPED_TRACE(file + (unitMm == 1 ? " in mm" : " in inches"));
             std::vector<std::string> args{file};
             if (unitMm != 1) args.insert(args.end(), {"--units", "inch"});
-            const HostRun run = runHost(scratch, args);
+            const HostRun run = runStepHost(scratch, args);
             ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
             EXPECT_EQ(run[L"errors"].Size(), 0u);
             EXPECT_EQ(str(run[L"units"]), unitMm == 1 ? "mm" : "in");
@@ -449,7 +417,7 @@ TEST(StepBridge, OptionsDecideWhatIsSent) {
     Scratch scratch;
     const Facts facts = factsOf(sample());
     const HostRun run =
-        runHost(scratch, {sample(), "--no-visualization", "--no-mechanical", "--legacy"});
+        runStepHost(scratch, {sample(), "--no-visualization", "--no-mechanical", "--legacy"});
     ASSERT_EQ(run.process.exitCode(), 0) << run.process.out;
     const JsonValue& objects = run[L"objects"];
     EXPECT_EQ(objects[L"exc_block_geometry"].GetUint64(), facts.solids);
@@ -637,7 +605,7 @@ TEST(StepBridge, BadFilesAreErrorsNamingThem) {
     ASSERT_EQ(::mkfifo(scratch.path("fifo.step").c_str(), 0600), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const HostRun run = runHost(scratch, {c.file, "--timeout", "20"});
+        const HostRun run = runStepHost(scratch, {c.file, "--timeout", "20"});
         EXPECT_EQ(run.process.exitCode(), 1) << run.process.out;
         EXPECT_EQ(str(run[L"status"]), "error");
         const std::string message = str(run[L"message"]);
@@ -679,7 +647,7 @@ DATA;
 ENDSEC;
 END-ISO-10303-21;
 )");
-    const HostRun run = runHost(scratch, {file});
+    const HostRun run = runStepHost(scratch, {file});
     EXPECT_EQ(run.process.exitCode(), 1) << run.process.out;
     EXPECT_NE(str(run[L"message"]).find("tessellated shapes only"), std::string::npos);
     // Three tessellated items: the representation, the solid, the face.
@@ -693,7 +661,7 @@ END-ISO-10303-21;
 TEST(StepBridge, CrashOrStopMidwayLeavesNoSegment) {
     Scratch scratch;
     const HostRun run =
-        runHost(scratch, {sample()}, {"TRX_BRIDGE_CRASH_AFTER=15", "TRX_STEP_MESH_THREADS=2"});
+        runStepHost(scratch, {sample()}, {"TRX_BRIDGE_CRASH_AFTER=15", "TRX_STEP_MESH_THREADS=2"});
     EXPECT_EQ(run.process.exitCode(), 3) << run.process.out;
     EXPECT_EQ(str(run[L"status"]), "bridge_died");
     EXPECT_FALSE(run.bridgeSegments.empty());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,6 +89,56 @@ inline fs::path testdataDir() {
 
 inline std::string str(const JsonValue& v) {
     return v.IsString() ? toNarrow(v.GetString()) : std::string();
+}
+
+// One run of the host with the summary it wrote and the segments the bridge made.
+struct HostRun {
+    tools::RunResult process;
+    JsonDocument summary;
+    std::vector<std::string> toldSegments;    // named to the host
+    std::vector<std::string> bridgeSegments;  // created by the bridge
+
+    const JsonValue& operator[](const wchar_t* key) const {
+        static const JsonValue none;
+        const auto m = summary.FindMember(key);
+        return m == summary.MemberEnd() ? none : m->value;
+    }
+    std::string status() const { return str((*this)[L"status"]); }
+    std::string message() const { return str((*this)[L"message"]); }
+};
+
+// The STL bridge unless the arguments name a bridge of their own.
+inline HostRun runHost(const Scratch& scratch, std::vector<std::string> args,
+                       std::vector<std::string> env = {}, int timeoutMs = 60000) {
+    const std::string json = scratch.path("summary.json").string();
+    const std::string segmentLog = scratch.path("segments.log").string();
+    fs::remove(json);
+    fs::remove(segmentLog);
+    if (std::find(args.begin(), args.end(), "--bridge") == args.end())
+        args.insert(args.begin(), {"--bridge", TRX_BRIDGE_EXE});
+    args.insert(args.begin(), {"--json", json});
+    env.push_back("TRX_BRIDGE_SEGMENT_LOG=" + segmentLog);
+    HostRun run;
+    run.process = tools::runProgram(TRX_HOST_EXE, args, env, timeoutMs);
+    run.summary = parseJson(readFile(json));
+    if (!run.summary.IsObject()) {
+        ADD_FAILURE() << "no JSON summary; the host wrote:\n" << run.process.out;
+        run.summary.SetObject();
+        return run;
+    }
+    const JsonValue& told = run[L"segments"];
+    if (told.IsArray())
+        for (const auto& s : told.GetArray()) run.toldSegments.push_back(str(s));
+    run.bridgeSegments = lines(readFile(segmentLog));
+    return run;
+}
+
+// Every segment the bridge made was named to the host, and none is left.
+inline void expectNoSegmentLeft(const HostRun& run) {
+    EXPECT_EQ(std::multiset<std::string>(run.bridgeSegments.begin(), run.bridgeSegments.end()),
+              std::multiset<std::string>(run.toldSegments.begin(), run.toldSegments.end()));
+    EXPECT_EQ(leftSegments(run.bridgeSegments), std::vector<std::string>{});
+    EXPECT_EQ(leftSegments(run.toldSegments), std::vector<std::string>{});
 }
 
 }  // namespace trx::test
