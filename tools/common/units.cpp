@@ -1,5 +1,7 @@
 #include "units.h"
 
+#include <cmath>
+
 namespace trx::tools {
 namespace {
 
@@ -44,6 +46,12 @@ const Length* lengthOf(ELengthUnitType unit) {
 double millimetresPer(ELengthUnitType unit) {
     const Length* l = lengthOf(unit);
     return l ? l->mm : 0;
+}
+
+ELengthUnitType lengthUnitOf(double mm) {
+    for (const Length& l : kLengths)
+        if (std::abs(mm - l.mm) <= 1e-9 * l.mm) return l.unit;
+    return ELengthUnitType::unknown;
 }
 
 const char* shortName(ELengthUnitType unit) {

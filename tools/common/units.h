@@ -14,6 +14,8 @@ int drawingCodeOf(ELengthUnitType unit);
 
 // How many millimetres one unit is; 0 for unknown and the model's own unit.
 double millimetresPer(ELengthUnitType unit);
+// The unit that is this many millimetres; unknown when none is.
+ELengthUnitType lengthUnitOf(double mm);
 // "mm", "in", "m", ...; empty for unknown and the model's own unit.
 const char* shortName(ELengthUnitType unit);
 

@@ -28,6 +28,7 @@
 #include <StepVisual_PresentationLayerAssignment.hxx>
 #include <TCollection_HAsciiString.hxx>
 
+#include "common/units.h"
 #include "mechanics_pmi.h"
 
 namespace trx::step::detail {
@@ -81,13 +82,8 @@ void densityUnit(const ModelView& m, const Handle(Standard_Transient)& unit,
         const int dim = static_cast<int>(std::lround(e->Exponent()));
         const Handle(StepBasic_NamedUnit) named = e->Unit();
         if (const double mm = m.unitMm(named); mm > 0) {
-            ELengthUnitType l = ELengthUnitType::unknown;
-            if (std::abs(mm - 1) < 1e-9) l = ELengthUnitType::millimeter;
-            else if (std::abs(mm - 10) < 1e-9) l = ELengthUnitType::centimeter;
-            else if (std::abs(mm - 1000) < 1e-9) l = ELengthUnitType::meter;
-            else if (std::abs(mm - 25.4) < 1e-9) l = ELengthUnitType::inch;
-            else if (std::abs(mm - 304.8) < 1e-9) l = ELengthUnitType::foot;
-            out.unit().length = std::make_shared<ExcUnitComponent<ELengthUnitType>>(dim, l);
+            out.unit().length =
+                std::make_shared<ExcUnitComponent<ELengthUnitType>>(dim, tools::lengthUnitOf(mm));
         } else if (auto si = Handle(StepBasic_SiUnit)::DownCast(named);
                    !si.IsNull() && si->Name() == StepBasic_sunGram) {
             EMassUnitType mass = EMassUnitType::gram;

@@ -238,10 +238,7 @@ double ModelView::unitMm(const Handle(Standard_Transient)& unit) const {
         }
         if (mm <= 0) {
             // A named unit whose factor OCCT could not type still has a known name.
-            const std::string name = upper(cb->Name());
-            if (name == "INCH") mm = 25.4;
-            else if (name == "FOOT") mm = 304.8;
-            else if (name == "MILLIMETRE" || name == "MILLIMETER") mm = 1;
+            mm = unitInMm(upper(cb->Name()));
         }
     }
     m_unitCache[unit.get()] = mm;

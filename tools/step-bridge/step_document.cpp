@@ -77,23 +77,6 @@ void setUpOnce() {
     });
 }
 
-// "INCH", "MILLIMETRE", "METRE", ... as STEP names them, in millimetres; 0 if unknown.
-double unitInMm(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    struct Unit {
-        const char* name;
-        double mm;
-    };
-    static const Unit kUnits[] = {{"MILLIMETRE", 1},      {"MILLIMETER", 1}, {"MM", 1},
-                                  {"CENTIMETRE", 10},     {"CM", 10},        {"METRE", 1000},
-                                  {"METER", 1000},        {"M", 1000},       {"INCH", 25.4},
-                                  {"IN", 25.4},           {"FOOT", 304.8},   {"FT", 304.8},
-                                  {"MICROMETRE", 0.001},  {"KILOMETRE", 1e6}};
-    for (const auto& u : kUnits)
-        if (name == u.name) return u.mm;
-    return 0;
-}
-
 bool endsWith(const std::string& text, const std::string& tail) {
     if (text.size() < tail.size()) return false;
     for (std::size_t i = 0; i < tail.size(); ++i)
@@ -251,6 +234,22 @@ void closeStep(StepDocument& document) {
     if (document.doc->IsOpened()) app->Close(document.doc);
     document.doc.Nullify();
     document.session.Nullify();
+}
+
+double unitInMm(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    struct Unit {
+        const char* name;
+        double mm;
+    };
+    static const Unit kUnits[] = {{"MILLIMETRE", 1},      {"MILLIMETER", 1}, {"MM", 1},
+                                  {"CENTIMETRE", 10},     {"CM", 10},        {"METRE", 1000},
+                                  {"METER", 1000},        {"M", 1000},       {"INCH", 25.4},
+                                  {"IN", 25.4},           {"FOOT", 304.8},   {"FT", 304.8},
+                                  {"MICROMETRE", 0.001},  {"KILOMETRE", 1e6}};
+    for (const auto& u : kUnits)
+        if (name == u.name) return u.mm;
+    return 0;
 }
 
 std::wstring faceId(std::uint64_t blockId, int index) {

@@ -59,6 +59,10 @@ std::size_t tessellatedShapeItems(const Handle(Interface_InterfaceModel)& model)
 // Closes the document: OCCT keeps it in its application until then.
 void closeStep(StepDocument& document);
 
+// A length unit as STEP names it ("INCH", "millimetre", "METRE", ...), in millimetres; 0
+// when the name is not known.
+double unitInMm(std::string name);
+
 // The id of a B-rep face in the block's visualization and in the PMI and layers that refer
 // to it: `index` counts from 1 in the order of TopExp::MapShapes(part, TopAbs_FACE).
 std::wstring faceId(std::uint64_t blockId, int index);
