@@ -12,7 +12,7 @@ build_dir=${1:-build}
 
 scripts/ensure-packages.sh g++ cmake ninja-build rapidjson-dev libboost-dev zlib1g-dev \
     libdeflate-dev libgtest-dev libbenchmark-dev \
-    libocct-data-exchange-dev libtbb-dev
+    libocct-data-exchange-dev libtbb-dev libtinygltf-dev libpng-dev
 
 cmake -S . -B "$build_dir" -G Ninja "$@"
 cmake --build "$build_dir" -j2

@@ -1,0 +1,2 @@
+// The picture renderer: see picture.h.
+#include "picture.h"

@@ -1,0 +1,2 @@
+// PNG files of pictures: see picture.h.
+#include "picture.h"
