@@ -13,6 +13,7 @@
 
 #include "common/process.h"
 #include "common/protocol.h"
+#include "outputs.h"
 #include "report.h"
 #include "session.h"
 
@@ -38,6 +39,13 @@ const char* kUsage =
     "  --delayed          delayed loading: load binary objects after the result\n"
     "  --json PATH        also write the summary as JSON to PATH ('-': standard output,\n"
     "                     the text then goes to standard error)\n"
+    "  --gltf PATH        also write the model as glTF 2.0: binary (.glb), or JSON with the\n"
+    "                     data embedded when PATH ends in .gltf\n"
+    "  --png PATH         also write a shaded picture of the model\n"
+    "  --size WxH         the picture's size in pixels (default 1024x768)\n"
+    "  --view NAME        the picture from this saved view (default: the model's first\n"
+    "                     saved view, else isometric); --view isometric: isometric\n"
+    "  --edges            outline the faces in the picture\n"
     "  --timeout SECONDS  longest silence of the bridge before it counts as hung (default 60)\n"
     "  --units UNIT       length unit to ask for (millimeter, inch, meter, ...)\n"
     "  --no-visualization ask for no visualization\n"
@@ -122,6 +130,7 @@ int main(int argc, char** argv) {
     options.file = TRX_DEFAULT_SAMPLE;
 
     std::string json;
+    host::OutputOptions outputs;
     bool fileGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -139,6 +148,19 @@ int main(int argc, char** argv) {
             options.delayed = true;
         } else if (arg == "--json" && hasValue) {
             json = argv[++i];
+        } else if (arg == "--gltf" && hasValue) {
+            outputs.gltf = argv[++i];
+        } else if (arg == "--png" && hasValue) {
+            outputs.png = argv[++i];
+        } else if (arg == "--size" && hasValue) {
+            if (!host::parseSize(argv[++i], outputs.picture.width, outputs.picture.height))
+                return usage("bad picture size '" + std::string(argv[i]) + "' (WxH, 1..16384)");
+        } else if (arg == "--view" && hasValue) {
+            const std::string view = argv[++i];
+            outputs.picture.isometric = view == "isometric";
+            outputs.picture.view = outputs.picture.isometric ? L"" : toWide(view);
+        } else if (arg == "--edges") {
+            outputs.picture.edges = true;
         } else if (arg == "--timeout" && hasValue) {
             char* end = nullptr;
             const double s = std::strtod(argv[++i], &end);
@@ -166,10 +188,19 @@ int main(int argc, char** argv) {
 
     std::ostream& text = json == "-" ? std::cerr : std::cout;
     host::Report report;
+    host::SceneCollector collector;
+    if (outputs.any()) report.scene = &collector;
     int code;
     {
         Display display(text, ::isatty(json == "-" ? STDERR_FILENO : STDOUT_FILENO) == 1);
         code = host::runSession(options, report, display);
+    }
+    // What arrived is written out whatever became of the import.
+    if (outputs.any()) {
+        const host::Scene scene = collector.finish();
+        report.setSceneFigures(scene);
+        if (!host::writeOutputs(scene, outputs, report) && code == host::kOk)
+            code = host::kImportFailed;
     }
     text << '\n';
     report.writeText(text);

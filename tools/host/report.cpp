@@ -219,7 +219,23 @@ void Report::takeStructure(const ExcProductStructure& structure) {
              L" references of the assembly tree name blocks that are not in it");
 }
 
+void Report::setSceneFigures(const Scene& scene) {
+    SceneFigures f;
+    f.placements = scene.instances.size();
+    f.instances = scene.leafCount();
+    f.meshes = scene.meshes.size();
+    f.triangles = scene.triangleCount();
+    f.materials = scene.materials.size();
+    f.views = scene.views.size();
+    f.bounds = scene.bounds;
+    m_scene = f;
+    for (const auto& n : scene.notes) note(n);
+}
+
+void Report::addOutput(OutputFile file) { m_outputs.push_back(std::move(file)); }
+
 void Report::take(const std::shared_ptr<IExchangeObject>& object, Listener& listener) {
+    if (scene) scene->take(object);
     if (auto p = std::dynamic_pointer_cast<ExcProgress>(object)) {
         m_lastProgress = p->stage();
         listener.progress(p->progress(), p->progressMax(), p->stage());
@@ -368,6 +384,7 @@ void Report::writeText(std::ostream& os) const {
         os << '\n';
     }
     writeModel(os);
+    writeOutputs(os);
     if (!m_stages.kept.empty()) {
         os << "\nStages\n";
         for (const auto& s : m_stages.kept)
@@ -434,6 +451,27 @@ void writePmi(std::ostream& os, const PmiSummary& pmi) {
 }  // namespace
 
 // Colours, layers and PMI per block, the saved views, and the bridge's messages.
+void Report::writeOutputs(std::ostream& os) const {
+    if (m_scene) {
+        const SceneFigures& f = *m_scene;
+        os << "\nScene: " << f.instances << " part placements (" << f.placements
+           << " nodes), " << f.meshes << " meshes, " << f.triangles << " triangles, "
+           << f.materials << " materials, " << f.views << " views";
+        if (!f.bounds.empty)
+            os << ", bounds " << point(f.bounds.min) << " .. " << point(f.bounds.max);
+        os << '\n';
+    }
+    for (const auto& o : m_outputs) {
+        if (!o.error.empty()) {
+            os << "Not written: " << o.kind << ' ' << o.path << ": " << o.error << '\n';
+            continue;
+        }
+        os << "Wrote " << o.kind << ' ' << o.path << " (" << o.bytes << " bytes"
+           << (o.detail.empty() ? "" : ", " + o.detail) << ", " << fixed(o.seconds, 3)
+           << " s)\n";
+    }
+}
+
 void Report::writeModel(std::ostream& os) const {
     bool heading = false;
     auto section = [&] {
@@ -648,6 +686,37 @@ void Report::writeJson(std::ostream& os) const {
     JsonValue model(rapidjson::kObjectType);
     model.AddMember(L"pmi", j.pmi(m_rootPmi), a);
     root.AddMember(L"root", model, a);
+    if (m_scene) {
+        const SceneFigures& f = *m_scene;
+        JsonValue v = j.counts({{L"placements", f.placements},
+                                {L"instances", f.instances},
+                                {L"meshes", f.meshes},
+                                {L"triangles", f.triangles},
+                                {L"materials", f.materials},
+                                {L"views", f.views}});
+        JsonValue box;
+        if (!f.bounds.empty) {
+            box.SetObject();
+            box.AddMember(L"min", j.point(f.bounds.min), a);
+            box.AddMember(L"max", j.point(f.bounds.max), a);
+        }
+        v.AddMember(L"bounding_box", box, a);
+        root.AddMember(L"scene", v, a);
+    } else {
+        root.AddMember(L"scene", JsonValue(), a);
+    }
+    JsonValue outputs(rapidjson::kArrayType);
+    for (const auto& o : m_outputs) {
+        JsonValue v(rapidjson::kObjectType);
+        v.AddMember(L"kind", j.str(o.kind), a);
+        v.AddMember(L"path", j.str(o.path), a);
+        v.AddMember(L"bytes", JsonValue(static_cast<std::uint64_t>(o.bytes)), a);
+        v.AddMember(L"seconds", Json::num(o.seconds), a);
+        v.AddMember(L"detail", j.str(o.detail), a);
+        v.AddMember(L"error", o.error.empty() ? JsonValue() : j.str(o.error), a);
+        outputs.PushBack(v, a);
+    }
+    root.AddMember(L"outputs", outputs, a);
     JsonValue views(rapidjson::kArrayType);
     for (const auto& sv : m_views.kept) {
         JsonValue v(rapidjson::kObjectType);

@@ -8,11 +8,13 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/stl.h"
 #include "model.h"
+#include "scene.h"
 #include "trx_api/json/enum_strings.h"
 
 namespace trx {
@@ -48,6 +50,27 @@ struct BlockReport {
 struct BridgeMessage {
     std::wstring severity;
     std::wstring text;
+};
+
+// What the scene of the outputs holds.
+struct SceneFigures {
+    std::size_t placements = 0;  // placed references
+    std::size_t instances = 0;   // leaf placements
+    std::size_t meshes = 0;
+    std::size_t triangles = 0;  // each mesh once
+    std::size_t materials = 0;
+    std::size_t views = 0;
+    Box bounds;  // of every placed triangle, in the product's units
+};
+
+// A file the host wrote from what arrived: a glTF model, a picture.
+struct OutputFile {
+    std::string kind;  // "gltf", "png"
+    std::string path;
+    std::uintmax_t bytes = 0;
+    double seconds = 0;  // to make and write it
+    std::string detail;  // "1024x768, view isometric"
+    std::string error;   // empty when written
 };
 
 struct StageTime {
@@ -106,6 +129,11 @@ public:
     const std::vector<std::wstring>& segments() const { return m_segments.kept; }
     const std::map<std::uint64_t, BlockReport>& blocks() const { return m_blocks; }
 
+    // Set: every object that arrives goes to it as well.
+    SceneCollector* scene = nullptr;
+    void setSceneFigures(const Scene& scene);
+    void addOutput(OutputFile file);
+
     void writeText(std::ostream& os) const;
     void writeJson(std::ostream& os) const;
 
@@ -114,12 +142,15 @@ private:
     void takeStructure(const ExcProductStructure& structure);
     void writeTree(std::ostream& os) const;
     void writeModel(std::ostream& os) const;
+    void writeOutputs(std::ostream& os) const;
 
     // The text tree of a hostile structure could be exponentially long.
     static constexpr std::size_t kMaxTreeLines = 2000;
 
     void checkFinite(const Measures& m, const BlockReport& b, const wchar_t* what);
 
+    std::optional<SceneFigures> m_scene;
+    std::vector<OutputFile> m_outputs;
     std::shared_ptr<ExcProductStructure> m_structure;
     TreeShape m_shape;
     std::map<std::uint64_t, BlockReport> m_blocks;

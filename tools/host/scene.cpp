@@ -2,7 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <set>
 #include <tuple>
+
+#include "common/protocol.h"
+#include "common/units.h"
+#include "model.h"
+#include "trx_api/trx_api_exchange_mechanical.h"
+#include "trx_api/trx_api_exchange_pmi.h"
+#include "trx_api/trx_api_exchange_structure.h"
+#include "trx_api/trx_api_exchange_visualization.h"
 
 namespace trx::host {
 
@@ -85,6 +95,336 @@ std::size_t Scene::triangleCount() const {
 std::size_t Scene::leafCount() const {
     return static_cast<std::size_t>(
         std::count_if(instances.begin(), instances.end(), [](const Instance& i) { return i.leaf; }));
+}
+
+// ---- collecting ----
+
+namespace {
+
+// An expanded tree is as large as the product of its levels' counts: a hostile one is cut.
+constexpr std::size_t kMaxInstances = 1000000;
+// Polygon types beyond the triangle list, with the numbers a graphics library gives them.
+constexpr std::uint32_t kTriangleStripPolygon = 5;
+constexpr std::uint32_t kTriangleFanPolygon = 6;
+
+Affine affineOf(const ExcTransformation& t) {
+    Affine a;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) a.linear[r][c] = t.affine()[r][c];
+        a.translation[r] = t.translation()[r];
+    }
+    return a;
+}
+
+Rgba rgbaOf(const ExcColor& color) {
+    auto channel = [&](ExcColor::EChannel c) {
+        return static_cast<float>(std::min<unsigned>(color[c], 255)) / 255.0f;
+    };
+    return {channel(ExcColor::red), channel(ExcColor::green), channel(ExcColor::blue),
+            color.hasAlpha() ? channel(ExcColor::alpha) : 1.0f};
+}
+
+Vec3 vec(const ExcVector3d& v) { return {v.x(), v.y(), v.z()}; }
+
+Vec3 cross(const Vec3& a, const Vec3& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// The unit vector along v; up when v has no length (or no finite one).
+Vec3 unit(const Vec3& v) {
+    const double n = std::hypot(v[0], v[1], v[2]);
+    if (!(n > 0) || !std::isfinite(n)) return {0, 0, 1};
+    return {v[0] / n, v[1] / n, v[2] / n};
+}
+
+// The triangles of one polygon as index triples into its face, in the polygon's winding.
+template <class F>
+void triangulate(const ExcVisuFace::Polygon& polygon, F&& emit) {
+    const auto& i = polygon.indices;
+    const std::size_t n = i.size();
+    if (polygon.type == tools::kTriangleListPolygon) {
+        for (std::size_t k = 0; k + 2 < n; k += 3) emit(i[k], i[k + 1], i[k + 2]);
+    } else if (polygon.type == kTriangleStripPolygon) {
+        for (std::size_t k = 0; k + 2 < n; ++k)
+            k % 2 == 0 ? emit(i[k], i[k + 1], i[k + 2]) : emit(i[k + 1], i[k], i[k + 2]);
+    } else {
+        // Fans, and polygons of other types as the convex polygons they mostly are.
+        for (std::size_t k = 1; k + 1 < n; ++k) emit(i[0], i[k], i[k + 1]);
+    }
+}
+
+// A saved view by its name (else its camera's) and camera.
+View viewOf(const std::wstring& name, const ExcCamera& camera) {
+    View v;
+    v.name = name.empty() ? camera.name() : name;
+    v.orthographic = camera.type() == ExcCamera::EType::orthographic;
+    v.eye = vec(camera.eye());
+    v.target = vec(camera.target());
+    v.up = vec(camera.up());
+    if (camera.type() == ExcCamera::EType::perspective)
+        v.fieldOfView = camera.perspectiveViewAngle();
+    if (v.orthographic) v.width = camera.orthographicZoomFactor();
+    return v;
+}
+
+}  // namespace
+
+struct SceneCollector::State {
+    std::shared_ptr<ExcProductStructure> structure;
+    Scene scene;
+    std::map<Rgba, std::uint32_t> materialIndex;
+    std::optional<std::uint32_t> defaultMaterial;
+    // Saved views as they came, in the frame of their block (none: the model's).
+    std::vector<std::pair<View, std::optional<std::uint64_t>>> views;
+    std::size_t badTriangles = 0;
+    bool tooDeep = false;
+
+    std::uint32_t material(const Rgba& color, bool fromModel) {
+        if (!fromModel) {
+            if (!defaultMaterial) {
+                defaultMaterial = static_cast<std::uint32_t>(scene.materials.size());
+                scene.materials.push_back({kDefaultColor, false});
+            }
+            return *defaultMaterial;
+        }
+        const auto it = materialIndex.find(color);
+        if (it != materialIndex.end()) return it->second;
+        const auto index = static_cast<std::uint32_t>(scene.materials.size());
+        scene.materials.push_back({color, true});
+        materialIndex.emplace(color, index);
+        return index;
+    }
+    std::optional<std::uint32_t> material(const ExcColor& color) {
+        if (!color.hasRGB()) return std::nullopt;
+        return material(rgbaOf(color), true);
+    }
+
+    void addCaptures(const ExcVisualizationData& data, std::optional<std::uint64_t> block) {
+        for (const auto& c : data.captures())
+            if (c) views.emplace_back(viewOf(c->displayName(), c->camera()), block);
+    }
+    void addCaptures(const ExcPMIData& data, std::optional<std::uint64_t> block) {
+        for (const auto& set : data.annotationSets())
+            if (set)
+                for (const auto& c : set->captures())
+                    if (c && c->camera())
+                        views.emplace_back(viewOf(c->name(), *c->camera()), block);
+    }
+
+    void addVisualization(std::uint64_t blockId, const ExcVisualizationData& data) {
+        Mesh& mesh = scene.meshes[blockId];
+        mesh.blockId = blockId;
+        for (const auto& root : data.sceneRootNodes())
+            if (root) addNode(mesh, *root, Affine{}, std::nullopt, 0);
+        if (mesh.primitives.empty()) scene.meshes.erase(blockId);
+        addCaptures(data, blockId);
+    }
+
+    void addNode(Mesh& mesh, const ExcVisuNode& node, const Affine& parent,
+                 std::optional<std::uint32_t> inherited, int depth) {
+        if (depth > kMaxTreeDepth) {
+            tooDeep = true;
+            return;
+        }
+        const auto& attributes = node.attributes();
+        if (attributes && attributes->isHidden()) return;
+        const Affine frame =
+            node.transformation() ? parent * affineOf(*node.transformation()) : parent;
+        if (attributes && attributes->color())
+            if (auto m = material(*attributes->color())) inherited = m;
+        if (node.mesh())
+            for (const auto& face : node.mesh()->faces())
+                if (face) addFace(mesh, *face, frame, inherited);
+        for (const auto& child : node.childNodes())
+            if (child) addNode(mesh, *child, frame, inherited, depth + 1);
+    }
+
+    Primitive& primitive(Mesh& mesh, std::uint32_t material) {
+        for (auto& p : mesh.primitives)
+            if (p.material == material) return p;
+        mesh.primitives.push_back({material, {}});
+        return mesh.primitives.back();
+    }
+
+    void addFace(Mesh& mesh, const ExcVisuFace& face, const Affine& frame,
+                 std::optional<std::uint32_t> inherited) {
+        const std::size_t count = face.vertices().size() / 3;
+        const std::size_t base = mesh.vertexCount();
+        if (count == 0 || base + count > std::numeric_limits<std::uint32_t>::max()) return;
+        std::optional<std::uint32_t> own = material(face.color());
+        Primitive& target =
+            primitive(mesh, own ? *own : inherited ? *inherited : material(kDefaultColor, false));
+
+        const auto& v = face.vertices();
+        for (std::size_t k = 0; k < count; ++k) {
+            const Vec3 p = frame.apply({v[3 * k], v[3 * k + 1], v[3 * k + 2]});
+            for (double c : p) mesh.positions.push_back(static_cast<float>(c));
+            mesh.bounds.add(p);
+        }
+        const std::size_t firstIndex = target.indices.size();
+        for (const auto& polygon : face.polygons())
+            triangulate(polygon, [&](int a, int b, int c) {
+                const auto inFace = [&](int i) { return i >= 0 && std::size_t(i) < count; };
+                if (!inFace(a) || !inFace(b) || !inFace(c)) {
+                    ++badTriangles;
+                    return;
+                }
+                for (int i : {a, b, c}) target.indices.push_back(static_cast<std::uint32_t>(base + i));
+            });
+        addNormals(mesh, face, frame, base, count, target, firstIndex);
+    }
+
+    // The face's own normals where it has one per vertex, else the mean of the normals of
+    // the face's triangles around each vertex.
+    static void addNormals(Mesh& mesh, const ExcVisuFace& face, const Affine& frame,
+                           std::size_t base, std::size_t count, const Primitive& primitive,
+                           std::size_t firstIndex) {
+        const auto& n = face.normals();
+        if (n.size() == 3 * count) {
+            for (std::size_t k = 0; k < count; ++k) {
+                const Vec3 u = unit(frame.applyLinear({n[3 * k], n[3 * k + 1], n[3 * k + 2]}));
+                for (double c : u) mesh.normals.push_back(static_cast<float>(c));
+            }
+            return;
+        }
+        std::vector<Vec3> sum(count, Vec3{0, 0, 0});
+        const auto point = [&](std::uint32_t i) {
+            const float* p = &mesh.positions[3 * std::size_t(i)];
+            return Vec3{p[0], p[1], p[2]};
+        };
+        for (std::size_t k = firstIndex; k + 2 < primitive.indices.size(); k += 3) {
+            const std::uint32_t* t = &primitive.indices[k];
+            const Vec3 a = point(t[0]), b = point(t[1]), c = point(t[2]);
+            const Vec3 area =
+                cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]}, {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
+            for (int j = 0; j < 3; ++j)
+                for (int d = 0; d < 3; ++d) sum[t[j] - base][d] += area[d];
+        }
+        for (const Vec3& s : sum)
+            for (double c : unit(s)) mesh.normals.push_back(static_cast<float>(c));
+    }
+
+    // ---- placing ----
+
+    void place(const ExcBlockReferences& refs, int parent, const Affine& world,
+               std::optional<std::uint32_t> color, std::set<std::uint64_t>& path, int depth,
+               std::size_t& left) {
+        for (const auto& ref : refs) {
+            if (!ref || ref->isHidden() || ref->isSuppressed()) continue;
+            if (scene.instances.size() >= kMaxInstances) {
+                ++left;
+                continue;
+            }
+            const auto block = structure->getBlockById(ref->blockId());
+            if (!block) continue;  // the summary names references to missing blocks
+            Instance instance;
+            instance.blockId = ref->blockId();
+            instance.name = ref->name().empty() ? block->name() : ref->name();
+            instance.parent = parent;
+            instance.local = affineOf(ref->transformation());
+            instance.world = world * instance.local;
+            instance.material = material(ref->color());
+            if (!instance.material) instance.material = color;
+            const bool descend = !block->isPart() && !block->blockReferences().empty();
+            instance.leaf = !descend;
+            const int index = static_cast<int>(scene.instances.size());
+            scene.instances.push_back(instance);
+            if (!descend) continue;
+            if (depth >= kMaxTreeDepth || !path.insert(block->id()).second) {
+                tooDeep = true;  // the summary says whether it loops or is too deep
+                continue;
+            }
+            place(block->blockReferences(), index, instance.world, instance.material, path,
+                  depth + 1, left);
+            path.erase(block->id());
+        }
+    }
+
+    void placeAll() {
+        std::size_t left = 0;
+        if (structure) {
+            std::set<std::uint64_t> path;
+            place(structure->rootBlockReferences(), -1, Affine{}, std::nullopt, path, 0, left);
+        } else {
+            // No tree arrived: each mesh once where it stands, so that nothing is lost.
+            for (const auto& [id, mesh] : scene.meshes) {
+                Instance instance;
+                instance.blockId = id;
+                instance.name = L"block " + std::to_wstring(id);
+                scene.instances.push_back(instance);
+            }
+        }
+        if (left > 0)
+            scene.notes.push_back(std::to_wstring(left) + L" placements beyond the first " +
+                                  std::to_wstring(kMaxInstances) + L" are not in the scene");
+    }
+
+    void placeViews() {
+        for (auto& [view, block] : views) {
+            if (block) {
+                // A block's view looks at the block's first placement.
+                const auto it = std::find_if(
+                    scene.instances.begin(), scene.instances.end(),
+                    [&](const Instance& i) { return i.blockId == *block; });
+                if (it != scene.instances.end()) {
+                    view.eye = it->world.apply(view.eye);
+                    view.target = it->world.apply(view.target);
+                    view.up = it->world.applyLinear(view.up);
+                }
+            }
+            scene.views.push_back(std::move(view));
+        }
+    }
+
+    void measure() {
+        for (const Instance& instance : scene.instances) {
+            const Mesh* mesh = scene.meshOf(instance);
+            if (!mesh) continue;
+            const float* p = mesh->positions.data();
+            for (std::size_t k = 0; k < mesh->vertexCount(); ++k, p += 3)
+                scene.bounds.add(instance.world.apply({p[0], p[1], p[2]}));
+        }
+    }
+};
+
+SceneCollector::SceneCollector() : m_state(std::make_unique<State>()) {}
+SceneCollector::~SceneCollector() = default;
+
+void SceneCollector::take(const std::shared_ptr<IExchangeObject>& object) {
+    State& s = *m_state;
+    if (auto ps = std::dynamic_pointer_cast<ExcProductStructure>(object)) {
+        s.structure = ps;
+    } else if (auto v = std::dynamic_pointer_cast<ExcBlockVisualization>(object)) {
+        if (v->visualizationData()) s.addVisualization(v->blockId(), *v->visualizationData());
+    } else if (auto av = std::dynamic_pointer_cast<ExcRootAssemblyVisualization>(object)) {
+        if (av->visualizationData()) s.addCaptures(*av->visualizationData(), std::nullopt);
+    } else if (auto m = std::dynamic_pointer_cast<ExcBlockMechanicalData>(object)) {
+        if (m->pmiData()) s.addCaptures(*m->pmiData(), m->blockId());
+    } else if (auto rm = std::dynamic_pointer_cast<ExcRootMechanicalData>(object)) {
+        if (rm->pmiData()) s.addCaptures(*rm->pmiData(), std::nullopt);
+    }
+}
+
+Scene SceneCollector::finish() {
+    State& s = *m_state;
+    if (s.structure) {
+        s.scene.productName = s.structure->productName();
+        const double mm = tools::millimetresPer(s.structure->units());
+        if (mm > 0) s.scene.metresPerUnit = mm / 1000;
+        for (auto& [id, mesh] : s.scene.meshes)
+            if (const auto block = s.structure->getBlockById(id)) mesh.name = block->name();
+    }
+    s.placeAll();
+    s.placeViews();
+    s.measure();
+    if (s.badTriangles > 0)
+        s.scene.notes.push_back(std::to_wstring(s.badTriangles) +
+                                L" triangles name vertices their face does not have; they are "
+                                L"left out");
+    if (s.tooDeep)
+        s.scene.notes.push_back(L"the tree is cut where it loops or is deeper than " +
+                                std::to_wstring(kMaxTreeDepth) + L" levels");
+    return std::move(s.scene);
 }
 
 }  // namespace trx::host
