@@ -3,13 +3,14 @@
 
 #ifdef TRX_HOST_GLTF
 
+#include "host/gltf.h"
+
 #include <tiny_gltf.h>
 
 #include <cmath>
 #include <cstring>
 #include <map>
 
-#include "host/gltf.h"
 #include "tool_support.h"
 
 namespace trx::test {
@@ -166,11 +167,14 @@ std::optional<tools::RunResult> validate(const std::vector<std::string>& files) 
     if (!fs::exists(dir / "node_modules" / "gltf-validator")) return std::nullopt;
     std::vector<std::string> args{(fs::path(TRX_GLTF_VALIDATOR_SCRIPT)).string()};
     args.insert(args.end(), files.begin(), files.end());
-    return tools::runProgram("/usr/bin/env", [&] {
-        std::vector<std::string> a{"node"};
-        a.insert(a.end(), args.begin(), args.end());
-        return a;
-    }(), {"GLTF_VALIDATOR_DIR=" + dir.string()}, 120000);
+    return tools::runProgram(
+        "/usr/bin/env",
+        [&] {
+            std::vector<std::string> a{"node"};
+            a.insert(a.end(), args.begin(), args.end());
+            return a;
+        }(),
+        {"GLTF_VALIDATOR_DIR=" + dir.string()}, 120000);
 }
 
 TEST(Gltf, EveryModelReadsBackAsTheSummarySaysAndValidates) {

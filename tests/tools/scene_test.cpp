@@ -2,9 +2,10 @@
 // form, the right colour for each face and placement, placements through the tree, and
 // nothing taken on trust from the other process.
 
+#include "host/scene.h"
+
 #include <gtest/gtest.h>
 
-#include "host/scene.h"
 #include "trx_api/trx_api_exchange_structure.h"
 #include "trx_api/trx_api_exchange_visualization.h"
 
@@ -12,8 +13,7 @@ namespace trx::host {
 namespace {
 
 std::shared_ptr<ExcVisuFace> face(std::vector<float> vertices,
-                                  std::vector<ExcVisuFace::Polygon> polygons,
-                                  ExcColor color = {}) {
+                                  std::vector<ExcVisuFace::Polygon> polygons, ExcColor color = {}) {
     auto f = std::make_shared<ExcVisuFace>();
     f->setVertices(std::move(vertices));
     f->setPolygons(std::move(polygons));
@@ -77,19 +77,18 @@ TEST(Scene, EveryPolygonFormBecomesTrianglesInItsWinding) {
     SceneCollector c;
     // One face of each form over the same square: list, strip, fan, and a type without a
     // name, taken as a convex polygon.
-    c.take(visualization(1, {face(kSquare, {{4, {0, 1, 2, 0, 2, 3}}}),
-                             face(kSquare, {{5, {0, 1, 3, 2}}}),
-                             face(kSquare, {{6, {0, 1, 2, 3}}}),
-                             face(kSquare, {{9, {0, 1, 2, 3}}})}));
+    c.take(visualization(
+        1, {face(kSquare, {{4, {0, 1, 2, 0, 2, 3}}}), face(kSquare, {{5, {0, 1, 3, 2}}}),
+            face(kSquare, {{6, {0, 1, 2, 3}}}), face(kSquare, {{9, {0, 1, 2, 3}}})}));
     const Scene s = c.finish();
     ASSERT_EQ(s.meshes.size(), 1u);
     const Mesh& m = s.meshes.at(1);
     EXPECT_EQ(m.vertexCount(), 16u);
     EXPECT_EQ(m.triangleCount(), 8u);
     // Faces come one after the other: the second face's vertices start at 4.
-    EXPECT_EQ(indicesOf(m), (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3,     //
-                                                        4, 5, 7, 7, 5, 6,     // strip: every
-                                                        8, 9, 10, 8, 10, 11,  // other flipped
+    EXPECT_EQ(indicesOf(m), (std::vector<std::uint32_t>{0,  1,  2,  0,  2,  3,   //
+                                                        4,  5,  7,  7,  5,  6,   // strip: every
+                                                        8,  9,  10, 8,  10, 11,  // other flipped
                                                         12, 13, 14, 12, 14, 15}));
     // Every triangle faces +z, as the square is wound: the computed normals say so.
     for (std::size_t i = 0; i < m.vertexCount(); ++i) EXPECT_FLOAT_EQ(m.normals[3 * i + 2], 1.0f);
@@ -103,20 +102,23 @@ TEST(Scene, IndicesOutsideTheirFaceAreLeftOutAndSaid) {
     // The second face's own indices start at 0: index 4 would be the next face's vertex.
     c.take(visualization(1, {face(kSquare, {{4, {0, 1, 2, 0, 2, 4, -1, 0, 1}}}),
                              face(kSquare, {{4, {0, 1, 2}}}), face({}, {{4, {0, 1, 2}}})}));
+    // A block none of whose triangles stands has no mesh (glTF has no empty primitive).
+    c.take(visualization(2, {face(kSquare, {{4, {7, 8, 9}}})}));
     const Scene s = c.finish();
+    EXPECT_EQ(s.meshes.count(2), 0u);
     const Mesh& m = s.meshes.at(1);
     EXPECT_EQ(indicesOf(m), (std::vector<std::uint32_t>{0, 1, 2, 4, 5, 6}));
     ASSERT_EQ(s.notes.size(), 1u);
-    EXPECT_NE(s.notes[0].find(L"2 triangles"), std::wstring::npos);
+    EXPECT_NE(s.notes[0].find(L"3 triangles"), std::wstring::npos);
 }
 
 TEST(Scene, FaceColourBeforeNodeColourBeforeDefault) {
     SceneCollector c;
     auto shift = std::make_shared<ExcTransformation>();
     shift->translation()[2] = 5;
-    c.take(visualization(1, {face(kSquare, {{4, {0, 1, 2}}}, ExcColor(255, 0, 0)),
-                             face(kSquare, {{4, {0, 1, 2}}})},
-                         shift, ExcColor(0, 0, 255)));
+    c.take(visualization(
+        1, {face(kSquare, {{4, {0, 1, 2}}}, ExcColor(255, 0, 0)), face(kSquare, {{4, {0, 1, 2}}})},
+        shift, ExcColor(0, 0, 255)));
     c.take(visualization(2, {face(kSquare, {{4, {0, 1, 2}}})}));
     const Scene s = c.finish();
     const Mesh& m = s.meshes.at(1);

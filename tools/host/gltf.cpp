@@ -162,7 +162,8 @@ private:
         tinygltf::Node node;
         node.name = toNarrow(instance.name);
         node.matrix = matrixOf(instance.local);
-        if (const Mesh* mesh = m_scene.meshOf(instance)) node.mesh = meshOf(*mesh, instance.material);
+        if (const Mesh* mesh = m_scene.meshOf(instance))
+            node.mesh = meshOf(*mesh, instance.material);
         tinygltf::Value::Object extras;
         // Which block the node places; as text where it does not fit a JSON int.
         extras["block_id"] = instance.blockId <= std::uint64_t(INT32_MAX)
@@ -189,7 +190,8 @@ private:
         }
         const Vec3 z = scaled(back, 1 / length(back));
         Vec3 x = cross(view.up, z);
-        if (!(length(x) > 1e-12) || !std::isfinite(length(x))) x = cross(std::abs(z[0]) < 0.9 ? Vec3{1, 0, 0} : Vec3{0, 1, 0}, z);
+        if (!(length(x) > 1e-12) || !std::isfinite(length(x)))
+            x = cross(std::abs(z[0]) < 0.9 ? Vec3{1, 0, 0} : Vec3{0, 1, 0}, z);
         x = scaled(x, 1 / length(x));
         const Vec3 y = cross(z, x);
         Affine pose;

@@ -27,8 +27,7 @@ bool produce(const std::string& kind, const std::string& path, Report& report,
     } catch (const std::exception& e) {
         file.error = e.what();
     }
-    file.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    file.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const bool ok = file.error.empty();
     report.addOutput(std::move(file));
     return ok;

@@ -69,9 +69,7 @@ double Box::diagonal() const {
 bool Rgba::operator<(const Rgba& o) const {
     return std::tie(r, g, b, a) < std::tie(o.r, o.g, o.b, o.a);
 }
-bool Rgba::operator==(const Rgba& o) const {
-    return r == o.r && g == o.g && b == o.b && a == o.a;
-}
+bool Rgba::operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
 
 // ---- the scene ----
 
@@ -93,8 +91,8 @@ std::size_t Scene::triangleCount() const {
 }
 
 std::size_t Scene::leafCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(instances.begin(), instances.end(), [](const Instance& i) { return i.leaf; }));
+    return static_cast<std::size_t>(std::count_if(instances.begin(), instances.end(),
+                                                  [](const Instance& i) { return i.leaf; }));
 }
 
 // ---- collecting ----
@@ -216,7 +214,12 @@ struct SceneCollector::State {
         mesh.blockId = blockId;
         for (const auto& root : data.sceneRootNodes())
             if (root) addNode(mesh, *root, Affine{}, std::nullopt, 0);
-        if (mesh.primitives.empty()) scene.meshes.erase(blockId);
+        // Faces whose every triangle was refused leave a primitive with nothing to draw.
+        auto& p = mesh.primitives;
+        p.erase(std::remove_if(p.begin(), p.end(),
+                               [](const Primitive& x) { return x.indices.empty(); }),
+                p.end());
+        if (p.empty()) scene.meshes.erase(blockId);
         addCaptures(data, blockId);
     }
 
@@ -252,8 +255,9 @@ struct SceneCollector::State {
         const std::size_t base = mesh.vertexCount();
         if (count == 0 || base + count > std::numeric_limits<std::uint32_t>::max()) return;
         std::optional<std::uint32_t> own = material(face.color());
-        Primitive& target =
-            primitive(mesh, own ? *own : inherited ? *inherited : material(kDefaultColor, false));
+        Primitive& target = primitive(mesh, own         ? *own
+                                            : inherited ? *inherited
+                                                        : material(kDefaultColor, false));
 
         const auto& v = face.vertices();
         for (std::size_t k = 0; k < count; ++k) {
@@ -269,7 +273,8 @@ struct SceneCollector::State {
                     ++badTriangles;
                     return;
                 }
-                for (int i : {a, b, c}) target.indices.push_back(static_cast<std::uint32_t>(base + i));
+                for (int i : {a, b, c})
+                    target.indices.push_back(static_cast<std::uint32_t>(base + i));
             });
         addNormals(mesh, face, frame, base, count, target, firstIndex);
     }
@@ -295,8 +300,8 @@ struct SceneCollector::State {
         for (std::size_t k = firstIndex; k + 2 < primitive.indices.size(); k += 3) {
             const std::uint32_t* t = &primitive.indices[k];
             const Vec3 a = point(t[0]), b = point(t[1]), c = point(t[2]);
-            const Vec3 area =
-                cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]}, {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
+            const Vec3 area = cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]},
+                                    {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
             for (int j = 0; j < 3; ++j)
                 for (int d = 0; d < 3; ++d) sum[t[j] - base][d] += area[d];
         }
@@ -363,9 +368,9 @@ struct SceneCollector::State {
         for (auto& [view, block] : views) {
             if (block) {
                 // A block's view looks at the block's first placement.
-                const auto it = std::find_if(
-                    scene.instances.begin(), scene.instances.end(),
-                    [&](const Instance& i) { return i.blockId == *block; });
+                const auto it =
+                    std::find_if(scene.instances.begin(), scene.instances.end(),
+                                 [&](const Instance& i) { return i.blockId == *block; });
                 if (it != scene.instances.end()) {
                     view.eye = it->world.apply(view.eye);
                     view.target = it->world.apply(view.target);

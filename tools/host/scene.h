@@ -61,18 +61,18 @@ struct Material {
 
 // The triangles of one block mesh that share a material.
 struct Primitive {
-    std::uint32_t material = 0;         // index into Scene::materials
+    std::uint32_t material = 0;          // index into Scene::materials
     std::vector<std::uint32_t> indices;  // three per triangle, into the mesh's vertices
 };
 
 // One block's visualization in the block's own frame: shared by every instance of it.
 struct Mesh {
     std::uint64_t blockId = 0;
-    std::wstring name;               // the block's
-    std::vector<float> positions;    // x, y, z per vertex
-    std::vector<float> normals;      // unit x, y, z per vertex (computed where none came)
+    std::wstring name;                  // the block's
+    std::vector<float> positions;       // x, y, z per vertex
+    std::vector<float> normals;         // unit x, y, z per vertex (computed where none came)
     std::vector<Primitive> primitives;  // one per material, in order of first use
-    Box bounds;                      // of its vertices
+    Box bounds;                         // of its vertices
 
     std::size_t vertexCount() const { return positions.size() / 3; }
     std::size_t triangleCount() const;
@@ -108,8 +108,8 @@ struct Scene {
     std::vector<Material> materials;
     std::map<std::uint64_t, Mesh> meshes;  // by block id; only blocks with triangles
     std::vector<Instance> instances;
-    std::vector<View> views;  // in the model's frame, in arrival order
-    Box bounds;               // of every placed triangle, model frame
+    std::vector<View> views;          // in the model's frame, in arrival order
+    Box bounds;                       // of every placed triangle, model frame
     std::vector<std::wstring> notes;  // what could not be kept, for the summary
 
     // The mesh an instance shows, or none.
