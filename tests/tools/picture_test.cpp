@@ -138,6 +138,7 @@ TEST(Picture, CubeFromAboveLandsOnItsPixels) {
     const Picture p = render(scene, size(200, 100));
     EXPECT_EQ(p.view, L"top");
     EXPECT_EQ(p.triangles, 12u);
+    EXPECT_TRUE(p.complete);
     for (auto [x, y] : {std::pair{120, 30}, {139, 30}, {120, 49}, {139, 49}, {130, 40}})
         EXPECT_EQ(p.at(x, y), kRed) << x << "," << y;
     for (auto [x, y] : {std::pair{119, 40}, {140, 40}, {130, 29}, {130, 50}, {60, 40}, {130, 60}})
@@ -330,6 +331,15 @@ TEST(Picture, HostileScenesDrawWhatIsSound) {
     EXPECT_TRUE(onlyBackground(render(point, size(32, 32))));
     EXPECT_TRUE(onlyBackground(render(Scene{}, size(32, 32))));
     EXPECT_EQ(render(Scene{}, size(32, 32)).triangles, 0u);
+
+    // Layer upon layer over the whole picture: drawing stops short, and says so.
+    Scene layers = colouredScene();
+    for (int i = 0; i < 200; ++i)
+        place(layers, squareMesh(10 + i, -1, -1, 1, 1, i * 0.01, kRedMaterial));
+    layers.views.push_back(topView(L"top", 1));
+    const Picture cut = render(layers, size(8, 8));
+    EXPECT_FALSE(cut.complete);
+    EXPECT_FALSE(onlyBackground(cut));
 }
 
 // A floor reaching behind the eye: only what lies in front is drawn, below the horizon.

@@ -26,6 +26,9 @@ constexpr float kOutlineShade = 0.3f;  // what an outline keeps of the colour un
 constexpr float kCrease = 0.77f;       // cosine: faces meeting at over 40 degrees get a line
 constexpr float kDepthJump = 2;        // pixels: a surface farther than this beside is behind
 constexpr float kMinOpacity = 0.15f;   // see-through, never invisible
+// Pixels a picture may scan, per pixel it has: bounds the time a scene of many large
+// overlapping triangles can take (a model's own overdraw is a few times).
+constexpr std::uint64_t kScanBudget = 256;
 // Screen positions are snapped to 1/256 pixel; within the guard band the edge functions of
 // a triangle stay far inside 64 bits.
 constexpr int kSubPixelBits = 8;
@@ -54,8 +57,10 @@ Vec3 normalised(const Vec3& v) {
 }
 bool isZero(const Vec3& v) { return v[0] == 0 && v[1] == 0 && v[2] == 0; }
 
-// From the front-right-top corner (Z up) towards the centre.
-const Vec3 kIsometricForward = normalised({-1, 1, -1});
+// From the front-right-top corner (Z up) towards the centre. Constant, not computed: render
+// may run before this file's statics are set up.
+constexpr double kThird = 0.57735026918962576;  // 1 / sqrt(3)
+constexpr Vec3 kIsometricForward{-kThird, kThird, -kThird};
 
 // ---- the camera ----
 
@@ -256,11 +261,13 @@ struct Surface {
 };
 
 // Towards the light in camera space (z away from the viewer): unit length.
-const Vec3 kLight = normalised({kLightDirection[0], kLightDirection[1], -kLightDirection[2]});
+Vec3 towardsLight() {
+    return normalised({kLightDirection[0], kLightDirection[1], -kLightDirection[2]});
+}
 
 // The light on a surface of the normal k (camera space, any length), from either side.
-float shadeOf(const Vec3& k) {
-    const double cosine = dot(k, kLight) / length(k);
+float shadeOf(const Vec3& k, const Vec3& light) {
+    const double cosine = dot(k, light) / length(k);
     if (!std::isfinite(cosine)) return 1;
     return kAmbient + (1 - kAmbient) * static_cast<float>(std::min(1.0, std::abs(cosine)));
 }
@@ -341,6 +348,7 @@ public:
     bool draw(const Scene& scene, const Instance& instance, const Mesh& mesh, bool seeThrough);
     void outline();
     std::size_t triangles() const { return m_triangles; }
+    bool complete() const { return m_complete; }
 
 private:
     Surface surfaceOf(const Scene& scene, const Instance& instance, const Primitive& primitive);
@@ -358,12 +366,15 @@ private:
     Picture& m_picture;
     const int m_width, m_height;
     const bool m_outlined;
+    const Vec3 m_light = towardsLight();
     std::vector<float> m_depth;
     std::vector<std::uint32_t> m_ids;      // what covers each pixel; 0: nothing
     std::vector<std::uint32_t> m_facings;  // of the triangle there, with outlines only
     std::vector<PlacedVertex> m_placed;
     std::uint32_t m_nextId = 1;
     std::size_t m_triangles = 0;
+    std::uint64_t m_budget = kScanBudget * m_depth.size();
+    bool m_complete = true;
 };
 
 Surface Renderer::surfaceOf(const Scene& scene, const Instance& instance,
@@ -464,7 +475,7 @@ void Renderer::place(const Mesh& mesh, const Affine& world) {
             const float* q = &mesh.normals[3 * i];
             Vec3 k;
             for (int r = 0; r < 3; ++r) k[r] = n[r][0] * q[0] + n[r][1] * q[1] + n[r][2] * q[2];
-            shade = shadeOf(k);
+            shade = shadeOf(k, m_light);
         }
         v.inFront = !m_camera.perspective || c[2] >= m_camera.near;
         if (v.inFront) v.screen = project(c[0], c[1], c[2], shade);
@@ -487,7 +498,7 @@ void Renderer::drawPrimitive(const Primitive& primitive, const Surface& surface,
             const Vec3 normal = cross(minus(Vec3{v[1]->x, v[1]->y, v[1]->z}, a),
                                       minus(Vec3{v[2]->x, v[2]->y, v[2]->z}, a));
             facing = facingOf(normal, m_camera.perspective ? times(a, -1) : Vec3{0, 0, -1});
-            if (flat) flatShade = shadeOf(normal);
+            if (flat) flatShade = shadeOf(normal, m_light);
         }
         ScreenVertex polygon[16];
         int corners = 0;
@@ -584,6 +595,12 @@ void Renderer::fill(const ScreenVertex& a, const ScreenVertex& b, const ScreenVe
     const int top = std::max(0, firstPixel(std::min({y[0], y[1], y[2]})));
     const int bottom = std::min(m_height - 1, lastPixel(std::max({y[0], y[1], y[2]})));
     if (left > right || top > bottom) return;
+    const auto scanned = static_cast<std::uint64_t>(right - left + 1) * (bottom - top + 1);
+    if (scanned > m_budget) {
+        m_complete = false;
+        return;
+    }
+    m_budget -= scanned;
 
     const std::int64_t px = left * kSubPixel + kSubPixel / 2;
     const std::int64_t py = top * kSubPixel + kSubPixel / 2;
@@ -741,6 +758,7 @@ Picture render(const Scene& scene, const PictureOptions& options) {
         renderer.draw(scene, *instance, *scene.meshOf(*instance), true);
     if (options.edges) renderer.outline();
     picture.triangles = renderer.triangles();
+    picture.complete = renderer.complete();
     return picture;
 }
 

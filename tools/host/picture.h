@@ -38,6 +38,9 @@ struct Picture {
     // Drawn (each placement counts): those with finite corners in range that reach into the
     // picture, whether or not something nearer hides them.
     std::size_t triangles = 0;
+    // False when the scene's triangles overlap so much that drawing them all would take far
+    // longer than any model needs: those past the limit were left out.
+    bool complete = true;
 
     // Throws std::out_of_range outside the picture.
     std::array<std::uint8_t, 3> at(int x, int y) const;
