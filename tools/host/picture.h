@@ -3,6 +3,7 @@
 // A shaded picture of a scene: per-face colours, diffuse light from the viewer, a depth
 // buffer and, on request, the outlines of faces. Written as PNG.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,11 @@ namespace trx::host {
 
 // What no triangle covers.
 constexpr std::array<std::uint8_t, 3> kBackground{255, 255, 255};
+
+// Where the light comes from, in the picture's frame (x right, y up, z towards the viewer;
+// not of unit length): just above and left of the viewer, so that the faces of a box seen
+// from a corner differ.
+constexpr std::array<double, 3> kLightDirection{-0.2, 0.35, 1};
 
 struct PictureOptions {
     int width = 1024;
@@ -29,11 +35,21 @@ struct Picture {
     int height = 0;
     std::vector<std::uint8_t> rgb;  // row by row from the top, 3 bytes a pixel
     std::wstring view;              // the saved view's name, or "isometric"
-    std::size_t triangles = 0;      // drawn (each placement counts)
+    // Drawn (each placement counts): those with finite corners in range that reach into the
+    // picture, whether or not something nearer hides them.
+    std::size_t triangles = 0;
+    // False when the scene's triangles overlap so much that drawing them all would take far
+    // longer than any model needs: those past the limit were left out.
+    bool complete = true;
 
+    // Throws std::out_of_range outside the picture.
     std::array<std::uint8_t, 3> at(int x, int y) const;
 };
 
+// Orthographic views fit the scene's bounds unless a saved view gives its width; a
+// perspective view takes its field of view (30 degrees when it gives none). Shading is
+// colour * (0.25 + 0.75 * |cos|) of the angle between the surface and kLightDirection, lit
+// from either side. Surfaces with opacity below 1 are blended over the opaque ones.
 // Throws std::invalid_argument when options.view names no saved view (the text lists the
 // names there are) or the size is not 1..16384 each way.
 Picture render(const Scene& scene, const PictureOptions& options);
