@@ -444,7 +444,9 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
         EXPECT_EQ(f.text.all("CAMERA_MODEL_D3").size(), out->captures.size());
         EXPECT_EQ(expected, got);
 
-        // Each camera looks along its reference system's axis, up along axis x reference.
+        // Each camera looks along its reference system's axis, up along axis x reference,
+        // and from the side its annotations face: most of the planes of the callouts it
+        // shows have their normal towards the viewer.
         std::map<std::string, std::array<std::array<double, 3>, 2>> axes;
         auto direction = [&](int id) {
             std::array<double, 3> d{};
@@ -461,7 +463,26 @@ TEST(StepMechanics, SavedViewsShowWhatTheirCalloutsPresent) {
             const auto x = direction(StepText::ref(vrs[3]));
             const std::array<double, 3> y{z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
                                           z[0] * x[1] - z[1] * x[0]};
-            axes[StepText::str(args[0])] = {z, y};
+            int facing = 0;
+            for (int model : f.text.referrers(camera))
+                for (int item : StepText::refsIn(f.text.entities().at(model))) {
+                    if (!f.text.is(item, "DRAUGHTING_CALLOUT")) continue;
+                    for (int plane : f.text.referrers(item)) {
+                        if (!f.text.is(plane, "ANNOTATION_PLANE")) continue;
+                        const int geometry =
+                            StepText::ref(f.text.args(plane, "ANNOTATION_PLANE")[2]);
+                        if (!f.text.is(geometry, "PLANE")) continue;
+                        const auto placement = f.text.args(
+                            StepText::ref(f.text.args(geometry, "PLANE")[1]), "AXIS2_PLACEMENT_3D");
+                        const auto normal = direction(StepText::ref(placement[2]));
+                        const double d = normal[0] * z[0] + normal[1] * z[1] + normal[2] * z[2];
+                        facing += d > 0 ? 1 : d < 0 ? -1 : 0;
+                    }
+                }
+            ASSERT_NE(facing, 0) << StepText::str(args[0]);
+            const double side = facing > 0 ? -1 : 1;
+            axes[StepText::str(args[0])] = {
+                std::array<double, 3>{side * z[0], side * z[1], side * z[2]}, y};
         }
         for (const auto& c : out->captures) {
             const auto& cam = *c->camera();

@@ -156,6 +156,24 @@ TEST(Picture, CubeFromAboveLandsOnItsPixels) {
     EXPECT_EQ(q.at(119, 40), kWhite);
 }
 
+// A saved view whose window would cut the model off keeps its direction and frames the whole
+// model; one that shows it whole keeps its framing (the test above).
+TEST(Picture, SavedViewThatMissesTheModelFramesItWhole) {
+    Scene scene = colouredScene();
+    place(scene, boxMesh(1, {100, 50, 0}, {104, 52, 1}, kRedMaterial));
+    scene.views.push_back(topView(L"top", 10));
+    const Picture p = render(scene, size(200, 100));
+    const auto r = drawnRectangle(p);
+    ASSERT_GE(r[2], 0) << "nothing drawn";
+    EXPECT_GT(r[0], 0);
+    EXPECT_GT(r[1], 0);
+    EXPECT_LT(r[2], 199);
+    EXPECT_LT(r[3], 99);
+    // Seen from above: twice as wide as high, and the lit top's colour.
+    EXPECT_NEAR(double(r[2] - r[0] + 1) / (r[3] - r[1] + 1), 2.0, 0.1);
+    EXPECT_EQ(p.at((r[0] + r[2]) / 2, (r[1] + r[3]) / 2), kRed);
+}
+
 // Seen from a corner, a box's three faces differ: lit from above and the left.
 TEST(Picture, IsometricFacesAreShadedApart) {
     Scene scene = colouredScene();

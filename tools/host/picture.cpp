@@ -175,6 +175,16 @@ void fitOrthographic(Camera& camera, const Scene& scene, const Box& bounds, int 
     camera.centreY = height / 2.0 + scale * (extent.minY + extent.maxY) / 2;
 }
 
+// Whether the extent (camera units) lies inside the picture.
+bool showsWhole(const Camera& camera, const Extent& extent, int width, int height) {
+    if (extent.empty()) return true;
+    const double left = camera.centreX + camera.scale * extent.minX;
+    const double right = camera.centreX + camera.scale * extent.maxX;
+    const double top = camera.centreY - camera.scale * extent.maxY;
+    const double bottom = camera.centreY - camera.scale * extent.minY;
+    return left >= 0 && right <= width && top >= 0 && bottom <= height;
+}
+
 Camera isometricCamera(const Scene& scene, const Box& bounds, int width, int height) {
     Camera camera;
     orient(camera, kIsometricForward, {0, 0, 1});
@@ -201,6 +211,10 @@ Camera savedViewCamera(const View& view, const Scene& scene, const Box& bounds, 
             camera.scale = width / view.width;
             camera.centreX = width / 2.0;
             camera.centreY = height / 2.0;
+            // Files place a view's window in more than one way: where the saved framing
+            // would cut the model off, the model is framed as a whole.
+            if (!showsWhole(camera, extentOf(camera, scene, bounds), width, height))
+                fitOrthographic(camera, scene, bounds, width, height);
         } else {
             fitOrthographic(camera, scene, bounds, width, height);
         }

@@ -155,6 +155,30 @@ void readCamera(const ModelView& m, const Handle(StepVisual_CameraModelD3)& came
     }
 }
 
+// Writers put the viewer on either side of the view reference system. The annotations a
+// view shows face its viewer (their text reads unmirrored), so where most of their planes
+// face away from the camera, the camera looks the other way along the same line.
+void faceTheAnnotations(const ModelView& m,
+                        const std::vector<Handle(StepVisual_DraughtingCallout)>& callouts,
+                        ExcCamera& camera) {
+    const ExcVector3d& eye = camera.eye();
+    const ExcVector3d& target = camera.target();
+    const double look[3] = {target.x() - eye.x(), target.y() - eye.y(), target.z() - eye.z()};
+    int away = 0;
+    for (const auto& callout : callouts)
+        for (const auto& plane : m.sharings<StepVisual_AnnotationPlane>(callout)) {
+            Placement p;
+            if (!planeOf(m, plane, p)) continue;
+            const double d = dot(p.z, look);
+            away += d > 0 ? 1 : d < 0 ? -1 : 0;
+            break;
+        }
+    if (away <= 0) return;
+    const ExcVector3d oldEye = eye;
+    camera.setEye(target);
+    camera.setTarget(oldEye);
+}
+
 // Integers of a list or a list of lists, as the file writes them: "(1,2,3)", "((1,2),(3))".
 std::vector<std::vector<int>> intLists(const std::string& s) {
     std::vector<std::vector<int>> out;
@@ -440,14 +464,17 @@ Presentation readPresentation(const ModelView& m, const StepDocument& document, 
         view.name = text(model->Name());
         if (view.name.empty()) view.name = text(cameras.front()->Name());
         readCamera(m, cameras.front(), m.contextMm(model), view);
+        std::vector<Handle(StepVisual_DraughtingCallout)> inView;
         for (Interface_EntityIterator it = m.graph().Shareds(model); it.More(); it.Next()) {
             for (const auto& callout : calloutsOf(m, it.Value())) {
+                inView.push_back(callout);
                 addUnique(viewsOfCallout[callout.get()], static_cast<int>(out.views.size()));
                 auto shown = shows.find(callout.get());
                 if (shown == shows.end()) continue;
                 for (int a : shown->second) addUnique(view.annotations, a);
             }
         }
+        if (view.camera) faceTheAnnotations(m, inView, *view.camera);
         out.views.push_back(std::move(view));
     }
 
