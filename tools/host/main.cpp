@@ -154,7 +154,8 @@ int main(int argc, char** argv) {
             outputs.png = argv[++i];
         } else if (arg == "--size" && hasValue) {
             if (!host::parseSize(argv[++i], outputs.picture.width, outputs.picture.height))
-                return usage("bad picture size '" + std::string(argv[i]) + "' (WxH, 1..16384)");
+                return usage("bad picture size '" + std::string(argv[i]) + "' (WxH, each 1.." +
+                             std::to_string(host::kMaxPictureSide) + ")");
         } else if (arg == "--view" && hasValue) {
             const std::string view = argv[++i];
             outputs.picture.isometric = view == "isometric";

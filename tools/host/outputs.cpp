@@ -51,8 +51,13 @@ bool writeOutputs(const Scene& scene, const OutputOptions& options, Report& repo
 #ifdef TRX_HOST_PNG
             const Picture picture = render(scene, options.picture);
             writePng(picture, options.png);
-            return std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-                   ", view " + toNarrow(picture.view);
+            std::string detail = std::to_string(picture.width) + "x" +
+                                 std::to_string(picture.height) + ", view " +
+                                 toNarrow(picture.view);
+            if (!picture.complete)
+                report.note(L"the picture was cut short: the scene covers its pixels too many "
+                            L"times over");
+            return picture.complete ? detail : detail + ", cut short";
 #else
             throw std::runtime_error("this trx-host was built without pictures (libpng)");
 #endif
@@ -65,7 +70,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
     if (std::sscanf(text.c_str(), "%dx%d%n", &w, &h, &used) != 2 ||
         used != static_cast<int>(text.size()))
         return false;
-    if (w < 1 || h < 1 || w > 16384 || h > 16384) return false;
+    if (w < 1 || h < 1 || w > kMaxPictureSide || h > kMaxPictureSide) return false;
     width = w;
     height = h;
     return true;

@@ -20,7 +20,7 @@ struct OutputOptions {
 // False when one could not be written.
 bool writeOutputs(const Scene& scene, const OutputOptions& options, Report& report);
 
-// "1024x768" -> width and height, each 1..16384; false for anything else.
+// "1024x768" -> width and height, each 1..kMaxPictureSide; false for anything else.
 bool parseSize(const std::string& text, int& width, int& height);
 
 }  // namespace trx::host

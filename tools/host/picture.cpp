@@ -18,7 +18,6 @@
 namespace trx::host {
 namespace {
 
-constexpr int kMaxSide = 16384;
 constexpr double kMargin = 0.04;            // of each side, around a fitted model
 constexpr double kDefaultFieldOfView = 30;  // degrees, for a perspective view that gives none
 constexpr float kAmbient = 0.25f;
@@ -744,10 +743,10 @@ std::array<std::uint8_t, 3> Picture::at(int x, int y) const {
 }
 
 Picture render(const Scene& scene, const PictureOptions& options) {
-    if (options.width < 1 || options.height < 1 || options.width > kMaxSide ||
-        options.height > kMaxSide)
+    if (options.width < 1 || options.height < 1 || options.width > kMaxPictureSide ||
+        options.height > kMaxPictureSide)
         throw std::invalid_argument("picture size " + std::to_string(options.width) + "x" +
-                                    std::to_string(options.height) + " is not 1..16384 each way");
+                                    std::to_string(options.height) + " is not 1.." + std::to_string(kMaxPictureSide) + " each way");
     const View* view = chooseView(scene, options);
     const Box bounds = boundsToFit(scene);
     const Camera camera = view

@@ -12,6 +12,9 @@
 
 namespace trx::host {
 
+// The largest side of a picture: its buffers take about 12 bytes a pixel.
+constexpr int kMaxPictureSide = 8192;
+
 // What no triangle covers.
 constexpr std::array<std::uint8_t, 3> kBackground{255, 255, 255};
 
@@ -51,7 +54,7 @@ struct Picture {
 // colour * (0.25 + 0.75 * |cos|) of the angle between the surface and kLightDirection, lit
 // from either side. Surfaces with opacity below 1 are blended over the opaque ones.
 // Throws std::invalid_argument when options.view names no saved view (the text lists the
-// names there are) or the size is not 1..16384 each way.
+// names there are) or a side is not 1..kMaxPictureSide.
 Picture render(const Scene& scene, const PictureOptions& options);
 
 // Throws std::runtime_error naming the path when it cannot be written.

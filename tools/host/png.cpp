@@ -18,8 +18,6 @@
 namespace trx::host {
 namespace {
 
-constexpr png_uint_32 kMaxSide = 16384;
-
 // Pictures are mostly flat colour: the fastest zlib level with one cheap filter is small
 // enough, and several times faster than the default level with adaptive filters.
 constexpr int kCompressionLevel = 1;
@@ -57,7 +55,7 @@ bool readRows(png_structp png, png_infop info, std::FILE* file, Picture& picture
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, file);
     png_set_sig_bytes(png, 8);
-    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
     png_read_info(png, info);
     const png_byte colour = png_get_color_type(png, info);
     if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
