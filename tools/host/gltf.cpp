@@ -25,12 +25,6 @@ double linearOf(float srgb) {
     return srgb <= 0.04045f ? srgb / 12.92 : std::pow((srgb + 0.055) / 1.055, 2.4);
 }
 
-Vec3 minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-double length(const Vec3& v) { return std::hypot(v[0], v[1], v[2]); }
-Vec3 scaled(const Vec3& v, double s) { return {v[0] * s, v[1] * s, v[2] * s}; }
 
 class GltfBuilder {
 public:
@@ -182,25 +176,22 @@ private:
     void addCamera(const View& view, tinygltf::Scene& scene) {
         const Box& box = m_scene.bounds;
         const double size = box.empty ? 1 : std::max(box.diagonal(), 1e-9);
-        Vec3 back = minus(view.eye, view.target);
-        double distance = length(back);
-        if (!(distance > 0) || !std::isfinite(distance)) {
-            back = {0, 0, 1};
-            distance = size;
-        }
-        const Vec3 z = scaled(back, 1 / length(back));
-        Vec3 x = cross(view.up, z);
-        if (!(length(x) > 1e-12) || !std::isfinite(length(x)))
-            x = cross(std::abs(z[0]) < 0.9 ? Vec3{1, 0, 0} : Vec3{0, 1, 0}, z);
-        x = scaled(x, 1 / length(x));
-        const Vec3 y = cross(z, x);
+        // A view that looks nowhere (or from nowhere) looks down on the model.
+        const Vec3 look = finite(view.eye) && finite(view.target)
+                              ? normalised(minus(view.target, view.eye))
+                              : Vec3{0, 0, 0};
+        const bool aimed = !isZero(look);
+        const Vec3 eye = aimed ? view.eye : minus(box.centre(), Vec3{0, 0, -size});
+        const double distance = aimed ? length(minus(view.target, view.eye)) : size;
+        const ViewAxes axes =
+            viewAxes(aimed ? look : Vec3{0, 0, -1}, finite(view.up) ? view.up : Vec3{0, 1, 0});
         Affine pose;
         for (int r = 0; r < 3; ++r) {
-            pose.linear[r][0] = x[r];
-            pose.linear[r][1] = y[r];
-            pose.linear[r][2] = z[r];
+            pose.linear[r][0] = axes.right[r];
+            pose.linear[r][1] = axes.up[r];
+            pose.linear[r][2] = -axes.forward[r];
         }
-        pose.translation = view.eye;
+        pose.translation = eye;
 
         tinygltf::Camera camera;
         camera.name = toNarrow(view.name);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 
 #include "trx_api/json/json_object.h"
@@ -38,23 +39,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 // ---- vectors ----
 
-double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-Vec3 minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-Vec3 times(const Vec3& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
-double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
-bool finite(const Vec3& a) {
-    return std::isfinite(a[0]) && std::isfinite(a[1]) && std::isfinite(a[2]);
-}
-// Unit length, or zero when v has no usable direction.
-Vec3 normalised(const Vec3& v) {
-    const double n = length(v);
-    if (!(n > 0) || !std::isfinite(n)) return {0, 0, 0};
-    return times(v, 1 / n);
-}
-bool isZero(const Vec3& v) { return v[0] == 0 && v[1] == 0 && v[2] == 0; }
 
 // From the front-right-top corner (Z up) towards the centre. Constant, not computed: render
 // may run before this file's statics are set up.
@@ -80,21 +64,11 @@ struct Camera {
     }
 };
 
-// Right, up and forward for a view along forward (unit) with up as near upHint as can be.
 void orient(Camera& camera, const Vec3& forward, const Vec3& upHint) {
-    Vec3 up = normalised(upHint);
-    up = normalised(minus(up, times(forward, dot(up, forward))));
-    if (isZero(up) || std::abs(dot(normalised(upHint), forward)) > 0.999999) {
-        // No up given, or up along the view: the world axis least along it.
-        const Vec3 axes[] = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
-        const Vec3* best = &axes[0];
-        for (const Vec3& axis : axes)
-            if (std::abs(dot(axis, forward)) < std::abs(dot(*best, forward)) - 1e-9) best = &axis;
-        up = normalised(minus(*best, times(forward, dot(*best, forward))));
-    }
-    camera.forward = forward;
-    camera.up = up;
-    camera.right = cross(forward, up);
+    const ViewAxes axes = viewAxes(forward, upHint);
+    camera.forward = axes.forward;
+    camera.up = axes.up;
+    camera.right = axes.right;
 }
 
 std::array<Vec3, 8> corners(const Box& box) {
@@ -105,7 +79,6 @@ std::array<Vec3, 8> corners(const Box& box) {
     return out;
 }
 
-bool finite(const Box& box) { return !box.empty && finite(box.min) && finite(box.max); }
 
 // The scene's bounds, or where they are missing those of its placed meshes.
 Box boundsToFit(const Scene& scene) {
@@ -720,11 +693,12 @@ void Renderer::outline() {
     const float near = static_cast<float>(m_camera.near);
     for (std::size_t i = 0; i < depth.size(); ++i)
         depth[i] = m_camera.perspective ? -near / m_depth[i] : m_depth[i];
-    std::vector<std::uint8_t> marked(m_depth.size(), 0);
+    const std::size_t pixels = m_depth.size();
+    const auto marked = std::make_unique<bool[]>(pixels);
     for (int y = 0; y < m_height; ++y)
         for (int x = 0; x < m_width; ++x)
             marked[static_cast<std::size_t>(y) * m_width + x] = isOutline(x, y, depth);
-    for (std::size_t i = 0; i < marked.size(); ++i)
+    for (std::size_t i = 0; i < pixels; ++i)
         if (marked[i])
             for (int c = 0; c < 3; ++c)
                 m_picture.rgb[3 * i + c] =

@@ -18,6 +18,31 @@ namespace trx::host {
 
 // ---- geometry ----
 
+double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
+
+bool finite(const Vec3& a) {
+    return std::isfinite(a[0]) && std::isfinite(a[1]) && std::isfinite(a[2]);
+}
+
+Vec3 normalised(const Vec3& v) {
+    const double n = length(v);
+    if (!(n > 0) || !std::isfinite(n)) return {0, 0, 0};
+    return times(v, 1 / n);
+}
+
+ViewAxes viewAxes(const Vec3& forward, const Vec3& upHint) {
+    Vec3 up = normalised(upHint);
+    up = normalised(minus(up, times(forward, dot(up, forward))));
+    if (isZero(up) || std::abs(dot(normalised(upHint), forward)) > 0.999999) {
+        const Vec3 axes[] = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
+        const Vec3* best = &axes[0];
+        for (const Vec3& axis : axes)
+            if (std::abs(dot(axis, forward)) < std::abs(dot(*best, forward)) - 1e-9) best = &axis;
+        up = normalised(minus(*best, times(forward, dot(*best, forward))));
+    }
+    return {cross(forward, up), up, forward};
+}
+
 Vec3 Affine::apply(const Vec3& p) const {
     Vec3 q = applyLinear(p);
     for (int r = 0; r < 3; ++r) q[r] += translation[r];
@@ -124,15 +149,10 @@ Rgba rgbaOf(const ExcColor& color) {
 
 Vec3 vec(const ExcVector3d& v) { return {v.x(), v.y(), v.z()}; }
 
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
 // The unit vector along v; up when v has no length (or no finite one).
 Vec3 unit(const Vec3& v) {
-    const double n = std::hypot(v[0], v[1], v[2]);
-    if (!(n > 0) || !std::isfinite(n)) return {0, 0, 1};
-    return {v[0] / n, v[1] / n, v[2] / n};
+    const Vec3 u = normalised(v);
+    return isZero(u) ? Vec3{0, 0, 1} : u;
 }
 
 // The triangles of one polygon as index triples into its face, in the polygon's winding.

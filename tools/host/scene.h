@@ -23,6 +23,25 @@ namespace trx::host {
 
 using Vec3 = std::array<double, 3>;
 
+inline double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline Vec3 cross(const Vec3& a, const Vec3& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+inline Vec3 minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline Vec3 times(const Vec3& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
+double length(const Vec3& a);
+bool finite(const Vec3& a);
+// Unit length, or zero when v has no usable direction.
+Vec3 normalised(const Vec3& v);
+inline bool isZero(const Vec3& v) { return v[0] == 0 && v[1] == 0 && v[2] == 0; }
+
+// The axes of a view looking along forward (unit): up as near upHint as can be, else the
+// world axis least along the view.
+struct ViewAxes {
+    Vec3 right, up, forward;
+};
+ViewAxes viewAxes(const Vec3& forward, const Vec3& upHint);
+
 // p -> linear * p + translation; linear is row-major.
 struct Affine {
     std::array<std::array<double, 3>, 3> linear{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
@@ -43,6 +62,8 @@ struct Box {
     Vec3 centre() const;
     double diagonal() const;  // 0 when empty
 };
+// Not empty, and every coordinate finite.
+inline bool finite(const Box& box) { return !box.empty && finite(box.min) && finite(box.max); }
 
 // A colour as the file gives it: sRGB components and opacity, each 0..1.
 struct Rgba {
