@@ -12,7 +12,7 @@ build="$root/build-fuzz"
     libboost-dev zlib1g-dev libdeflate-dev
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DTRX_BUILD_FUZZ=ON \
     -DTRX_BUILD_TESTS=OFF -DTRX_BUILD_TOOLS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets="binary_json decompress base64 json_text stream_readers exchange_objects acis_restore acis_buffer_load stl host_output bridge_commands"
+targets="binary_json decompress base64 json_text stream_readers exchange_objects acis_restore acis_buffer_load stl host_output host_scene bridge_commands"
 cmake --build "$build" -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
 logs="$build/fuzz-logs"

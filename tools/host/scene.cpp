@@ -388,9 +388,10 @@ struct SceneCollector::State {
         for (auto& [view, block] : views) {
             if (block) {
                 // A block's view looks at the block's first placement.
+                const std::uint64_t id = *block;
                 const auto it =
                     std::find_if(scene.instances.begin(), scene.instances.end(),
-                                 [&](const Instance& i) { return i.blockId == *block; });
+                                 [id](const Instance& i) { return i.blockId == id; });
                 if (it != scene.instances.end()) {
                     view.eye = it->world.apply(view.eye);
                     view.target = it->world.apply(view.target);
