@@ -283,7 +283,7 @@ TEST(Gltf, BlocksShareTheirMeshAndInstancesKeepNamesAndColours) {
 #endif
 
 // A saved view becomes a camera node at the eye, looking down its -Z at the target.
-TEST(Gltf, SavedViewIsACameraAtTheEyeLookingAtTheTarget) {
+TEST(Gltf, SavedViewIsACameraAtTheEyeLookingAtTheTargetAndMaterialsKeepTheirNames) {
     host::Scene scene;
     scene.metresPerUnit = 0.001;
     scene.bounds.add(host::Vec3{0, 0, 0});
@@ -302,6 +302,8 @@ TEST(Gltf, SavedViewIsACameraAtTheEyeLookingAtTheTarget) {
     perspective.up = {0, 0, 1};
     perspective.fieldOfView = 40;
     scene.views = {ortho, perspective};
+    scene.materials = {{host::Rgba{1, 0, 0, 0.5f}, true, L"glass"},
+                       {host::kDefaultColor, false, {}}};
 
     Scratch scratch;
     const std::string path = scratch.path("views.gltf").string();
@@ -316,6 +318,14 @@ TEST(Gltf, SavedViewIsACameraAtTheEyeLookingAtTheTarget) {
     const auto& front = f.model.cameras[1];
     EXPECT_EQ(front.type, "perspective");
     EXPECT_NEAR(front.perspective.yfov, 40 * M_PI / 180, 1e-12);
+
+    // A visual material keeps its name; see-through blends.
+    ASSERT_EQ(f.model.materials.size(), 2u);
+    EXPECT_EQ(f.model.materials[0].name, "glass");
+    EXPECT_EQ(f.model.materials[0].alphaMode, "BLEND");
+    EXPECT_EQ(f.model.materials[0].pbrMetallicRoughness.baseColorFactor[3], 0.5);
+    EXPECT_EQ(f.model.materials[1].name, "default");
+    EXPECT_EQ(f.model.materials[1].alphaMode, "OPAQUE");
 
     std::map<int, Matrix> pose;
     for (const auto& n : f.model.nodes)

@@ -70,7 +70,7 @@ Mesh boxMesh(std::uint64_t id, const Vec3& lo, const Vec3& hi, std::uint32_t mat
 Scene colouredScene() {
     Scene scene;
     for (const Rgba& c : {Rgba{1, 0, 0, 1}, Rgba{0, 1, 0, 1}, Rgba{0, 0, 1, 1}})
-        scene.materials.push_back({c, true});
+        scene.materials.push_back({c, true, {}});
     return scene;
 }
 

@@ -132,6 +132,27 @@ TEST(Scene, FaceColourBeforeNodeColourBeforeDefault) {
     EXPECT_EQ(m.bounds.min[2], 5);
 }
 
+TEST(Scene, VisualMaterialGivesColourTransparencyAndName) {
+    auto v = visualization(1, {face(kSquare, {{4, {0, 1, 2}}}),
+                               face(kSquare, {{4, {0, 1, 2}}}, ExcColor(255, 0, 0))},
+                           nullptr, ExcColor(0, 255, 0));
+    auto glass = std::make_shared<ExcVisuMaterial>();
+    glass->setName(L"glass");
+    glass->setColor(ExcVisuMaterial::EColorType::diffuse, {0, 51, 255, 1.0});
+    glass->setColor(ExcVisuMaterial::EColorType::transparency, {0, 0, 0, 0.25});
+    v->visualizationData()->sceneRootNodes()[0]->attributes()->addMaterial(glass);
+    SceneCollector c;
+    c.take(v);
+    const Scene s = c.finish();
+    const Mesh& m = s.meshes.at(1);
+    ASSERT_EQ(m.primitives.size(), 2u);
+    // The material before the node's plain colour; the face's own colour before both.
+    const Material& first = s.materials.at(m.primitives[0].material);
+    EXPECT_EQ(first.name, L"glass");
+    EXPECT_EQ(first.color, (Rgba{0, 0.2f, 1, 0.75f}));
+    EXPECT_EQ(s.materials.at(m.primitives[1].material).color, (Rgba{1, 0, 0, 1}));
+}
+
 TEST(Scene, PlacementsFollowTheTreeAndCarryTheirColourDown) {
     auto structure = std::make_shared<ExcProductStructure>();
     structure->setUnits(ELengthUnitType::inch);

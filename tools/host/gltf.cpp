@@ -79,7 +79,7 @@ private:
         char name[32];
         std::snprintf(name, sizeof name, "#%02x%02x%02x", int(std::lround(m.color.r * 255)),
                       int(std::lround(m.color.g * 255)), int(std::lround(m.color.b * 255)));
-        out.name = m.fromModel ? name : "default";
+        out.name = !m.name.empty() ? toNarrow(m.name) : m.fromModel ? name : "default";
         out.pbrMetallicRoughness.baseColorFactor = {linearOf(m.color.r), linearOf(m.color.g),
                                                     linearOf(m.color.b), m.color.a};
         out.pbrMetallicRoughness.metallicFactor = 0;

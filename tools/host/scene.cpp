@@ -190,27 +190,41 @@ View viewOf(const std::wstring& name, const ExcCamera& camera) {
 struct SceneCollector::State {
     std::shared_ptr<ExcProductStructure> structure;
     Scene scene;
-    std::map<Rgba, std::uint32_t> materialIndex;
+    std::map<std::pair<Rgba, std::wstring>, std::uint32_t> materialIndex;
     std::optional<std::uint32_t> defaultMaterial;
     // Saved views as they came, in the frame of their block (none: the model's).
     std::vector<std::pair<View, std::optional<std::uint64_t>>> views;
     std::size_t badTriangles = 0;
     bool tooDeep = false;
 
-    std::uint32_t material(const Rgba& color, bool fromModel) {
+    std::uint32_t material(const Rgba& color, bool fromModel, const std::wstring& name = {}) {
         if (!fromModel) {
             if (!defaultMaterial) {
                 defaultMaterial = static_cast<std::uint32_t>(scene.materials.size());
-                scene.materials.push_back({kDefaultColor, false});
+                scene.materials.push_back({kDefaultColor, false, {}});
             }
             return *defaultMaterial;
         }
-        const auto it = materialIndex.find(color);
+        const auto key = std::make_pair(color, name);
+        const auto it = materialIndex.find(key);
         if (it != materialIndex.end()) return it->second;
         const auto index = static_cast<std::uint32_t>(scene.materials.size());
-        scene.materials.push_back({color, true});
-        materialIndex.emplace(color, index);
+        scene.materials.push_back({color, true, name});
+        materialIndex.emplace(key, index);
         return index;
+    }
+    // A visual material's diffuse colour, made see-through by its transparency.
+    std::optional<std::uint32_t> material(const ExcVisuMaterial& visual) {
+        const auto& colors = visual.colors();
+        const auto diffuse = colors.find(ExcVisuMaterial::EColorType::diffuse);
+        if (diffuse == colors.end()) return std::nullopt;
+        const auto channel = [](std::uint16_t c) { return std::min<float>(c, 255) / 255.0f; };
+        Rgba rgba{channel(diffuse->second.red), channel(diffuse->second.green),
+                  channel(diffuse->second.blue), 1.0f};
+        const auto clear = colors.find(ExcVisuMaterial::EColorType::transparency);
+        if (clear != colors.end() && std::isfinite(clear->second.coefficient))
+            rgba.a = static_cast<float>(1 - std::clamp(clear->second.coefficient, 0.0, 1.0));
+        return material(rgba, true, visual.name());
     }
     std::optional<std::uint32_t> material(const ExcColor& color) {
         if (!color.hasRGB()) return std::nullopt;
@@ -253,8 +267,13 @@ struct SceneCollector::State {
         if (attributes && attributes->isHidden()) return;
         const Affine frame =
             node.transformation() ? parent * affineOf(*node.transformation()) : parent;
-        if (attributes && attributes->color())
-            if (auto m = material(*attributes->color())) inherited = m;
+        // The node's visual material, else its colour, else what it sits in.
+        std::optional<std::uint32_t> own;
+        if (attributes)
+            for (const auto& visual : attributes->materials())
+                if (visual && !own) own = material(*visual);
+        if (attributes && attributes->color() && !own) own = material(*attributes->color());
+        if (own) inherited = own;
         if (node.mesh())
             for (const auto& face : node.mesh()->faces())
                 if (face) addFace(mesh, *face, frame, inherited);

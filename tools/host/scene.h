@@ -78,6 +78,7 @@ constexpr Rgba kDefaultColor{0.72f, 0.72f, 0.74f, 1.0f};
 struct Material {
     Rgba color;
     bool fromModel = true;  // false: kDefaultColor, for faces the model gives no colour
+    std::wstring name;      // of a visual material; empty for a plain colour
 };
 
 // The triangles of one block mesh that share a material.
