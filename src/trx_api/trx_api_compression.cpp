@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <type_traits>
 
 #include <libdeflate.h>
@@ -13,6 +16,7 @@
 
 #include "detail/base64.h"
 #include "detail/bytes.h"
+#include "detail/gzip_chunks.h"
 #include "detail/trace.h"
 
 namespace trx {
@@ -20,28 +24,43 @@ namespace {
 
 // ---- compression -------------------------------------------------------------------
 
-struct FreeCompressor {
-    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
-};
+constexpr unsigned kMaxThreads = 8;
 
-// A compressor holds a few hundred KiB of tables; keep one per thread for the last level.
-libdeflate_compressor* compressorFor(int level) {
-    thread_local std::unique_ptr<libdeflate_compressor, FreeCompressor> cached;
-    thread_local int cachedLevel = 0;
-    if (level == -1) level = 6;  // the customary default
-    if (!cached || cachedLevel != level) {
-        cached.reset(libdeflate_alloc_compressor(level));  // null for a level out of range
-        if (!cached) throw std::runtime_error("deflate init failed");
-        cachedLevel = level;
-    }
-    return cached.get();
+std::mutex g_parallelismMutex;
+Compressor::Parallelism g_parallelism;
+
+unsigned threadsFromEnvironment() {
+    const char* text = std::getenv("TRX_COMPRESS_THREADS");
+    if (text == nullptr || *text == 0) return 0;
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(text, &end, 10);
+    return *end == 0 && n >= 1 ? static_cast<unsigned>(std::min<unsigned long>(n, 64)) : 0;
 }
-
-constexpr char kOsUnix = 3;  // gzip header: operating system
 
 }  // namespace
 
+void Compressor::setParallelism(const Parallelism& parallelism) {
+    const std::lock_guard<std::mutex> lock(g_parallelismMutex);
+    g_parallelism = parallelism;
+}
+
+Compressor::Parallelism Compressor::parallelism() {
+    const std::lock_guard<std::mutex> lock(g_parallelismMutex);
+    return g_parallelism;
+}
+
+unsigned Compressor::threads() {
+    const unsigned configured = parallelism().threads;
+    if (configured != 0) return configured;
+    if (const unsigned fromEnvironment = threadsFromEnvironment()) return fromEnvironment;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+}
+
 detail::Bytes detail::gzip(const char* data, std::uint64_t size, int level) {
+    const Compressor::Parallelism p = Compressor::parallelism();
+    const unsigned threads = Compressor::threads();
+    if (threads > 1 && size >= p.minParallelSize && size > p.chunkSize)
+        return gzipChunks(data, size, level, threads, p.chunkSize);
     libdeflate_compressor* c = compressorFor(level);
     if (size == 0) {
         // The shortest member (an empty fixed block), byte for byte what zlib writes.

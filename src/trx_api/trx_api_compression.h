@@ -23,6 +23,21 @@ public:
                          int level = -1);
     static void compress(std::string& out, const char* data, std::uint64_t size, int level = -1);
 
+    // How compress() uses the machine's cores. A payload of at least `minParallelSize` bytes
+    // that spans more than one chunk is cut into chunks of `chunkSize` bytes, compressed on
+    // `threads` threads and joined into one standard gzip member (any gzip reader takes it;
+    // its header lists the chunks). `threads` 0: the environment variable
+    // TRX_COMPRESS_THREADS, else the machine's cores, at most 8; 1: one stream, as always.
+    struct Parallelism {
+        unsigned threads = 0;
+        std::uint64_t chunkSize = std::uint64_t(4) << 20;
+        std::uint64_t minParallelSize = std::uint64_t(8) << 20;
+    };
+    static void setParallelism(const Parallelism& parallelism);
+    static Parallelism parallelism();
+    // The threads compress() would use for a large payload now.
+    static unsigned threads();
+
     // `out` becomes the expanded bytes of a gzip or zlib stream. Truncated or corrupt input
     // throws std::runtime_error (zlib's message, or "unexpected end of compressed data");
     // so does output beyond `maxSize`. An empty input gives an empty result.

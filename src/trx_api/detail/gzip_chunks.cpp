@@ -1,0 +1,166 @@
+#include "gzip_chunks.h"
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace trx::detail {
+namespace {
+
+struct FreeCompressor {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+void putLe16(Bytes& out, std::size_t at, std::uint32_t v) {
+    out[at] = static_cast<char>(v & 0xFF);
+    out[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+}
+
+void putLe32(Bytes& out, std::size_t at, std::uint32_t v) {
+    putLe16(out, at, v & 0xFFFF);
+    putLe16(out, at + 2, v >> 16);
+}
+
+struct Chunk {
+    std::vector<unsigned char> deflated;
+    std::uint32_t crc = 0;
+    std::uint32_t expanded = 0;
+};
+
+void compressChunk(const char* data, std::size_t size, int level, bool last, Chunk& chunk) {
+    libdeflate_compressor* c = compressorFor(level);
+    chunk.deflated.resize(libdeflate_deflate_compress_bound(c, size));
+    const std::size_t n =
+        libdeflate_deflate_compress(c, data, size, chunk.deflated.data(), chunk.deflated.size());
+    if (n == 0) throw std::runtime_error("deflate failed");  // cannot happen within the bound
+    chunk.deflated.resize(n);
+    if (!last) makeNonFinal(chunk.deflated);
+    chunk.crc = libdeflate_crc32(0, data, size);
+    chunk.expanded = static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+libdeflate_compressor* compressorFor(int level) {
+    // A compressor holds a few hundred KiB of tables; keep one per thread for the last level.
+    thread_local std::unique_ptr<libdeflate_compressor, FreeCompressor> cached;
+    thread_local int cachedLevel = 0;
+    if (level == -1) level = 6;  // the customary default
+    if (!cached || cachedLevel != level) {
+        cached.reset(libdeflate_alloc_compressor(level));  // null for a level out of range
+        if (!cached) throw std::runtime_error("deflate init failed");
+        cachedLevel = level;
+    }
+    return cached.get();
+}
+
+void makeNonFinal(std::vector<unsigned char>& stream) {
+    z_stream zs{};
+    if (inflateInit2(&zs, -15) != Z_OK) throw std::runtime_error("inflate init failed");
+    std::unique_ptr<z_stream, int (*)(z_stream*)> end(&zs, inflateEnd);
+    zs.next_in = stream.data();
+    zs.avail_in = static_cast<uInt>(stream.size());
+    unsigned char sink[1 << 15];
+    // Where the block being decoded began, and where the last one ended, in bits. Z_BLOCK
+    // stops after each end-of-block code; the low six bits of data_type count the bits read
+    // ahead and not used (more than a byte's worth at times), 64 says the block just ended
+    // was the last. Only there is the end exact: Z_STREAM_END drops the padding bits.
+    std::uint64_t blockStart = 0, endBit = 0;
+    bool ended = false;
+    int ret = Z_OK;
+    while (ret != Z_STREAM_END) {
+        zs.next_out = sink;
+        zs.avail_out = sizeof sink;
+        ret = inflate(&zs, Z_BLOCK);
+        if (ret != Z_OK && ret != Z_STREAM_END)
+            throw std::runtime_error("a chunk is not a whole deflate stream");
+        if (ret == Z_OK && (zs.data_type & 128)) {
+            const std::uint64_t at = std::uint64_t(zs.total_in) * 8 - (zs.data_type & 63);
+            if (zs.data_type & 64) {
+                endBit = at;
+                ended = true;
+            } else {
+                blockStart = at;
+            }
+        } else if (ret == Z_OK && zs.avail_in == 0 && zs.avail_out != 0) {
+            throw std::runtime_error("a chunk is not a whole deflate stream");
+        }
+    }
+    if (!ended || zs.avail_in != 0)
+        throw std::runtime_error("a chunk is not a whole deflate stream");
+    // The last block is final no more.
+    stream[blockStart / 8] &= static_cast<unsigned char>(~(1u << (blockStart % 8)));
+    // An empty stored block: three zero bits (not final, stored), zeros to the byte
+    // boundary, then LEN 0 and NLEN 0xFFFF. The header may spill into one more byte.
+    if (endBit % 8 != 0) stream[endBit / 8] &= static_cast<unsigned char>((1u << (endBit % 8)) - 1);
+    stream.resize((endBit + 3 + 7) / 8, 0);
+    for (unsigned char b : {0x00, 0x00, 0xFF, 0xFF}) stream.push_back(b);
+}
+
+Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threads,
+                 std::uint64_t chunkSize) {
+    chunkSize = std::clamp<std::uint64_t>(chunkSize, 1, UINT32_MAX);
+    // Grown, where needed, so that every chunk has a line in the table.
+    chunkSize = std::max(chunkSize, (size + kMaxTableChunks - 1) / kMaxTableChunks);
+    const std::size_t count =
+        static_cast<std::size_t>(std::max<std::uint64_t>(1, (size + chunkSize - 1) / chunkSize));
+    compressorFor(level);  // a bad level fails here, before any thread starts
+
+    std::vector<Chunk> chunks(count);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(std::max(1u, threads));
+    auto work = [&](std::size_t worker) {
+        try {
+            for (std::size_t i = next++; i < count; i = next++) {
+                const std::uint64_t start = i * chunkSize;
+                compressChunk(data + start, std::min(chunkSize, size - start), level,
+                              i + 1 == count, chunks[i]);
+            }
+        } catch (...) {
+            failures[worker] = std::current_exception();
+            next = count;
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads && t < count; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (auto& t : pool) t.join();
+    for (const auto& f : failures)
+        if (f) std::rethrow_exception(f);
+
+    const std::size_t tableBytes = 5 + 8 * count;
+    const std::size_t headerBytes = 10 + 2 + 4 + tableBytes;
+    std::size_t total = headerBytes + 8;
+    for (const Chunk& c : chunks) total += c.deflated.size();
+    Bytes out(total);
+    const char fixed[10] = {'\x1f', '\x8b', 8, 4 /* FEXTRA */, 0, 0, 0, 0, 0, kOsUnix};
+    std::memcpy(out.data(), fixed, sizeof fixed);
+    putLe16(out, 10, static_cast<std::uint32_t>(4 + tableBytes));
+    out[12] = kChunkTableId[0];
+    out[13] = kChunkTableId[1];
+    putLe16(out, 14, static_cast<std::uint32_t>(tableBytes));
+    out[16] = static_cast<char>(kChunkTableVersion);
+    putLe32(out, 17, static_cast<std::uint32_t>(count));
+    std::size_t at = headerBytes;
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Chunk& c = chunks[i];
+        putLe32(out, 21 + 8 * i, static_cast<std::uint32_t>(c.deflated.size()));
+        putLe32(out, 25 + 8 * i, c.expanded);
+        std::memcpy(out.data() + at, c.deflated.data(), c.deflated.size());
+        at += c.deflated.size();
+        crc =
+            static_cast<std::uint32_t>(crc32_combine(crc, c.crc, static_cast<z_off_t>(c.expanded)));
+    }
+    putLe32(out, at, crc);
+    putLe32(out, at + 4, static_cast<std::uint32_t>(size & 0xFFFFFFFF));
+    return out;
+}
+
+}  // namespace trx::detail

@@ -1,0 +1,50 @@
+#pragma once
+
+// Internal: one gzip member made of independently compressed chunks.
+//
+// Each chunk is a raw deflate stream of its own (no back-references into the chunk before),
+// made to end on a byte boundary without a final block, so that the chunks laid end to end
+// are one deflate stream; the last chunk ends with the final block. The header's FEXTRA
+// field carries a subfield "Tc" listing each chunk's compressed and expanded size, which a
+// reader may use to expand the chunks in parallel; other readers skip it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bytes.h"
+
+struct libdeflate_compressor;
+
+namespace trx::detail {
+
+// This thread's compressor for the level (-1 is 6); kept for the next call at that level.
+// Throws std::runtime_error "deflate init failed" for a level outside 0..12.
+libdeflate_compressor* compressorFor(int level);
+
+// The gzip header's operating system byte: zlib writes "Unix" here.
+constexpr char kOsUnix = 3;
+
+// The subfield: version 1, the chunk count (32 bits), then per chunk its compressed and its
+// expanded size (32 bits each), all little-endian.
+constexpr char kChunkTableId[2] = {'T', 'c'};
+constexpr unsigned char kChunkTableVersion = 1;
+// What fits in one FEXTRA subfield (65535 bytes, less the version and the count).
+constexpr std::uint32_t kMaxTableChunks = (65535 - 5) / 8;
+
+struct ChunkSize {
+    std::uint32_t compressed = 0;
+    std::uint32_t expanded = 0;
+};
+
+// The member for `size` bytes at `data`, in chunks of `chunkSize` bytes (grown where the
+// table would not hold them all) compressed on up to `threads` threads at `level`.
+Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threads,
+                 std::uint64_t chunkSize);
+
+// Ends a raw deflate stream that ends with a final block without one instead: the last
+// block's final bit is cleared and an empty stored block brings the stream to a byte
+// boundary. Throws std::runtime_error when the bytes are not one whole raw deflate stream.
+void makeNonFinal(std::vector<unsigned char>& stream);
+
+}  // namespace trx::detail
