@@ -213,3 +213,83 @@ TEST_F(ChunkedGzip, ThreadsComeFromTheSettingThenTheEnvironment) {
     Compressor::compress(gz, in.data(), in.size());
     EXPECT_FALSE(tableOf(gz).present);
 }
+
+namespace {
+
+std::string errorOf(const std::vector<char>& gz) {
+    std::vector<char> out;
+    try {
+        Compressor::decompress(out, gz.data(), gz.size());
+    } catch (const std::runtime_error& e) {
+        EXPECT_TRUE(out.empty());
+        return e.what();
+    }
+    return "no error";
+}
+
+void putLe32(std::vector<char>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
+}  // namespace
+
+// A table is only a hint: one that does not add up is ignored (zlib reads the member), one
+// that adds up but lies about the boundaries is an error, never wrong data.
+TEST_F(ChunkedGzip, TableThatLiesIsIgnoredOrRefusedNeverBelieved) {
+    const std::vector<char> in = payload(4 * kChunk + 300, true, 3);
+    std::vector<char> gz;
+    Compressor::compress(gz, in.data(), in.size());
+    const Table t = tableOf(gz);
+    ASSERT_EQ(t.chunks.size(), 5u);
+    const std::size_t first = 21, last = 21 + 8 * 4;  // the first and last table lines
+    auto readsBack = [&](const std::vector<char>& damaged) {
+        std::vector<char> out;
+        Compressor::decompress(out, damaged.data(), damaged.size());
+        return out == in;
+    };
+    std::vector<char> tooLong = gz;  // past the data
+    putLe32(tooLong, first, t.chunks[0].first + 1);
+    EXPECT_TRUE(readsBack(tooLong));
+    std::vector<char> wrongTotal = gz;  // expanded sizes not the trailer's length
+    putLe32(wrongTotal, first + 4, t.chunks[0].second + 1);
+    EXPECT_TRUE(readsBack(wrongTotal));
+    std::vector<char> wrongCount = gz;
+    putLe32(wrongCount, 17, 6);
+    EXPECT_TRUE(readsBack(wrongCount));
+    std::vector<char> empty = gz;  // a chunk of no bytes
+    putLe32(empty, first, 0);
+    EXPECT_TRUE(readsBack(empty));
+    std::vector<char> otherVersion = gz;
+    otherVersion[16] = 2;
+    EXPECT_TRUE(readsBack(otherVersion));
+
+    // Sums intact, boundaries wrong: the first and the last chunk swapped in the table.
+    std::vector<char> swapped = gz;
+    putLe32(swapped, first, t.chunks[4].first);
+    putLe32(swapped, first + 4, t.chunks[4].second);
+    putLe32(swapped, last, t.chunks[0].first);
+    putLe32(swapped, last + 4, t.chunks[0].second);
+    EXPECT_EQ(errorOf(swapped), "compressed data does not match its chunk table");
+}
+
+// Damage inside the chunks is reported in the words zlib uses for the same bytes.
+TEST_F(ChunkedGzip, DamagedChunkIsReportedInZlibsWords) {
+    const std::vector<char> in = payload(6 * kChunk, false, 4);
+    std::vector<char> gz;
+    Compressor::compress(gz, in.data(), in.size());
+    const Table t = tableOf(gz);
+    ASSERT_TRUE(t.present);
+    Compressor::Parallelism oneThread = Compressor::parallelism();
+    oneThread.threads = 1;
+    for (const std::size_t offset :
+         {std::size_t(0), std::size_t(t.chunks[0].first - 3), std::size_t(t.chunks[0].first + 7)}) {
+        std::vector<char> damaged = gz;
+        damaged.at(t.dataStart + offset) ^= 0x55;
+        const std::string chunked = errorOf(damaged);
+        const Compressor::Parallelism saved = Compressor::parallelism();
+        Compressor::setParallelism(oneThread);  // zlib alone
+        EXPECT_EQ(chunked, errorOf(damaged)) << offset;
+        Compressor::setParallelism(saved);
+        EXPECT_NE(chunked, "no error");
+    }
+}

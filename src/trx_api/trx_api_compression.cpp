@@ -195,6 +195,7 @@ std::pair<std::uint64_t, std::uint64_t> decodeFrom(unsigned char* out, const Ch*
 }  // namespace
 
 struct detail::Inflater::State {
+    std::unique_ptr<ChunkedInflater> chunked;  // for a member whose chunk table is usable
     z_stream stream{};
     const char* in = nullptr;
     std::uint64_t inLeft = 0;
@@ -212,6 +213,10 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
     s.finished = size == 0;  // nothing expands to nothing
     // 15-bit window, zlib or gzip header detected automatically
     if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
+    const unsigned threads = Compressor::threads();
+    if (threads > 1 && !s.finished)
+        if (auto layout = chunkLayout(data, size, s.maxSize))
+            s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);
 }
 
 detail::Inflater::~Inflater() { inflateEnd(&m_state->stream); }
@@ -220,6 +225,12 @@ bool detail::Inflater::finished() const { return m_state->finished; }
 
 std::size_t detail::Inflater::read(char* out, std::size_t room) {
     State& s = *m_state;
+    if (s.chunked) {
+        const std::size_t got = s.finished ? 0 : s.chunked->read(out, room);
+        s.produced += got;
+        s.finished = s.chunked->finished();
+        return got;
+    }
     z_stream& zs = s.stream;
     std::size_t got = 0;
     while (got < room && !s.finished) {

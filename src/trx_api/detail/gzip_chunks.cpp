@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -161,6 +163,164 @@ Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threa
     putLe32(out, at, crc);
     putLe32(out, at + 4, static_cast<std::uint32_t>(size & 0xFFFFFFFF));
     return out;
+}
+
+namespace {
+
+std::uint32_t readLe(const char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(p[i]);
+    return v;
+}
+
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+constexpr std::uint32_t kMaxChunkExpanded = 64u << 20;
+
+// The final empty stored block a non-final chunk lacks to be a whole deflate stream.
+constexpr unsigned char kFinalEmptyBlock[5] = {0x01, 0x00, 0x00, 0xFF, 0xFF};
+
+}  // namespace
+
+std::optional<ChunkLayout> chunkLayout(const char* data, std::uint64_t size,
+                                       std::uint64_t maxSize) {
+    // Magic, deflate, FEXTRA alone (a name, comment or header CRC is another writer's).
+    if (size < 12 + 8 || static_cast<unsigned char>(data[0]) != 0x1F ||
+        static_cast<unsigned char>(data[1]) != 0x8B || data[2] != 8 || data[3] != 4)
+        return std::nullopt;
+    const std::uint64_t xlen = readLe(data + 10, 2);
+    if (12 + xlen + 8 > size) return std::nullopt;
+    // Our subfield among any others.
+    for (std::uint64_t at = 12; at + 4 <= 12 + xlen;) {
+        const std::uint64_t length = readLe(data + at + 2, 2);
+        if (at + 4 + length > 12 + xlen) return std::nullopt;
+        if (data[at] != kChunkTableId[0] || data[at + 1] != kChunkTableId[1]) {
+            at += 4 + length;
+            continue;
+        }
+        const char* table = data + at + 4;
+        if (length < 5 || static_cast<unsigned char>(table[0]) != kChunkTableVersion)
+            return std::nullopt;
+        const std::uint64_t count = readLe(table + 1, 4);
+        if (count == 0 || length != 5 + 8 * count) return std::nullopt;
+        ChunkLayout layout;
+        layout.dataStart = 12 + xlen;
+        std::uint64_t compressed = 0, expanded = 0;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const ChunkSize c{readLe(table + 5 + 8 * i, 4), readLe(table + 9 + 8 * i, 4)};
+            // Deflate expands at most about 1032 to 1; a chunk beyond what our writer makes
+            // is read by zlib alone, in bounded memory.
+            if (c.compressed == 0 || c.expanded > kMaxChunkExpanded ||
+                c.expanded > 1032ull * c.compressed + 1024)
+                return std::nullopt;
+            compressed += c.compressed;
+            expanded += c.expanded;
+            layout.chunks.push_back(c);
+        }
+        const std::uint64_t isize = readLe(data + size - 4, 4);
+        if (layout.dataStart + compressed + 8 != size || expanded > maxSize ||
+            (expanded & 0xFFFFFFFF) != isize)
+            return std::nullopt;
+        layout.crc = readLe(data + size - 8, 4);
+        return layout;
+    }
+    return std::nullopt;
+}
+
+ChunkedInflater::ChunkedInflater(const char* data, std::uint64_t size, ChunkLayout layout,
+                                 unsigned threads)
+    : m_data(data), m_size(size), m_layout(std::move(layout)), m_threads(std::max(1u, threads)) {
+    std::uint64_t at = m_layout.dataStart;
+    for (const ChunkSize& c : m_layout.chunks) {
+        m_offsets.push_back(at);
+        at += c.compressed;
+    }
+    while (m_nextToLaunch < m_layout.chunks.size() && m_ahead.size() < m_threads)
+        launch(m_nextToLaunch++);
+}
+
+ChunkedInflater::~ChunkedInflater() {
+    for (auto& f : m_ahead)
+        if (f.valid()) f.wait();
+}
+
+void ChunkedInflater::launch(std::size_t index) {
+    const char* in = m_data + m_offsets[index];
+    const ChunkSize size = m_layout.chunks[index];
+    const bool last = index + 1 == m_layout.chunks.size();
+    m_ahead.push_back(std::async(std::launch::async, [in, size, last] {
+        Expanded e;
+        std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(
+            libdeflate_alloc_decompressor());
+        if (!d) return e;
+        // A non-final chunk is made whole by a final empty block after it.
+        std::vector<char> whole;
+        const char* source = in;
+        std::size_t sourceSize = size.compressed;
+        if (!last) {
+            whole.resize(size.compressed + sizeof kFinalEmptyBlock);
+            std::memcpy(whole.data(), in, size.compressed);
+            std::memcpy(whole.data() + size.compressed, kFinalEmptyBlock, sizeof kFinalEmptyBlock);
+            source = whole.data();
+            sourceSize = whole.size();
+        }
+        e.bytes.resize(size.expanded);
+        std::size_t used = 0, produced = 0;
+        const libdeflate_result r = libdeflate_deflate_decompress_ex(
+            d.get(), source, sourceSize, e.bytes.data(), e.bytes.size(), &used, &produced);
+        e.ok = r == LIBDEFLATE_SUCCESS && used == sourceSize && produced == size.expanded;
+        if (e.ok) e.crc = libdeflate_crc32(0, e.bytes.data(), e.bytes.size());
+        return e;
+    }));
+}
+
+void ChunkedInflater::fail() const {
+    // zlib's words for what is wrong; a member zlib reads whole has a table that lies.
+    z_stream zs{};
+    if (inflateInit2(&zs, 15 + 16) != Z_OK) throw std::runtime_error("inflate init failed");
+    std::unique_ptr<z_stream, int (*)(z_stream*)> end(&zs, inflateEnd);
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(m_data));
+    zs.avail_in = static_cast<uInt>(std::min<std::uint64_t>(m_size, UINT_MAX));
+    std::vector<unsigned char> sink(1 << 16);
+    int ret = Z_OK;
+    while (ret == Z_OK) {
+        zs.next_out = sink.data();
+        zs.avail_out = static_cast<uInt>(sink.size());
+        ret = inflate(&zs, Z_NO_FLUSH);
+    }
+    if (ret == Z_STREAM_END)
+        throw std::runtime_error("compressed data does not match its chunk table");
+    if (ret == Z_BUF_ERROR) throw std::runtime_error("unexpected end of compressed data");
+    throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
+}
+
+std::size_t ChunkedInflater::read(char* out, std::size_t room) {
+    std::size_t got = 0;
+    while (got < room && !m_finished) {
+        if (m_position == m_current.bytes.size()) {
+            if (m_nextToTake == m_layout.chunks.size()) {
+                if (m_crc != m_layout.crc) fail();
+                m_finished = true;
+                break;
+            }
+            m_current = m_ahead.front().get();
+            m_ahead.pop_front();
+            if (!m_current.ok) fail();
+            m_crc = static_cast<std::uint32_t>(
+                crc32_combine(m_crc, m_current.crc, static_cast<z_off_t>(m_current.bytes.size())));
+            ++m_nextToTake;
+            m_position = 0;
+            if (m_nextToLaunch < m_layout.chunks.size()) launch(m_nextToLaunch++);
+            continue;
+        }
+        const std::size_t n = std::min(room - got, m_current.bytes.size() - m_position);
+        std::memcpy(out + got, m_current.bytes.data() + m_position, n);
+        got += n;
+        m_position += n;
+    }
+    return got;
 }
 
 }  // namespace trx::detail

@@ -9,6 +9,9 @@
 // reader may use to expand the chunks in parallel; other readers skip it.
 
 #include <cstdint>
+#include <deque>
+#include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,5 +49,50 @@ Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threa
 // block's final bit is cleared and an empty stored block brings the stream to a byte
 // boundary. Throws std::runtime_error when the bytes are not one whole raw deflate stream.
 void makeNonFinal(std::vector<unsigned char>& stream);
+
+// Where a member's chunks lie, from its table; only a table that agrees with the member
+// (the sizes add up to the data and to the trailer's length, within maxSize) is taken.
+struct ChunkLayout {
+    std::uint64_t dataStart = 0;
+    std::vector<ChunkSize> chunks;
+    std::uint32_t crc = 0;  // the trailer's
+};
+std::optional<ChunkLayout> chunkLayout(const char* data, std::uint64_t size, std::uint64_t maxSize);
+
+// The expanded bytes of a member with a usable table, a few chunks ahead on worker threads
+// (libdeflate), checked against the trailer. Any failure is reported in zlib's words: the
+// whole input is run through zlib once to find them.
+class ChunkedInflater {
+public:
+    ChunkedInflater(const char* data, std::uint64_t size, ChunkLayout layout, unsigned threads);
+    ~ChunkedInflater();
+    ChunkedInflater(const ChunkedInflater&) = delete;
+    ChunkedInflater& operator=(const ChunkedInflater&) = delete;
+
+    std::size_t read(char* out, std::size_t room);
+    bool finished() const { return m_finished; }
+
+private:
+    struct Expanded {
+        std::vector<char> bytes;
+        std::uint32_t crc = 0;
+        bool ok = false;
+    };
+    void launch(std::size_t chunk);
+    [[noreturn]] void fail() const;
+
+    const char* m_data;
+    std::uint64_t m_size;
+    ChunkLayout m_layout;
+    std::vector<std::uint64_t> m_offsets;  // of each chunk's compressed bytes
+    unsigned m_threads;
+    std::deque<std::future<Expanded>> m_ahead;
+    std::size_t m_nextToLaunch = 0;
+    std::size_t m_nextToTake = 0;
+    Expanded m_current;
+    std::size_t m_position = 0;  // in m_current
+    std::uint32_t m_crc = 0;
+    bool m_finished = false;
+};
 
 }  // namespace trx::detail
