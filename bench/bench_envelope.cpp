@@ -159,6 +159,7 @@ struct Inputs {
     std::string binary;   // binary JSON
     std::string packed;   // what the envelope stores: gzip through Compressor
     std::string zpacked;  // zlib's gzip at the same level
+    std::size_t singleStreamSize = 0;  // libdeflate level 6 in one stream, one thread
     std::string text;     // the text document
 };
 
@@ -174,6 +175,11 @@ Inputs& inputs(std::size_t n) {
         JsonBinaryIO::write(in.binary, in.doc);
         Compressor::compress(in.packed, in.binary.data(), in.binary.size(), -1);
         in.zpacked.resize(zlibGzip(in.zpacked, in.binary, 6));
+        std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(
+            libdeflate_alloc_compressor(6), libdeflate_free_compressor);
+        std::string single(libdeflate_gzip_compress_bound(c.get(), in.binary.size()), '\0');
+        in.singleStreamSize =
+            libdeflate_gzip_compress(c.get(), in.binary.data(), in.binary.size(), &single[0], single.size());
         writeText(in.text, in.faces);
     }
     return *slot;
@@ -510,7 +516,9 @@ Peak measurePeak(const char* mode, std::size_t n) {
 
 // ---- the table ---------------------------------------------------------------------------
 
-// Keeps every repetition's CPU time per iteration, in milliseconds, by benchmark name.
+// Keeps every repetition's wall time per iteration, in milliseconds, by benchmark name:
+// compression and expansion run on several threads, whose CPU times the calling thread's
+// would not show.
 class Collector : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, std::vector<double>> times;
@@ -518,7 +526,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
-            const double ms = r.GetAdjustedCPUTime() * multiplier(r.time_unit);
+            const double ms = r.GetAdjustedRealTime() * multiplier(r.time_unit);
             times[r.run_name.function_name + "/" + r.run_name.args].push_back(ms);
         }
     }
@@ -553,8 +561,9 @@ Stat stat(std::vector<double> v) {
 
 void printTable(const Collector& c, const std::vector<std::size_t>& sizes, bool peaks) {
     std::printf("\n==== trx_api bulk path: block visualization through the envelope ====\n");
-    std::printf("times: CPU ms per call after one untimed call, median of the repetitions [min..max];\n"
-                "MB/s of binary JSON\n");
+    std::printf("times: wall ms per call after one untimed call, median of the repetitions [min..max];\n"
+                "MB/s of binary JSON; compression on %u threads (run with the cores free)\n",
+                Compressor::threads());
     for (const std::size_t n : sizes) {
         Inputs& in = inputs(n);
         const double mb = static_cast<double>(in.binary.size()) / 1e6;
@@ -599,17 +608,22 @@ void printTable(const Collector& c, const std::vector<std::size_t>& sizes, bool 
         const double zlibAnchor = ms("anchor.zlib6") + ms("anchor.inflate_zlib");
         const double r1 = gzipAnchor > 0 ? roundTrip / gzipAnchor : 0;
         const double r2 = roundTrip > 0 ? zlibAnchor / roundTrip : 0;
-        line("1. round trip / (libdeflate 6 + zlib inflate)", r1, "<= 1.5", r1 <= 1.5,
+        line("1. round trip / (libdeflate 6 + zlib inflate)", r1, "<= 0.75", r1 <= 0.75,
              timed && gzipAnchor > 0);
+        const double sizeRatio = in.singleStreamSize > 0 ? static_cast<double>(in.packed.size()) /
+                                                               static_cast<double>(in.singleStreamSize)
+                                                         : 0;
+        line("   gzip size / libdeflate 6 in one stream", sizeRatio, "<= 1.01", sizeRatio <= 1.01,
+             in.singleStreamSize > 0);
         line("2. (zlib 6 + zlib inflate) / round trip", r2, ">= 2", r2 >= 2.0, timed && zlibAnchor > 0);
         if (peaks) {
             const Peak send = measurePeak("send", n);
             const Peak receive = measurePeak("receive", n);
             const double s = send.ok ? send.added / send.binary : 0;
             const double r = receive.ok ? receive.added / receive.binary : 0;
-            line("3. peak RSS added by a send / binary JSON size", s, "<= 4", s <= 4, send.ok);
+            line("3. peak RSS added by a send / binary JSON size", s, "<= 2.5", s <= 2.5, send.ok);
             if (send.ok) std::printf("     (%.1f MB added; this first send took %.2f ms)\n", send.added / 1e6, send.ms);
-            line("   peak RSS added by a receive / binary JSON size", r, "<= 4", r <= 4, receive.ok);
+            line("   peak RSS added by a receive / binary JSON size", r, "<= 2.5", r <= 2.5, receive.ok);
             if (receive.ok)
                 std::printf("     (%.1f MB added; this first receive took %.2f ms)\n", receive.added / 1e6, receive.ms);
         }
@@ -653,7 +667,7 @@ int main(int argc, char** argv) {
                 runCalls(state, make(in));
                 state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                                         static_cast<std::int64_t>(in.binary.size()));
-            })->Arg(static_cast<std::int64_t>(n))->Unit(benchmark::kMillisecond);
+            })->Arg(static_cast<std::int64_t>(n))->Unit(benchmark::kMillisecond)->UseRealTime();
         }
     }
     // Build the inputs before any timing, so that no benchmark pays for them.
