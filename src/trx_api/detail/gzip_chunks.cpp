@@ -37,12 +37,16 @@ struct Chunk {
 
 void compressChunk(const char* data, std::size_t size, int level, bool last, Chunk& chunk) {
     libdeflate_compressor* c = compressorFor(level);
-    chunk.deflated.resize(libdeflate_deflate_compress_bound(c, size));
+    // Compressed into this thread's scratch at the bound, kept at its exact size: the
+    // bounds of all chunks at once would add the payload's size again to the peak.
+    thread_local std::vector<unsigned char> scratch;
+    scratch.resize(libdeflate_deflate_compress_bound(c, size));
     const std::size_t n =
-        libdeflate_deflate_compress(c, data, size, chunk.deflated.data(), chunk.deflated.size());
+        libdeflate_deflate_compress(c, data, size, scratch.data(), scratch.size());
     if (n == 0) throw std::runtime_error("deflate failed");  // cannot happen within the bound
-    chunk.deflated.resize(n);
-    if (!last) makeNonFinal(chunk.deflated);
+    scratch.resize(n);
+    if (!last) makeNonFinal(scratch);
+    chunk.deflated.assign(scratch.begin(), scratch.end());
     chunk.crc = libdeflate_crc32(0, data, size);
     chunk.expanded = static_cast<std::uint32_t>(size);
 }
