@@ -107,6 +107,38 @@ TEST(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
     }
 }
 
+// A payload compressed in chunks on several threads is expanded chunk by chunk ahead of the
+// decoder: the same value, the same errors.
+TEST(EnvelopeLoad, PayloadCompressedInChunksLoadsTheSame) {
+    const Compressor::Parallelism saved = Compressor::parallelism();
+    Compressor::Parallelism p;
+    p.threads = 2;
+    p.chunkSize = 64 << 10;
+    p.minParallelSize = 0;
+    Compressor::setParallelism(p);
+    JsonDocument sent;
+    sent.SetObject();
+    auto& a = sent.GetAllocator();
+    std::wstring text;
+    for (int i = 0; i < 300000; ++i) text += static_cast<wchar_t>(i % 2 ? 0x1F600 + i % 64 : L'a' + i % 26);
+    sent.AddMember(L"t", JsonValue(text.data(), static_cast<rapidjson::SizeType>(text.size()), a), a);
+    JsonValue numbers(rapidjson::kArrayType);
+    for (int i = 0; i < 100000; ++i) numbers.PushBack(i * 0.5, a);
+    sent.AddMember(L"n", numbers, a);
+
+    const std::string packed = gzipped(binaryOf(sent));
+    ASSERT_EQ(packed[3] & 4, 4) << "no chunk table";
+    const auto probe = probeWith(packed);
+    probe->load();
+    EXPECT_TRUE(probe->doc == sent);
+    std::string damaged = packed;
+    damaged[damaged.size() - 8] ^= 0x55;
+    EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(damaged)), "incorrect data check");
+    EXPECT_EQ(loadFailure<std::runtime_error>(*probeWith(packed.substr(0, packed.size() - 1))),
+              "unexpected end of compressed data");
+    Compressor::setParallelism(saved);
+}
+
 // The decoder may fail on bytes that a damaged stream produced before the damage shows;
 // the damage is what is reported. Truncated streams never pass for whole ones.
 TEST(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
