@@ -100,6 +100,21 @@ std::uint64_t storedBlockStart(const char* chunk, std::size_t size) {
     return ends.size() >= 3 ? ends[ends.size() - 3] : 0;
 }
 
+std::string errorOf(const std::vector<char>& gz) {
+    std::vector<char> out;
+    try {
+        Compressor::decompress(out, gz.data(), gz.size());
+    } catch (const std::runtime_error& e) {
+        EXPECT_TRUE(out.empty());
+        return e.what();
+    }
+    return "no error";
+}
+
+void putLe32(std::vector<char>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
 bool gzipAccepts(const std::vector<char>& gz) {
     char path[] = "/tmp/trx-gzip-chunks-XXXXXX";
     const int fd = ::mkstemp(path);
@@ -164,27 +179,12 @@ TEST_F(ChunkedGzip, DamagedTrailerIsReportedAsBefore) {
     std::vector<char> gz;
     Compressor::compress(gz, in.data(), in.size());
     ASSERT_TRUE(tableOf(gz).present);
-    std::vector<char> out;
     std::vector<char> badCrc = gz;
     badCrc[gz.size() - 7] ^= 1;
-    EXPECT_THROW(
-        try {
-            Compressor::decompress(out, badCrc.data(), badCrc.size());
-        } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(), "incorrect data check");
-            throw;
-        },
-        std::runtime_error);
+    EXPECT_EQ(errorOf(badCrc), "incorrect data check");
     std::vector<char> badLength = gz;
     badLength[gz.size() - 3] ^= 1;
-    EXPECT_THROW(
-        try {
-            Compressor::decompress(out, badLength.data(), badLength.size());
-        } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(), "incorrect length check");
-            throw;
-        },
-        std::runtime_error);
+    EXPECT_EQ(errorOf(badLength), "incorrect length check");
 }
 
 TEST_F(ChunkedGzip, ThreadsComeFromTheSettingThenTheEnvironment) {
@@ -213,25 +213,6 @@ TEST_F(ChunkedGzip, ThreadsComeFromTheSettingThenTheEnvironment) {
     Compressor::compress(gz, in.data(), in.size());
     EXPECT_FALSE(tableOf(gz).present);
 }
-
-namespace {
-
-std::string errorOf(const std::vector<char>& gz) {
-    std::vector<char> out;
-    try {
-        Compressor::decompress(out, gz.data(), gz.size());
-    } catch (const std::runtime_error& e) {
-        EXPECT_TRUE(out.empty());
-        return e.what();
-    }
-    return "no error";
-}
-
-void putLe32(std::vector<char>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<char>(v >> (8 * i) & 0xFF);
-}
-
-}  // namespace
 
 // A table is only a hint: one that does not add up is ignored (zlib reads the member), one
 // that adds up but lies about the boundaries is an error, never wrong data.
