@@ -399,6 +399,70 @@ const Entry kEntries[] = {
     {"anchor.text_parse", "anchor: text JSON parse (RapidJSON)", anchorTextParse},
 };
 
+// ---- many small objects ---------------------------------------------------------------
+
+// An assembly of many small parts: block visualizations of about 100 triangles each, one
+// envelope and one segment each. A call handles kSmallBatch of them.
+constexpr std::size_t kSmallBatch = 1000;
+constexpr std::size_t kSmallTriangles = 100;
+
+struct SmallInputs {
+    std::vector<std::shared_ptr<ExcBlockVisualization>> blocks;
+    std::string binary;  // of one of them
+    std::size_t expanded = 0;
+};
+
+SmallInputs& smallInputs() {
+    static SmallInputs in = [] {
+        SmallInputs s;
+        for (std::size_t i = 0; i < kSmallBatch; ++i)
+            s.blocks.push_back(bench::makeBlockVisualization(kSmallTriangles, i + 1));
+        JsonDocument doc;
+        s.blocks.front()->writeObject(doc, doc.GetAllocator());
+        JsonBinaryIO::write(s.binary, doc);
+        return s;
+    }();
+    return in;
+}
+
+// Through the library: writeObject, then readObject with loading, object by object.
+void smallRoundTrip(benchmark::State& state) {
+    SmallInputs& in = smallInputs();
+    for (auto _ : state)
+        for (const auto& block : in.blocks) {
+            ExchangeObjectWrapper out;
+            out.set(block);
+            std::wostringstream os;
+            out.writeObject(os);
+            std::wistringstream is(os.str());
+            ExchangeObjectWrapper back;
+            back.readObject(is);
+            if (!back.get() || !back.get()->isLoaded()) std::abort();
+        }
+}
+
+// The floor: the same work done directly on one object's bytes, as often: libdeflate level
+// 6, a segment created, filled, opened, read and removed, zlib inflate.
+void smallFloor(benchmark::State& state) {
+    SmallInputs& in = smallInputs();
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(
+        libdeflate_alloc_compressor(6), libdeflate_free_compressor);
+    std::string packed(libdeflate_gzip_compress_bound(c.get(), in.binary.size()), '\0');
+    std::string expanded(in.binary.size(), '\0');
+    std::vector<char> read;
+    const std::wstring name = wide(segmentName("small"));
+    for (auto _ : state)
+        for (std::size_t i = 0; i < kSmallBatch; ++i) {
+            const std::size_t n = libdeflate_gzip_compress(c.get(), in.binary.data(), in.binary.size(),
+                                                           &packed[0], packed.size());
+            mp::SharedBuffer<char>(name, false).write(packed.data(), n);
+            mp::SharedBuffer<char>(name, false).read(read);
+            mp::SharedBuffer<char>::remove(name);
+            benchmark::DoNotOptimize(
+                zlibInflate(&expanded[0], expanded.size(), std::string(read.data(), read.size())));
+        }
+}
+
 // ---- peak memory, in a fresh process ----------------------------------------------------
 
 long statusKiB(const char* field) {
@@ -631,6 +695,19 @@ void printTable(const Collector& c, const std::vector<std::size_t>& sizes, bool 
         line("4. text JSON round trip / round trip", roundTrip > 0 ? text / roundTrip : 0, "", true,
              timed && text > 0);
     }
+    const auto small = c.times.find("small.round_trip/");
+    const auto floor = c.times.find("small.floor/");
+    if (small != c.times.end() && floor != c.times.end()) {
+        const Stat s = stat(small->second), f = stat(floor->second);
+        const double perObject = s.median * 1e3 / kSmallBatch, floorPerObject = f.median * 1e3 / kSmallBatch;
+        std::printf("\nSmall objects: block visualizations of %zu triangles, binary JSON %zu bytes each\n",
+                    kSmallTriangles, smallInputs().binary.size());
+        std::printf("  %-42s %10.1f us  (%.0f objects/s)\n", "writeObject + readObject with loading",
+                    perObject, 1e6 / perObject);
+        std::printf("  %-42s %10.1f us\n", "floor: gzip, segment, inflate directly", floorPerObject);
+        std::printf("  %-58s %8.2f  %-8s %s\n", "5. small object round trip / floor", perObject / floorPerObject,
+                    "<= 1.2", perObject / floorPerObject <= 1.2 ? "met" : "MISSED");
+    }
 }
 
 std::vector<std::size_t> parseSizes(const std::string& list) {
@@ -670,6 +747,9 @@ int main(int argc, char** argv) {
             })->Arg(static_cast<std::int64_t>(n))->Unit(benchmark::kMillisecond)->UseRealTime();
         }
     }
+    benchmark::RegisterBenchmark("small.round_trip", smallRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("small.floor", smallFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+    smallInputs();
     // Build the inputs before any timing, so that no benchmark pays for them.
     for (const std::size_t n : sizes) inputs(n);
 
