@@ -156,11 +156,13 @@ Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threa
     std::size_t at = headerBytes;
     std::uint32_t crc = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const Chunk& c = chunks[i];
+        Chunk& c = chunks[i];
         putLe32(out, 21 + 8 * i, static_cast<std::uint32_t>(c.deflated.size()));
         putLe32(out, 25 + 8 * i, c.expanded);
         std::memcpy(out.data() + at, c.deflated.data(), c.deflated.size());
         at += c.deflated.size();
+        // Let go as it is copied: the chunks and the member are not held twice over.
+        std::vector<unsigned char>().swap(c.deflated);
         crc =
             static_cast<std::uint32_t>(crc32_combine(crc, c.crc, static_cast<z_off_t>(c.expanded)));
     }
