@@ -83,18 +83,12 @@ namespace {
 
 // ---- expansion ---------------------------------------------------------------------
 
-std::uint32_t readLe32(const char* p) {
-    const auto* b = reinterpret_cast<const unsigned char*>(p);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-           std::uint32_t(b[3]) << 24;
-}
-
 // First guess of the expanded size. A gzip trailer states it (modulo 2^32), but the input is
 // not trusted: the guess is used only while deflate's ~1032:1 ratio allows it.
 std::uint64_t expandedSizeGuess(const char* data, std::uint64_t size) {
     if (size >= 18 && static_cast<unsigned char>(data[0]) == 0x1F &&
         static_cast<unsigned char>(data[1]) == 0x8B) {
-        const std::uint64_t stated = readLe32(data + size - 4);
+        const std::uint64_t stated = detail::readLe(data + size - 4, 4);
         if (stated <= size * 1032) return stated;
     }
     return size * 2;
@@ -204,7 +198,8 @@ struct detail::Inflater::State {
     bool finished = false;
 };
 
-detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize)
+detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize,
+                           bool useChunkTable)
     : m_state(new State) {
     State& s = *m_state;
     s.in = data;
@@ -213,7 +208,7 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
     s.finished = size == 0;  // nothing expands to nothing
     // 15-bit window, zlib or gzip header detected automatically
     if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
-    const unsigned threads = Compressor::threads();
+    const unsigned threads = useChunkTable ? Compressor::threads() : 1;
     if (threads > 1 && !s.finished)
         if (auto layout = chunkLayout(data, size, s.maxSize))
             s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);

@@ -64,7 +64,10 @@ public:
 // piece: the same checks and the same errors, met when the piece that shows them is read.
 class Inflater : public ByteSource {
 public:
-    Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize);
+    // With useChunkTable, a member whose chunk table agrees with it is expanded on several
+    // threads (gzip_chunks.h); without, zlib reads every stream.
+    Inflater(const char* data, std::uint64_t size, std::uint64_t maxSize,
+             bool useChunkTable = true);
     ~Inflater() override;
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;

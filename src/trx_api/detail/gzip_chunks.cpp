@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "../trx_api_compression.h"
+
 namespace trx::detail {
 namespace {
 
@@ -173,12 +175,6 @@ Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threa
 
 namespace {
 
-std::uint32_t readLe(const char* p, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(p[i]);
-    return v;
-}
-
 struct FreeDecompressor {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
@@ -189,6 +185,12 @@ constexpr std::uint32_t kMaxChunkExpanded = 64u << 20;
 constexpr unsigned char kFinalEmptyBlock[5] = {0x01, 0x00, 0x00, 0xFF, 0xFF};
 
 }  // namespace
+
+std::uint32_t readLe(const char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(p[i]);
+    return v;
+}
 
 std::optional<ChunkLayout> chunkLayout(const char* data, std::uint64_t size,
                                        std::uint64_t maxSize) {
@@ -283,23 +285,11 @@ void ChunkedInflater::launch(std::size_t index) {
 }
 
 void ChunkedInflater::fail() const {
-    // zlib's words for what is wrong; a member zlib reads whole has a table that lies.
-    z_stream zs{};
-    if (inflateInit2(&zs, 15 + 16) != Z_OK) throw std::runtime_error("inflate init failed");
-    std::unique_ptr<z_stream, int (*)(z_stream*)> end(&zs, inflateEnd);
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(m_data));
-    zs.avail_in = static_cast<uInt>(std::min<std::uint64_t>(m_size, UINT_MAX));
-    std::vector<unsigned char> sink(1 << 16);
-    int ret = Z_OK;
-    while (ret == Z_OK) {
-        zs.next_out = sink.data();
-        zs.avail_out = static_cast<uInt>(sink.size());
-        ret = inflate(&zs, Z_NO_FLUSH);
-    }
-    if (ret == Z_STREAM_END)
-        throw std::runtime_error("compressed data does not match its chunk table");
-    if (ret == Z_BUF_ERROR) throw std::runtime_error("unexpected end of compressed data");
-    throw std::runtime_error(zs.msg != nullptr ? zs.msg : zError(ret));
+    // zlib's words for what is wrong, as the plain reader gives them; a member zlib reads
+    // whole has a table that lies.
+    Inflater zlib(m_data, m_size, Compressor::kMaxExpandedSize, false);
+    zlib.finish();
+    throw std::runtime_error("compressed data does not match its chunk table");
 }
 
 std::size_t ChunkedInflater::read(char* out, std::size_t room) {

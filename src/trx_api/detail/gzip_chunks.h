@@ -50,6 +50,9 @@ Bytes gzipChunks(const char* data, std::uint64_t size, int level, unsigned threa
 // boundary. Throws std::runtime_error when the bytes are not one whole raw deflate stream.
 void makeNonFinal(std::vector<unsigned char>& stream);
 
+// The little-endian number in the `bytes` (at most 4) bytes at p.
+std::uint32_t readLe(const char* p, int bytes);
+
 // Where a member's chunks lie, from its table; only a table that agrees with the member
 // (the sizes add up to the data and to the trailer's length, within maxSize) is taken.
 struct ChunkLayout {
