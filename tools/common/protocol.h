@@ -64,7 +64,10 @@ constexpr const wchar_t* kBoxMax[3] = {L"bounding_box_max_x", L"bounding_box_max
 // number. A host shows such a value as unknown, never as 0.
 constexpr const wchar_t* kValueUnknown = L"value unknown";
 
-// Polygon type of a visualization face whose indices are a plain triangle list.
+// Polygon types of a visualization face, with the numbers a graphics library gives them:
+// a plain triangle list, a strip, a fan. Any other type is taken as a convex polygon.
 constexpr std::uint32_t kTriangleListPolygon = 4;
+constexpr std::uint32_t kTriangleStripPolygon = 5;
+constexpr std::uint32_t kTriangleFanPolygon = 6;
 
 }  // namespace trx::tools

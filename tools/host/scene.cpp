@@ -126,9 +126,6 @@ namespace {
 
 // An expanded tree is as large as the product of its levels' counts: a hostile one is cut.
 constexpr std::size_t kMaxInstances = 1000000;
-// Polygon types beyond the triangle list, with the numbers a graphics library gives them.
-constexpr std::uint32_t kTriangleStripPolygon = 5;
-constexpr std::uint32_t kTriangleFanPolygon = 6;
 
 Affine affineOf(const ExcTransformation& t) {
     Affine a;
@@ -162,7 +159,7 @@ void triangulate(const ExcVisuFace::Polygon& polygon, F&& emit) {
     const std::size_t n = i.size();
     if (polygon.type == tools::kTriangleListPolygon) {
         for (std::size_t k = 0; k + 2 < n; k += 3) emit(i[k], i[k + 1], i[k + 2]);
-    } else if (polygon.type == kTriangleStripPolygon) {
+    } else if (polygon.type == tools::kTriangleStripPolygon) {
         for (std::size_t k = 0; k + 2 < n; ++k)
             k % 2 == 0 ? emit(i[k], i[k + 1], i[k + 2]) : emit(i[k + 1], i[k], i[k + 2]);
     } else {
