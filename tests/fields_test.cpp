@@ -10,6 +10,7 @@
 
 #include "trx_api/detail/enum_table.h"
 #include "trx_api/detail/field_adapters.h"
+#include "trx_api/trx_api_binary_json.h"
 
 namespace trx {
 namespace {
@@ -106,6 +107,24 @@ TEST(Fields, WritesTheListInOrderAndReadsItBack) {
     Sample withNull;
     withNull.subs = {nullptr, std::make_shared<Part>(L"x")};
     EXPECT_NE(toText(withNull).find(LR"("subs":[{"name":"x"}])"), std::wstring::npos);
+}
+
+// Bulky records write their binary JSON straight from the list, without their document: every
+// kind of member, the base's keys, null items and unset values give the document's bytes.
+TEST(Fields, BinaryStraightFromTheListIsTheDocumentsBytes) {
+    Sample small = filled();
+    small.u = 7;  // a uint32 that a document holds as an int
+    small.u64 = 9;
+    small.subs.insert(small.subs.begin(), nullptr);
+    small.sub.reset();
+    for (const Sample& s : {Sample(), filled(), small}) {
+        JsonDocument doc;
+        s.writeObject(doc, doc.GetAllocator());
+        std::string throughDocument, straight;
+        JsonBinaryIO::write(throughDocument, doc);
+        JsonBinaryIO::write(straight, s);
+        EXPECT_EQ(straight, throughDocument) << toNarrow(toText(s).c_str());
+    }
 }
 
 // A member of another JSON kind leaves its field as it was: integers never read into doubles

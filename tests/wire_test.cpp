@@ -34,6 +34,10 @@ struct Kind {
     std::function<void(void*, const std::wstring&)> read;
     std::function<std::wstring(const void*)> write;  // compact text
     std::function<bool(const void*, const void*)> equal;  // empty: the record has no operator==
+    // Exchange objects: the name they are registered under, and their binary JSON written
+    // through their document and straight from the record.
+    std::wstring objectName = {};
+    std::function<std::pair<std::string, std::string>(const void*)> binary = {};
 };
 
 template <class T, class = void> struct HasEq : std::false_type {};
@@ -66,6 +70,16 @@ template <class T> Kind jsonKind(const wchar_t* objectName) {
         return compact(doc);
     };
     k.equal = equality<T>();
+    k.objectName = objectName;
+    k.binary = [](const void* r) {
+        const T& record = *static_cast<const T*>(r);
+        JsonDocument doc;
+        record.writeObject(doc, doc.GetAllocator());
+        std::pair<std::string, std::string> bytes;
+        JsonBinaryIO::write(bytes.first, doc);
+        JsonBinaryIO::write(bytes.second, record);
+        return bytes;
+    };
     return k;
 }
 
@@ -415,6 +429,44 @@ TEST_P(Wire, DefaultsWriteAsPinned) {
     JsonDocument want;
     parse(want, golden((std::string("defaults/") + row.file).c_str()));
     expectSameText(row.kind.write(record.get()), compact(want));
+}
+
+// The bulk path writes binary JSON straight from a record, not through its document: for
+// every registered exchange object, with every key set, with none, and fresh, the bytes must
+// be the document's to the last one.
+TEST(WireBinary, StraightFromTheRecordAreTheDocumentsBytes) {
+    std::set<std::wstring> covered;
+    for (const Row& row : rows()) {
+        if (!row.kind.binary) continue;
+        covered.insert(row.kind.objectName);
+        JsonDocument full;
+        parse(full, golden(row.file));
+        JsonDocument empty;
+        empty.CopyFrom(full, empty.GetAllocator());
+        strip(empty);
+        for (const JsonDocument* text : std::initializer_list<const JsonDocument*>{&full, &empty, nullptr}) {
+            const auto record = row.kind.fresh();  // nothing read: unset sub-records stay null
+            if (text != nullptr) row.kind.read(record.get(), compact(*text));
+            const auto [throughDocument, straight] = row.kind.binary(record.get());
+            if (text == &full) {
+                EXPECT_GT(throughDocument.size(), 16u) << row.file;
+            }
+            if (straight == throughDocument) continue;
+            std::size_t at = 0;
+            while (at < straight.size() && at < throughDocument.size() && straight[at] == throughDocument[at]) ++at;
+            ADD_FAILURE() << row.file << (text == &full ? "" : text == &empty ? " (defaults)" : " (fresh)") << ": " << straight.size()
+                          << " bytes straight, " << throughDocument.size() << " through the document, first apart at "
+                          << at;
+        }
+    }
+    int bulky = 0;
+    for (const std::wstring& name : ExchangeObjectRegistry::instance().names()) {
+        // Classes of the tests' own (test_...) have no golden text.
+        if (name.rfind(L"test_", 0) == 0 || !ExchangeObjectRegistry::instance().get(name)->binary()) continue;
+        ++bulky;
+        EXPECT_TRUE(covered.count(name)) << toNarrow(name.c_str()) << " has no golden text here";
+    }
+    EXPECT_GE(bulky, 5);
 }
 
 // Values of another kind than the record's own: nothing read, nothing broken. Documents and

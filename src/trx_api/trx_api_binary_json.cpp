@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <istream>
 #include <limits>
 #include <memory>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "detail/base64.h"
+#include "detail/binary_writer.h"
 #include "detail/bytes.h"
 #include "detail/trace.h"
 
@@ -132,6 +135,87 @@ private:
     char m_buf[1 << 16];
 };
 
+// The encoding of single values, into any sink that gives `space(n)` for n bytes and
+// `advance(n)` past those written.
+
+template <class Sink>
+void putTag(Sink& out, Tag t) {
+    *out.space(1) = static_cast<char>(t);
+    out.advance(1);
+}
+
+template <class Sink, class T>
+void putScalar(Sink& out, Tag t, T x) {
+    char* p = out.space(1 + sizeof(T));
+    *p = static_cast<char>(t);
+    std::memcpy(p + 1, &x, sizeof(T));
+    out.advance(1 + sizeof(T));
+}
+
+template <class Sink>
+void putNumber(Sink& out, const JsonValue& v) {
+    switch (numberTag(v)) {
+    case kInt32: return putScalar(out, kInt32, static_cast<std::int32_t>(v.GetInt()));
+    case kUint32: return putScalar(out, kUint32, static_cast<std::uint32_t>(v.GetUint()));
+    case kInt64: return putScalar(out, kInt64, static_cast<std::int64_t>(v.GetInt64()));
+    case kUint64: return putScalar(out, kUint64, static_cast<std::uint64_t>(v.GetUint64()));
+    default: return putScalar(out, kDouble, v.GetDouble());
+    }
+}
+
+void put16(char*& p, std::uint16_t u) {
+    std::memcpy(p, &u, 2);
+    p += 2;
+}
+
+// One character as one code unit or a surrogate pair; beyond U+10FFFF, U+FFFD.
+void putCharacter(char*& p, std::uint32_t c) {
+    if (c > 0xFFFF) {
+        if (c <= 0x10FFFF) {
+            c -= 0x10000;
+            put16(p, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
+            c = 0xDC00 + (c & 0x3FF);
+        } else {
+            c = 0xFFFD;
+        }
+    }
+    put16(p, static_cast<std::uint16_t>(c));
+}
+
+bool allInPlaneZero(const wchar_t* s, std::size_t m) {
+    std::uint32_t high = 0;
+    for (std::size_t k = 0; k < m; ++k) high |= static_cast<std::uint32_t>(s[k]) >> 16;
+    return high == 0;
+}
+
+// The code units of characters that each take one.
+void narrow(const wchar_t* s, std::size_t m, char* out) {
+    for (std::size_t k = 0; k < m; ++k) {
+        const auto u = static_cast<std::uint16_t>(s[k]);
+        std::memcpy(out + 2 * k, &u, 2);
+    }
+}
+
+template <class Sink>
+void putString(Sink& out, const wchar_t* s, std::size_t n) {
+    putScalar(out, kString, utf16Units(s, n));
+    constexpr std::size_t kPiece = 8192;  // characters per block, at most 4 bytes each
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t m = std::min(kPiece, n - i);
+        char* const start = out.space(4 * m);
+        char* p = start;
+        if (kWideIsUtf16 || allInPlaneZero(s + i, m)) {  // the common case, vectorized
+            narrow(s + i, m, p);
+            p += 2 * m;
+        } else {
+            for (std::size_t k = 0; k < m; ++k) putCharacter(p, static_cast<std::uint32_t>(s[i + k]));
+        }
+        out.advance(static_cast<std::size_t>(p - start));
+        i += m;
+    }
+}
+
+// A document's values, with the container sizes measured beforehand.
 template <class Sink>
 class Emitter {
 public:
@@ -139,11 +223,11 @@ public:
 
     void value(const JsonValue& v) {
         switch (v.GetType()) {
-        case rapidjson::kNullType: return tag(kNull);
-        case rapidjson::kFalseType: return tag(kFalse);
-        case rapidjson::kTrueType: return tag(kTrue);
-        case rapidjson::kStringType: return string(v.GetString(), v.GetStringLength());
-        case rapidjson::kNumberType: return number(v);
+        case rapidjson::kNullType: return putTag(m_out, kNull);
+        case rapidjson::kFalseType: return putTag(m_out, kFalse);
+        case rapidjson::kTrueType: return putTag(m_out, kTrue);
+        case rapidjson::kStringType: return putString(m_out, v.GetString(), v.GetStringLength());
+        case rapidjson::kNumberType: return putNumber(m_out, v);
         case rapidjson::kObjectType:
             container(kObject);
             for (const auto& m : v.GetObject()) {
@@ -159,73 +243,7 @@ public:
     }
 
 private:
-    void tag(Tag t) {
-        *m_out.space(1) = static_cast<char>(t);
-        m_out.advance(1);
-    }
-    template <class T>
-    void scalar(Tag t, T x) {
-        char* p = m_out.space(1 + sizeof(T));
-        *p = static_cast<char>(t);
-        std::memcpy(p + 1, &x, sizeof(T));
-        m_out.advance(1 + sizeof(T));
-    }
-    void container(Tag t) { scalar(t, m_sizes[m_next++]); }
-    void number(const JsonValue& v) {
-        switch (numberTag(v)) {
-        case kInt32: return scalar(kInt32, static_cast<std::int32_t>(v.GetInt()));
-        case kUint32: return scalar(kUint32, static_cast<std::uint32_t>(v.GetUint()));
-        case kInt64: return scalar(kInt64, static_cast<std::int64_t>(v.GetInt64()));
-        case kUint64: return scalar(kUint64, static_cast<std::uint64_t>(v.GetUint64()));
-        default: return scalar(kDouble, v.GetDouble());
-        }
-    }
-    void string(const wchar_t* s, std::size_t n) {
-        scalar(kString, utf16Units(s, n));
-        constexpr std::size_t kPiece = 8192;  // characters per block, at most 4 bytes each
-        for (std::size_t i = 0; i < n;) {
-            const std::size_t m = std::min(kPiece, n - i);
-            char* const start = m_out.space(4 * m);
-            char* p = start;
-            if (kWideIsUtf16 || allInPlaneZero(s + i, m)) {  // the common case, vectorized
-                narrow(s + i, m, p);
-                p += 2 * m;
-            } else {
-                for (std::size_t k = 0; k < m; ++k) putCharacter(p, static_cast<std::uint32_t>(s[i + k]));
-            }
-            m_out.advance(static_cast<std::size_t>(p - start));
-            i += m;
-        }
-    }
-    // One character as one code unit or a surrogate pair; beyond U+10FFFF, U+FFFD.
-    static void putCharacter(char*& p, std::uint32_t c) {
-        if (c > 0xFFFF) {
-            if (c <= 0x10FFFF) {
-                c -= 0x10000;
-                put16(p, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
-                c = 0xDC00 + (c & 0x3FF);
-            } else {
-                c = 0xFFFD;
-            }
-        }
-        put16(p, static_cast<std::uint16_t>(c));
-    }
-    static bool allInPlaneZero(const wchar_t* s, std::size_t m) {
-        std::uint32_t high = 0;
-        for (std::size_t k = 0; k < m; ++k) high |= static_cast<std::uint32_t>(s[k]) >> 16;
-        return high == 0;
-    }
-    // The code units of characters that each take one.
-    static void narrow(const wchar_t* s, std::size_t m, char* out) {
-        for (std::size_t k = 0; k < m; ++k) {
-            const auto u = static_cast<std::uint16_t>(s[k]);
-            std::memcpy(out + 2 * k, &u, 2);
-        }
-    }
-    static void put16(char*& p, std::uint16_t u) {
-        std::memcpy(p, &u, 2);
-        p += 2;
-    }
+    void container(Tag t) { putScalar(m_out, t, m_sizes[m_next++]); }
 
     Sink& m_out;
     const std::vector<std::uint64_t>& m_sizes;
@@ -478,6 +496,70 @@ void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator
 
 }  // namespace
 
+// ---- straight from records ---------------------------------------------------------
+
+detail::BinaryWriter::BinaryWriter() : m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
+
+char* detail::BinaryWriter::space(std::size_t n) {
+    if (m_bytes.size() - m_used < n) {
+        // Doubling: large buffers grow by moving their pages, never by copying (blocks.h).
+        constexpr std::size_t kFirst = 4096;
+        m_bytes.resize(std::max({m_used + n, 2 * m_bytes.size(), kFirst}));
+    }
+    return m_bytes.data() + m_used;
+}
+
+void detail::BinaryWriter::number(const JsonValue& v) { putNumber(*this, v); }
+
+bool detail::BinaryWriter::Null() { return putTag(*this, kNull), true; }
+bool detail::BinaryWriter::Bool(bool b) { return putTag(*this, b ? kTrue : kFalse), true; }
+// Through a value of the same number, so that the tag is the one its document would give.
+bool detail::BinaryWriter::Int(int i) { return number(JsonValue(i)), true; }
+bool detail::BinaryWriter::Uint(unsigned u) { return number(JsonValue(u)), true; }
+bool detail::BinaryWriter::Int64(std::int64_t i) { return number(JsonValue(i)), true; }
+bool detail::BinaryWriter::Uint64(std::uint64_t u) { return number(JsonValue(u)), true; }
+bool detail::BinaryWriter::Double(double d) { return number(JsonValue(d)), true; }
+
+bool detail::BinaryWriter::String(const wchar_t* s, rapidjson::SizeType length, bool) {
+    putString(*this, s, length);
+    return true;
+}
+
+void detail::BinaryWriter::key(const wchar_t* name) { putString(*this, name, std::wcslen(name)); }
+
+bool detail::BinaryWriter::open(unsigned char tag) {
+    if (m_open.size() >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
+    putScalar(*this, static_cast<Tag>(tag), std::uint64_t(0));  // the count is set on closing
+    m_open.push_back(m_used - sizeof(std::uint64_t));
+    return true;
+}
+bool detail::BinaryWriter::StartObject() { return open(kObject); }
+bool detail::BinaryWriter::StartArray() { return open(kArray); }
+
+bool detail::BinaryWriter::close() {
+    const std::size_t at = m_open.back();
+    m_open.pop_back();
+    const std::uint64_t bytes = m_used - (at + sizeof(std::uint64_t));
+    std::memcpy(m_bytes.data() + at, &bytes, sizeof(bytes));
+    return true;
+}
+
+void detail::BinaryWriter::packedText(const void* data, std::size_t bytes) {
+    const std::size_t units = base64Length(bytes);
+    putScalar(*this, kString, std::uint64_t(units));
+    base64EncodeUtf16(space(2 * units), data, bytes);
+    advance(2 * units);
+}
+
+detail::Bytes detail::BinaryWriter::take() {
+    if (!m_open.empty()) throw std::logic_error("BinaryWriter: a container is still open");
+    m_bytes.resize(m_used);
+    Bytes out = std::move(m_bytes);
+    m_bytes = Bytes();
+    m_used = 0;
+    return out;
+}
+
 std::ostream& JsonBinaryIO::write(std::ostream& os, const JsonValue& value) {
     TRX_TRACE();
     Measure measure;
@@ -505,6 +587,18 @@ detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
     BufferSink sink(out.data());
     Emitter<BufferSink>(sink, measure.sizes).value(value);
     return out;
+}
+
+detail::Bytes detail::writeBinaryJson(const IJsonObject& record) {
+    TRX_TRACE();
+    BinaryWriter out;
+    record.writeBinary(out);
+    return out.take();
+}
+
+void JsonBinaryIO::write(std::string& out, const IJsonObject& record) {
+    const detail::Bytes bytes = detail::writeBinaryJson(record);
+    out.assign(bytes.data(), bytes.size());
 }
 
 std::size_t JsonBinaryIO::read(const char* data, std::size_t size, JsonValue& value,

@@ -43,6 +43,9 @@ public:
     static std::ostream& write(std::ostream& os, const JsonValue& value);
     // The same bytes into `out`, replacing its content.
     static void write(std::string& out, const JsonValue& value);
+    // The bytes of the value record.writeObject() gives, written straight from the record:
+    // no document of wide strings is made for them.
+    static void write(std::string& out, const IJsonObject& record);
 
     // Reads one value from the current position of `is`; strings, members and items are
     // allocated from `allocator`. On success a seekable stream is left just after the value.

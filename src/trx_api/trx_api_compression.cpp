@@ -317,6 +317,19 @@ std::size_t detail::base64Encode(wchar_t* out, const void* in, std::size_t bytes
     return encodeTo(out, static_cast<const unsigned char*>(in), bytes);
 }
 
+namespace {
+// A code unit that may lie at any address, written as its two bytes.
+struct Utf16Unit {
+    unsigned char low, high;
+    constexpr explicit Utf16Unit(char c) : low(static_cast<unsigned char>(c)), high(0) {}
+};
+static_assert(sizeof(Utf16Unit) == 2 && alignof(Utf16Unit) == 1);
+}  // namespace
+
+std::size_t detail::base64EncodeUtf16(char* out, const void* in, std::size_t bytes) {
+    return encodeTo(reinterpret_cast<Utf16Unit*>(out), static_cast<const unsigned char*>(in), bytes);
+}
+
 std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars) {
     return decodeFrom(static_cast<unsigned char*>(out), in, chars).first;
 }

@@ -93,6 +93,8 @@ void ExcColor::writeObject(JsonValue& value, JsonAllocator& allocator) const {
         value.SetNull();
 }
 
+TRX_BINARY_THROUGH_DOCUMENT(ExcColor)
+
 bool ExcColor::operator==(const ExcColor& o) const {
     return json::sameFields(*this, o, TRX_FIELDS_LIST_);
 }
@@ -118,6 +120,8 @@ void ExcMiscProperty::writeObject(JsonValue& value, JsonAllocator& allocator) co
     TRX_TRACE();
     json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
+
+TRX_BINARY_THROUGH_DOCUMENT(ExcMiscProperty)
 
 bool ExcMiscProperty::operator==(const ExcMiscProperty& o) const {
     return json::sameFields(*this, o, TRX_FIELDS_LIST_);
@@ -150,6 +154,8 @@ void ExcMiscPropertiesGroup::writeObject(JsonValue& value, JsonAllocator& alloca
     TRX_TRACE();
     json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
+
+TRX_BINARY_THROUGH_DOCUMENT(ExcMiscPropertiesGroup)
 
 bool ExcMiscPropertiesGroup::operator==(const ExcMiscPropertiesGroup& o) const {
     return json::sameFields(*this, o, TRX_FIELDS_LIST_);
@@ -225,6 +231,8 @@ void ExcEntity::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     TRX_TRACE();
     json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
+
+TRX_BINARY_THROUGH_DOCUMENT(ExcEntity)
 
 // Only what the type writes takes part: an mfg reference keeps a stale description.
 bool ExcEntity::operator==(const ExcEntity& o) const {

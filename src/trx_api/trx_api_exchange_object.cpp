@@ -41,6 +41,13 @@ std::shared_ptr<IExchangeObject> ExchangeObjectRegistry::get(const std::wstring&
     return it != m_prototypes.end() ? it->second->clone() : nullptr;
 }
 
+std::vector<std::wstring> ExchangeObjectRegistry::names() const {
+    std::vector<std::wstring> names;
+    names.reserve(m_prototypes.size());
+    for (const auto& entry : m_prototypes) names.push_back(entry.first);
+    return names;
+}
+
 // ---- exchange object ----------------------------------------------------------------
 
 std::wstring IExchangeObject::generateUUID() {
@@ -116,13 +123,7 @@ void ExchangeObjectWrapper::writeObject(std::wostream& os) const {
     }
 
     json::put(doc, a, kBinary, true);
-    detail::Bytes bytes;
-    {
-        JsonAllocator pool(detail::kPayloadChunk);
-        JsonDocument sub(&pool);
-        object.writeObject(sub, sub.GetAllocator());
-        bytes = detail::writeBinaryJson(sub);
-    }
+    detail::Bytes bytes = detail::writeBinaryJson(object);
     if (object.compress()) {
         detail::Bytes packed = detail::gzip(bytes.data(), bytes.size(), -1);
         bytes = std::move(packed);  // the plain form is freed before the segment is filled

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../mp/serializable.h"
 #include "json/json_object.h"
@@ -63,6 +64,8 @@ public:
     void remove(IExchangeObject* object);
     // A fresh object of the named class, or empty for an unknown name.
     std::shared_ptr<IExchangeObject> get(const std::wstring& name) const;
+    // The names of the registered classes, in order.
+    std::vector<std::wstring> names() const;
 
     ExchangeObjectRegistry(const ExchangeObjectRegistry&) = delete;
     ExchangeObjectRegistry& operator=(const ExchangeObjectRegistry&) = delete;

@@ -151,6 +151,7 @@ public:
 
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    void writeBinary(detail::BinaryWriter& out) const override;
 
     bool operator==(const ExcPMIData& o) const;
     bool operator!=(const ExcPMIData& o) const { return !(*this == o); }

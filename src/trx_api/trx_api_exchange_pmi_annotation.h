@@ -90,6 +90,8 @@ public:
 
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
+    void writeBinary(detail::BinaryWriter& out) const override;
+    void writeBinaryMembers(detail::BinaryWriter& out) const;
 
 protected:
     ExcPMIAnnotation() = default;

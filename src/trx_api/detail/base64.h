@@ -19,6 +19,8 @@ inline std::size_t base64MaxBytes(std::size_t chars) {
 
 // Writes base64Length(bytes) characters; gives their number.
 std::size_t base64Encode(wchar_t* out, const void* in, std::size_t bytes);
+// The same characters as UTF-16 code units, little-endian, 2 bytes each at `out`.
+std::size_t base64EncodeUtf16(char* out, const void* in, std::size_t bytes);
 // Decodes up to the first "=", foreign character or the end; gives the bytes written (at
 // most base64MaxBytes(chars)).
 std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars);

@@ -112,6 +112,8 @@ Bytes readPayload(mp::SharedBuffer<char>& segment);
 
 // JsonBinaryIO::write's bytes.
 Bytes writeBinaryJson(const JsonValue& value);
+// The same for the value of a record, written straight from it (binary_writer.h).
+Bytes writeBinaryJson(const IJsonObject& record);
 
 // One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), which must
 // end with it, then the source to its end. A source that fails reports its own error, even

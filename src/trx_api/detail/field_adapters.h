@@ -72,6 +72,7 @@ struct MadeBy : FieldAdapter {
     bool present() const { return record != nullptr; }
     void read(const JsonValue& m) const { record = make(m); }
     JsonValue write(JsonAllocator& a) const { return toJson(record, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, record); }
     template <class G>
     void members(G&& g) const { g(record); }
 };
@@ -88,6 +89,7 @@ struct WriteOnly : FieldAdapter {
     bool present() const { return true; }
     void read(const JsonValue&) const {}
     JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, value); }
     template <class G>
     void members(G&&) const {}
 };
@@ -107,6 +109,7 @@ struct FlaggedValue : FieldAdapter {
         if (fromJson(m, value)) has = true;
     }
     JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, value); }
     template <class G>
     void members(G&& g) const { g(value); g(has); }
 };
@@ -126,6 +129,11 @@ struct SubObject : FieldAdapter {
     bool present() const { return flag == nullptr || *flag; }
     void read(const JsonValue& m) const;
     JsonValue write(JsonAllocator& a) const;
+    void emit(detail::BinaryWriter& out) const {
+        out.StartObject();
+        list(BinaryFieldWriter{out});
+        out.EndObject();
+    }
     template <class G>
     void members(G&& g) const {
         if (flag != nullptr) g(*flag);
@@ -240,6 +248,7 @@ struct AddedBy : FieldAdapter {
         }
     }
     JsonValue write(JsonAllocator& a) const { return toJson(list, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, list); }
     template <class G>
     void members(G&& g) const { g(list); }
 };
@@ -259,6 +268,7 @@ struct NullableRecord : FieldAdapter {
         if (!m.IsNull()) fromJson(m, record);
     }
     JsonValue write(JsonAllocator& a) const { return toJson(record, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, record); }
     template <class G>
     void members(G&& g) const { g(record); }
 };
@@ -443,6 +453,7 @@ struct PackedNumbers : FieldAdapter {
             logUnpackable(owner, key);
     }
     JsonValue write(JsonAllocator& a) const { return packedText(values, a); }
+    void emit(detail::BinaryWriter& out) const { out.packedText(values.data(), values.size() * sizeof(values[0])); }
     template <class G>
     void members(G&& g) const { g(values); }
 };
@@ -462,6 +473,7 @@ struct Uncompared : FieldAdapter {
     bool present() const { return true; }
     void read(const JsonValue& m) const { fromJson(m, value); }
     JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, value); }
     template <class G>
     void members(G&&) const {}
 };
@@ -500,6 +512,7 @@ struct EnumReadBy : FieldAdapter {
         if (fromJson(m, name)) value = fromName(name);
     }
     JsonValue write(JsonAllocator& a) const { return toJson(value, a); }
+    void emit(detail::BinaryWriter& out) const { json::emit(out, value); }
     template <class G>
     void members(G&& g) const { g(value); }
 };

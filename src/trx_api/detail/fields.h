@@ -16,10 +16,12 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "../json/enum_strings.h"
 #include "../json/json_object.h"
+#include "binary_writer.h"
 #include "equal.h"
 #include "trace.h"
 
@@ -214,6 +216,76 @@ struct Writer {
     }
 };
 
+// ---- straight to binary JSON --------------------------------------------------------------
+//
+// The bulk path writes the members Writer would add, in the same order and form, straight
+// into a detail::BinaryWriter. Records write themselves (writeBinary); whatever has no form
+// of its own here goes through its document value in the writer's scratch pool.
+
+template <class T>
+void emit(detail::BinaryWriter& out, const T& v) {
+    if constexpr (std::is_base_of_v<IJsonObject, T>) {
+        v.writeBinary(out);
+    } else if constexpr (std::is_enum_v<T>) {
+        const std::wstring& name = enumToString(v);
+        out.String(name.c_str(), static_cast<rapidjson::SizeType>(name.size()));
+    } else {
+        detail::BinaryWriter::Scratch scratch(out);
+        out.value(toJson(v, scratch.allocator()));
+    }
+}
+inline void emit(detail::BinaryWriter& out, const std::wstring& v) {
+    out.String(v.c_str(), static_cast<rapidjson::SizeType>(v.size()));
+}
+template <class T>
+void emit(detail::BinaryWriter& out, const std::shared_ptr<T>& record) {
+    record ? emit(out, *record) : void(out.Null());
+}
+template <class Container>
+void emitArray(detail::BinaryWriter& out, const Container& items) {
+    out.StartArray();
+    for (const auto& item : items) {
+        if constexpr (IsSharedPtr<typename Container::value_type>::value)
+            if (!item) continue;
+        emit(out, item);
+    }
+    out.EndArray();
+}
+template <class T>
+void emit(detail::BinaryWriter& out, const std::vector<T>& list) { emitArray(out, list); }
+template <class T, class Compare>
+void emit(detail::BinaryWriter& out, const std::set<T, Compare>& set) { emitArray(out, set); }
+
+// Adapters with an `emit(out)` of their own use it; the others give their value.
+template <class A, class = void>
+struct HasEmit : std::false_type {};
+template <class A>
+struct HasEmit<A, std::void_t<decltype(std::declval<const A&>().emit(std::declval<detail::BinaryWriter&>()))>>
+    : std::true_type {};
+
+struct BinaryFieldWriter {
+    detail::BinaryWriter& out;
+    template <class T>
+    void operator()(const wchar_t* key, const T& field, bool when = true) const {
+        if (!when) return;
+        if constexpr (isAdapter<T>) {
+            if (!field.present()) return;
+            out.key(key);
+            if constexpr (HasEmit<T>::value) {
+                field.emit(out);
+            } else {
+                detail::BinaryWriter::Scratch scratch(out);
+                out.value(field.write(scratch.allocator()));
+            }
+        } else {
+            if constexpr (IsSharedPtr<T>::value)
+                if (!field) return;  // as put() writes nothing for a null sub-record
+            out.key(key);
+            emit(out, field);
+        }
+    }
+};
+
 // Calls g on every member a `fields` list names, adapters unfolded, in list order.
 template <class R, class Fields, class G>
 void forEachMember(R& record, Fields fields, G&& g) {
@@ -270,6 +342,34 @@ void writeRecord(const R& record, JsonValue& v, JsonAllocator& a, Fields fields)
         static_cast<const Base&>(record).Base::writeObject(v, a);
     fields(record, Writer{v, a});
 }
+// writeRecord's bytes, straight from the record. A class below R that writes its own
+// document (and not its own key list) goes through that document.
+template <class Base, class R, class Fields>
+void writeMembersBinary(const R& record, detail::BinaryWriter& out, Fields fields) {
+    if constexpr (!std::is_same_v<Base, IJsonObject>) static_cast<const Base&>(record).Base::writeBinaryMembers(out);
+    fields(record, BinaryFieldWriter{out});
+}
+template <class Base, class R, class Fields>
+void writeRecordBinary(const R& record, detail::BinaryWriter& out, Fields fields) {
+    if (typeid(record) != typeid(R)) return record.IJsonObject::writeBinary(out);
+    out.StartObject();
+    writeMembersBinary<Base>(record, out, fields);
+    out.EndObject();
+}
+// The members of the object a hand-written `writeObject` gives, for a class that derives
+// from it.
+template <class WriteObject>
+void writeMembersThroughDocument(detail::BinaryWriter& out, WriteObject writeObject) {
+    detail::BinaryWriter::Scratch scratch(out);
+    JsonValue value;
+    writeObject(value, scratch.allocator());
+    if (!value.IsObject()) return;
+    for (const auto& m : value.GetObject()) {
+        out.value(m.name);
+        out.value(m.value);
+    }
+}
+
 // `sameBase(a, b)` compares the base parts; it is called only when there is a base record.
 template <class Base, class R, class Fields, class SameBase>
 bool sameRecord(const R& a, const R& b, Fields fields, SameBase sameBase) {
@@ -322,9 +422,24 @@ bool addOrRefuse(List& list, const T& item, const char* refusal) {
         TRX_TRACE();                                                                         \
         json::writeRecord<Base>(*this, value, allocator, TRX_FIELDS_LIST_);                  \
     }                                                                                        \
+    void R::writeBinary(detail::BinaryWriter& out) const {                                   \
+        json::writeRecordBinary<Base>(*this, out, TRX_FIELDS_LIST_);                         \
+    }                                                                                        \
+    void R::writeBinaryMembers(detail::BinaryWriter& out) const {                            \
+        json::writeMembersBinary<Base>(*this, out, TRX_FIELDS_LIST_);                        \
+    }                                                                                        \
     bool R::operator==(const R& o) const {                                                   \
         return json::sameRecord<Base>(*this, o, TRX_FIELDS_LIST_,                            \
                                       [](const auto& a, const auto& b) { return a.Base::operator==(b); }); \
     }                                                                                        \
     template <class Self, class F>                                                           \
     void R::fields(Self& s, F&& f)
+
+// For a record declared with TRX_JSON_RECORD whose JSON form is written by hand: its binary
+// JSON goes through its document.
+#define TRX_BINARY_THROUGH_DOCUMENT(R)                                                       \
+    void R::writeBinary(detail::BinaryWriter& out) const { IJsonObject::writeBinary(out); }  \
+    void R::writeBinaryMembers(detail::BinaryWriter& out) const {                            \
+        json::writeMembersThroughDocument(                                                   \
+            out, [this](JsonValue& v, JsonAllocator& a) { R::writeObject(v, a); });          \
+    }

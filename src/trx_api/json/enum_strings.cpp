@@ -66,6 +66,16 @@ void ExcUnitComponent<E>::writeObject(JsonValue& value, JsonAllocator& allocator
 }
 
 template <class E>
+void ExcUnitComponent<E>::writeBinary(detail::BinaryWriter& out) const {
+    json::writeRecordBinary<IJsonObject>(*this, out, TRX_FIELDS_LIST_);
+}
+
+template <class E>
+void ExcUnitComponent<E>::writeBinaryMembers(detail::BinaryWriter& out) const {
+    json::writeMembersBinary<IJsonObject>(*this, out, TRX_FIELDS_LIST_);
+}
+
+template <class E>
 bool ExcUnitComponent<E>::operator==(const ExcUnitComponent& o) const {
     return json::sameFields(*this, o, TRX_FIELDS_LIST_);
 }

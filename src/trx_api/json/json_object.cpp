@@ -1,3 +1,4 @@
+#include "../detail/binary_writer.h"
 #include "json_object.h"
 
 #include <cmath>
@@ -27,6 +28,13 @@ void* JsonBlockAllocator::Realloc(void* block, std::size_t oldSize, std::size_t 
 void JsonBlockAllocator::Free(void* block) { detail::freeBlock(block); }
 
 void JsonBlockAllocator::releaseRetained() { detail::releaseRetainedBlocks(); }
+
+void IJsonObject::writeBinary(detail::BinaryWriter& out) const {
+    detail::BinaryWriter::Scratch scratch(out);
+    JsonValue value;
+    writeObject(value, scratch.allocator());
+    out.value(value);
+}
 
 namespace {
 

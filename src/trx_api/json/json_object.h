@@ -13,6 +13,10 @@
 
 namespace trx {
 
+namespace detail {
+class BinaryWriter;
+}
+
 // Wide JSON: UTF-16 code units where wchar_t has two bytes, code points where it has four.
 using JsonEncoding = std::conditional_t<sizeof(wchar_t) == 2, rapidjson::UTF16<wchar_t>,
                                         rapidjson::UTF32<wchar_t>>;
@@ -62,6 +66,9 @@ public:
 
     virtual void readObject(const JsonValue& value) = 0;
     virtual void writeObject(JsonValue& value, JsonAllocator& allocator) const = 0;
+    // The binary JSON of the value writeObject gives, into `out`. This one goes through that
+    // value; records made from a key list write their members straight into `out`.
+    virtual void writeBinary(detail::BinaryWriter& out) const;
 };
 
 // Declares what a record made from one key list has: its JSON form both ways and member-wise
@@ -71,6 +78,9 @@ public:
 public:                                                                                      \
     void readObject(const ::trx::JsonValue& value) override;                                 \
     void writeObject(::trx::JsonValue& value, ::trx::JsonAllocator& allocator) const override; \
+    void writeBinary(::trx::detail::BinaryWriter& out) const override;                       \
+    /* the members of this class's object, for a record that derives from it */              \
+    [[maybe_unused]] void writeBinaryMembers(::trx::detail::BinaryWriter& out) const;        \
     bool operator==(const Class& o) const;                                                   \
     bool operator!=(const Class& o) const { return !(*this == o); }                          \
                                                                                              \

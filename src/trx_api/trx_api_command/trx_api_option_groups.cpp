@@ -134,7 +134,8 @@ std::shared_ptr<IFormatOptions> IFormatOptions::readOptions(const JsonValue& val
         TRX_TRACE();                                                                               \
         json::writeRecord<IFormatOptions>(*this, value, allocator, TRX_FIELDS_LIST_);              \
     }                                                                                              \
-    bool Class::operator==(const Class& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); }
+    bool Class::operator==(const Class& o) const { return json::sameFields(*this, o, TRX_FIELDS_LIST_); } \
+    TRX_BINARY_THROUGH_DOCUMENT(Class)
 
 TRX_GROUP_CLASSES(TRX_DEFINE_OPTION_GROUP)
 

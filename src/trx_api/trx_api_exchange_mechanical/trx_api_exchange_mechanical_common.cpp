@@ -41,6 +41,8 @@ void ExcEntityData::writeObject(JsonValue& value, JsonAllocator& allocator) cons
     value = json::toJson(m_data, allocator);
 }
 
+void ExcEntityData::writeBinary(detail::BinaryWriter& out) const { json::emit(out, m_data); }
+
 bool ExcEntityData::operator==(const ExcEntityData& o) const { return detail::same(m_data, o.m_data); }
 
 // ---- mapping ------------------------------------------------------------------------

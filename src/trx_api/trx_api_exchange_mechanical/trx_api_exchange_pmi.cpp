@@ -125,6 +125,8 @@ void ExcPMIData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     value = json::toJson(m_annotationSets, allocator);
 }
 
+void ExcPMIData::writeBinary(detail::BinaryWriter& out) const { json::emit(out, m_annotationSets); }
+
 bool ExcPMIData::operator==(const ExcPMIData& o) const { return detail::same(m_annotationSets, o.m_annotationSets); }
 
 }  // namespace trx

@@ -21,6 +21,8 @@ void ExcCamera::writeObject(JsonValue& value, JsonAllocator& allocator) const {
     json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
 
+TRX_BINARY_THROUGH_DOCUMENT(ExcCamera)
+
 // Not member-wise: the double the type does not carry is lost on the way.
 bool ExcCamera::operator==(const ExcCamera& o) const {
     if (m_type != o.m_type || m_name != o.m_name || m_eye != o.m_eye || m_target != o.m_target ||
@@ -74,6 +76,8 @@ void ExcClippingPlane::writeObject(JsonValue& value, JsonAllocator& allocator) c
     else
         json::writeRecord<IJsonObject>(*this, value, allocator, TRX_FIELDS_LIST_);
 }
+
+TRX_BINARY_THROUGH_DOCUMENT(ExcClippingPlane)
 
 // Not member-wise: values whose flag is off do not travel.
 bool ExcClippingPlane::operator==(const ExcClippingPlane& o) const {

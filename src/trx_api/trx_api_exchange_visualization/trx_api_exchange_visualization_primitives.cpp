@@ -97,6 +97,10 @@ struct PackedPolygons : json::FieldAdapter {
         }
     }
     JsonValue write(JsonAllocator& a) const { return json::packedText(ExcVisuFace::packPolygons(polygons), a); }
+    void emit(detail::BinaryWriter& out) const {
+        const std::vector<std::uint32_t> words = ExcVisuFace::packPolygons(polygons);
+        out.packedText(words.data(), words.size() * sizeof(words[0]));
+    }
     template <class G>
     void members(G&& g) const { g(polygons); }
 };
