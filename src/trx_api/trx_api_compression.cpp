@@ -53,14 +53,17 @@ unsigned Compressor::threads() {
     const unsigned configured = parallelism().threads;
     if (configured != 0) return configured;
     if (const unsigned fromEnvironment = threadsFromEnvironment()) return fromEnvironment;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    // Asked once: each asking reads a file of the system's, which costs more than a small
+    // payload's whole transfer does to copy.
+    static const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    return cores;
 }
 
 detail::Bytes detail::gzip(const char* data, std::uint64_t size, int level) {
     const Compressor::Parallelism p = Compressor::parallelism();
-    const unsigned threads = Compressor::threads();
-    if (threads > 1 && size >= p.minParallelSize && size > p.chunkSize)
-        return gzipChunks(data, size, level, threads, p.chunkSize);
+    if (size >= p.minParallelSize && size > p.chunkSize)
+        if (const unsigned threads = Compressor::threads(); threads > 1)
+            return gzipChunks(data, size, level, threads, p.chunkSize);
     libdeflate_compressor* c = compressorFor(level);
     if (size == 0) {
         // The shortest member (an empty fixed block), byte for byte what zlib writes.
@@ -208,10 +211,10 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
     s.finished = size == 0;  // nothing expands to nothing
     // 15-bit window, zlib or gzip header detected automatically
     if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
-    const unsigned threads = useChunkTable ? Compressor::threads() : 1;
-    if (threads > 1 && !s.finished)
+    if (useChunkTable && !s.finished)
         if (auto layout = chunkLayout(data, size, s.maxSize))
-            s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);
+            if (const unsigned threads = Compressor::threads(); threads > 1)
+                s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);
 }
 
 detail::Inflater::~Inflater() { inflateEnd(&m_state->stream); }

@@ -1,5 +1,6 @@
 #include "trx_api_exchange_object.h"
 
+#include <algorithm>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -62,12 +63,20 @@ detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
         throw std::length_error("Shared memory segment of " + std::to_string(size) +
                                 " bytes is larger than any payload (at most " +
                                 std::to_string(kMaxPayloadSegment) + ")");
-    char head[3];
-    const std::size_t n = segment.read(head, sizeof(head));
-    if (n != 0 && !Compressor::isCompressed(head, n) && head[0] != 3)
-        throw std::invalid_argument("Payload is neither compressed nor a binary JSON object");
+    const auto checkHead = [](const char* head, std::size_t n) {
+        if (n != 0 && !Compressor::isCompressed(head, n) && head[0] != 3)
+            throw std::invalid_argument("Payload is neither compressed nor a binary JSON object");
+    };
+    // A large segment shows its first bytes before memory is taken for all of it; a small one
+    // is read in one call.
+    constexpr std::size_t kReadAtOnce = std::size_t(64) << 10;
+    if (size > kReadAtOnce) {
+        char head[3];
+        checkHead(head, segment.read(head, sizeof(head)));
+    }
     Bytes bytes(size);
     bytes.resize(segment.read(bytes.data(), size));
+    if (size <= kReadAtOnce) checkHead(bytes.data(), std::min<std::size_t>(bytes.size(), 3));
     return bytes;
 }
 
