@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -193,6 +194,8 @@ std::pair<std::uint64_t, std::uint64_t> decodeFrom(unsigned char* out, const Ch*
 
 struct detail::Inflater::State {
     std::unique_ptr<ChunkedInflater> chunked;  // for a member whose chunk table is usable
+    std::optional<Bytes> whole;                // a small member, expanded at once
+    std::size_t wholeRead = 0;
     z_stream stream{};
     const char* in = nullptr;
     std::uint64_t inLeft = 0;
@@ -211,10 +214,14 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
     s.finished = size == 0;  // nothing expands to nothing
     // 15-bit window, zlib or gzip header detected automatically
     if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
-    if (useChunkTable && !s.finished)
+    if (s.finished) return;
+    if (useChunkTable)
         if (auto layout = chunkLayout(data, size, s.maxSize))
-            if (const unsigned threads = Compressor::threads(); threads > 1)
+            if (const unsigned threads = Compressor::threads(); threads > 1) {
                 s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);
+                return;
+            }
+    s.whole = inflateSmallMember(data, size, s.maxSize);
 }
 
 detail::Inflater::~Inflater() { inflateEnd(&m_state->stream); }
@@ -223,6 +230,14 @@ bool detail::Inflater::finished() const { return m_state->finished; }
 
 std::size_t detail::Inflater::read(char* out, std::size_t room) {
     State& s = *m_state;
+    if (s.whole) {
+        const std::size_t got = std::min(room, s.whole->size() - s.wholeRead);
+        std::memcpy(out, s.whole->data() + s.wholeRead, got);
+        s.wholeRead += got;
+        s.produced += got;
+        s.finished = s.wholeRead == s.whole->size();
+        return got;
+    }
     if (s.chunked) {
         const std::size_t got = s.finished ? 0 : s.chunked->read(out, room);
         s.produced += got;

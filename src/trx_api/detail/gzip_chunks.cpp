@@ -192,6 +192,23 @@ std::uint32_t readLe(const char* p, int bytes) {
     return v;
 }
 
+std::optional<Bytes> inflateSmallMember(const char* data, std::uint64_t size, std::uint64_t maxSize) {
+    // A header CRC (FHCRC) zlib checks and libdeflate skips: left to zlib.
+    if (size < 18 || static_cast<unsigned char>(data[0]) != 0x1F || static_cast<unsigned char>(data[1]) != 0x8B ||
+        (data[3] & 2) != 0)
+        return std::nullopt;
+    const std::uint32_t expanded = readLe(data + size - 4, 4);  // the trailer's length
+    if (expanded == 0 || expanded > kSmallMember || expanded > maxSize) return std::nullopt;
+    thread_local const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(libdeflate_alloc_decompressor());
+    if (!d) return std::nullopt;
+    Bytes out(expanded);
+    std::size_t used = 0, produced = 0;
+    const libdeflate_result r =
+        libdeflate_gzip_decompress_ex(d.get(), data, size, out.data(), expanded, &used, &produced);
+    if (r != LIBDEFLATE_SUCCESS || used != size || produced != expanded) return std::nullopt;
+    return out;
+}
+
 std::optional<ChunkLayout> chunkLayout(const char* data, std::uint64_t size,
                                        std::uint64_t maxSize) {
     // Magic, deflate, FEXTRA alone (a name, comment or header CRC is another writer's).

@@ -62,6 +62,13 @@ struct ChunkLayout {
 };
 std::optional<ChunkLayout> chunkLayout(const char* data, std::uint64_t size, std::uint64_t maxSize);
 
+// A member that expands to at most kSmallMember bytes, expanded whole by libdeflate (some
+// 2.4 times faster than zlib): only when libdeflate takes all the input as one member whose
+// CRC and length agree, and the length is within maxSize. Otherwise nothing, and zlib's
+// reading decides what the input is.
+constexpr std::uint32_t kSmallMember = 1u << 20;
+std::optional<Bytes> inflateSmallMember(const char* data, std::uint64_t size, std::uint64_t maxSize);
+
 // The expanded bytes of a member with a usable table, a few chunks ahead on worker threads
 // (libdeflate), checked against the trailer. Any failure is reported in zlib's words: the
 // whole input is run through zlib once to find them.
