@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fuzz_common.h"
+#include "trx_api/trx_api_binary_json.h"
 #include "trx_api/trx_api_command.h"
 #include "trx_api/trx_api_exchange_object.h"
 
@@ -15,12 +16,17 @@ const wchar_t* const kNames[] = {
 constexpr std::size_t kNameCount = std::size(kNames);
 
 // Read, write back, and read the written form again: what a reader accepts, a writer must
-// be able to send on.
+// be able to send on. The binary JSON a record writes straight (the bulk path) must be its
+// document's to the byte.
 template <class Read>
 void twice(trx::IJsonObject& object, const trx::JsonValue& value, Read&& read) {
     read(object, value);
     trx::JsonDocument out;
     object.writeObject(out, out.GetAllocator());
+    std::string throughDocument, straight;
+    trx::JsonBinaryIO::write(throughDocument, out);
+    trx::JsonBinaryIO::write(straight, object);
+    if (straight != throughDocument) __builtin_trap();
     read(object, out);
 }
 

@@ -517,9 +517,14 @@ void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator
 
 // ---- straight from records ---------------------------------------------------------
 
-detail::BinaryWriter::BinaryWriter() : m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
+detail::BinaryWriter::BinaryWriter(Mode mode, std::size_t capacity)
+    : m_counting(mode == Mode::count), m_bytes(capacity), m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
 
 char* detail::BinaryWriter::space(std::size_t n) {
+    if (m_counting) {  // the encoders write where nobody reads, a piece at a time
+        if (m_bytes.size() < n) m_bytes.resize(n);
+        return m_bytes.data();
+    }
     if (m_bytes.size() - m_used < n) {
         // Doubling: large buffers grow by moving their pages, never by copying (blocks.h).
         constexpr std::size_t kFirst = 4096;
@@ -558,6 +563,7 @@ bool detail::BinaryWriter::StartArray() { return open(kArray); }
 bool detail::BinaryWriter::close() {
     const std::size_t at = m_open.back();
     m_open.pop_back();
+    if (m_counting) return true;
     const std::uint64_t bytes = m_used - (at + sizeof(std::uint64_t));
     std::memcpy(m_bytes.data() + at, &bytes, sizeof(bytes));
     return true;
@@ -566,11 +572,12 @@ bool detail::BinaryWriter::close() {
 void detail::BinaryWriter::packedText(const void* data, std::size_t bytes) {
     const std::size_t units = base64Length(bytes);
     putScalar(*this, kString, std::uint64_t(units));
-    base64EncodeUtf16(space(2 * units), data, bytes);
+    if (!m_counting) base64EncodeUtf16(space(2 * units), data, bytes);
     advance(2 * units);
 }
 
 detail::Bytes detail::BinaryWriter::take() {
+    if (m_counting) throw std::logic_error("BinaryWriter: a counting writer has no bytes");
     if (!m_open.empty()) throw std::logic_error("BinaryWriter: a container is still open");
     m_bytes.resize(m_used);
     Bytes out = std::move(m_bytes);
@@ -610,7 +617,9 @@ detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
 
 detail::Bytes detail::writeBinaryJson(const IJsonObject& record) {
     TRX_TRACE();
-    BinaryWriter out;
+    BinaryWriter count(BinaryWriter::Mode::count);
+    record.writeBinary(count);
+    BinaryWriter out(BinaryWriter::Mode::write, count.size());
     record.writeBinary(out);
     return out.take();
 }

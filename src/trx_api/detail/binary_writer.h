@@ -20,7 +20,11 @@ namespace trx::detail {
 
 class TRX_API BinaryWriter {
 public:
-    BinaryWriter();
+    // A counting writer only measures: size() gives the bytes a writer would write. Measuring
+    // first lets the bytes go into one buffer of the exact size, which a large payload finds
+    // among the freed blocks kept for reuse; grown step by step it would touch fresh pages.
+    enum class Mode { write, count };
+    explicit BinaryWriter(Mode mode = Mode::write, std::size_t capacity = 0);
     BinaryWriter(const BinaryWriter&) = delete;
     BinaryWriter& operator=(const BinaryWriter&) = delete;
 
@@ -67,6 +71,8 @@ public:
     // container is open.
     Bytes take();
 
+    std::size_t size() const { return m_used; }
+
     // For the value encoders: room for n more bytes, and past those written.
     char* space(std::size_t n);
     void advance(std::size_t n) { m_used += n; }
@@ -76,7 +82,8 @@ private:
     bool open(unsigned char tag);
     bool close();
 
-    Bytes m_bytes;  // its size is the capacity; m_used bytes are written
+    const bool m_counting;
+    Bytes m_bytes;  // its size is the capacity; m_used bytes are written (counting: scratch)
     std::size_t m_used = 0;
     std::vector<std::size_t> m_open;  // where the byte count of each open container goes
     alignas(std::max_align_t) char m_scratchBuffer[2048];
