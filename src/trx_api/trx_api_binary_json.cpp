@@ -320,11 +320,8 @@ private:
 template <class Input>
 class Decoder {
 public:
-    // `textInPlace`: strings are decoded straight into the document's pool and the values
-    // refer to them there (see decode).
-    Decoder(Input& in, std::uint64_t inputBytes, bool textInPlace)
-        : m_in(in), m_inputBytes(inputBytes), m_budget(detail::documentCostLimit(inputBytes)),
-          m_textInPlace(textInPlace) {}
+    Decoder(Input& in, std::uint64_t inputBytes)
+        : m_in(in), m_inputBytes(inputBytes), m_budget(detail::documentCostLimit(inputBytes)) {}
 
     // The generator interface of JsonDocument::Populate.
     template <class Handler>
@@ -401,16 +398,6 @@ private:
         if (units > std::numeric_limits<rapidjson::SizeType>::max())
             throw std::length_error("JsonBinaryIO: String too long");
         const auto n = static_cast<std::size_t>(units);
-        // A string whose claimed length the budget covers goes straight into the pool, at its
-        // size; any other grows in the scratch text as its units arrive, and is copied.
-        wchar_t* const inPlace = m_textInPlace && (n + 1) * sizeof(wchar_t) <= m_budget - m_cost
-                                     ? static_cast<wchar_t*>(h.GetAllocator().Malloc((n + 1) * sizeof(wchar_t)))
-                                     : nullptr;
-        const auto room = [&](std::size_t chars) {
-            if (inPlace != nullptr) return inPlace;
-            reserveText(chars);
-            return text();
-        };
         std::size_t len = 0;
         std::uint32_t high = 0;  // a high surrogate waiting for its partner
         for (std::size_t done = 0; done < n;) {
@@ -418,38 +405,36 @@ private:
             const std::size_t k = std::min(n - done, m_in.available() / 2);
             // Charged as the text grows: a stream does not say how long a string really is.
             charge(sizeof(wchar_t) * k);
-            wchar_t* const out = room(len + k + 1);
+            reserveText(len + k + 1);
             const unsigned char* const p = m_in.current();
             if constexpr (kWideIsUtf16) {
-                std::memcpy(out + len, p, 2 * k);
+                std::memcpy(text() + len, p, 2 * k);
                 len += k;
             } else if (high == 0 && !hasSurrogate(p, k)) {
-                widen(p, k, out + len);  // the common case, in a loop the compiler vectorizes
+                widen(p, k, text() + len);  // the common case, in a loop the compiler vectorizes
                 len += k;
             } else {
                 for (std::size_t i = 0; i < k; ++i) {
                     const std::uint16_t u = unitAt(p, i);
                     if (high != 0) {
                         if (u >= 0xDC00 && u <= 0xDFFF) {
-                            out[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+                            text()[len++] = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
                             high = 0;
                             continue;
                         }
-                        out[len++] = static_cast<wchar_t>(high);  // a lone surrogate stays
+                        text()[len++] = static_cast<wchar_t>(high);  // a lone surrogate stays
                         high = 0;
                     }
                     if (u >= 0xD800 && u <= 0xDBFF && done + i + 1 < n) high = u;
-                    else out[len++] = static_cast<wchar_t>(u);
+                    else text()[len++] = static_cast<wchar_t>(u);
                 }
             }
             m_in.skip(2 * k);
             done += k;
         }
-        wchar_t* const out = room(len + 1);  // never empty: the value always has a source
+        reserveText(len + 1);  // never empty: the copy below always has a source
         const auto length = static_cast<rapidjson::SizeType>(len);
-        const bool copy = inPlace == nullptr;
-        if (!copy) out[len] = L'\0';
-        key ? h.Key(out, length, copy) : h.String(out, length, copy);
+        key ? h.Key(text(), length, true) : h.String(text(), length, true);
     }
 
     // The i-th code unit at p.
@@ -494,20 +479,16 @@ private:
     Input& m_in;
     const std::uint64_t m_inputBytes;
     const std::uint64_t m_budget;
-    const bool m_textInPlace;
     std::uint64_t m_cost = 0;
     detail::Bytes m_text;
     std::size_t m_capacity = 0;
 };
 
 // A document over the caller's allocator, so the values live there; `value` is untouched
-// when reading fails. With `textInPlace` its strings are references into that pool, which
-// a copy of the value (CopyFrom) into another pool would keep: only for values read and
-// dropped with their pool, as a payload's are.
+// when reading fails.
 template <class Input>
-void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator,
-            bool textInPlace = false) {
-    Decoder<Input> decoder(in, inputBytes, textInPlace);
+void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator) {
+    Decoder<Input> decoder(in, inputBytes);
     JsonDocument builder(&allocator);
     builder.Populate(decoder);
     value = static_cast<JsonValue&>(builder);  // moves
@@ -649,7 +630,7 @@ const char kBytesAfterRoot[] = "JsonBinaryIO: Bytes follow the root value";
 void detail::readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator) {
     TRX_TRACE();
     MemoryInput in(data, size);
-    decode(in, size, value, allocator, true);
+    decode(in, size, value, allocator);
     if (in.position() != size) throw std::length_error(kBytesAfterRoot);
 }
 
@@ -658,7 +639,7 @@ void detail::readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonVa
     TRX_TRACE();
     StreamInput in(source);
     try {
-        decode(in, inputBytes, value, allocator, true);
+        decode(in, inputBytes, value, allocator);
         if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
     } catch (const std::logic_error&) {
         source.finish();  // damaged compressed data is reported as such, before what it caused

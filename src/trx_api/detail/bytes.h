@@ -118,10 +118,9 @@ Bytes writeBinaryJson(const IJsonObject& record);
 // One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), which must
 // end with it, then the source to its end. A source that fails reports its own error, even
 // where the bytes it gave before failing already made the value fail. `inputBytes` is what
-// the source was made from (documentCostLimit). Its strings are decoded into `allocator` in
-// place and the value refers to them: a CopyFrom into another pool would not copy them.
+// the source was made from (documentCostLimit).
 void readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator);
-// One binary JSON value that takes all the `size` bytes at `data` (strings in place, as above).
+// One binary JSON value that takes all the `size` bytes at `data`.
 void readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
 
 // The gzip member Compressor::compress gives (level -1 is 6).
