@@ -257,3 +257,20 @@ TEST(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
     const std::string error = loadFailure<std::length_error>(*probe);
     EXPECT_EQ(error.rfind("Shared memory segment of 4294967297 bytes is larger than any payload", 0), 0u) << error;
 }
+
+// A record may keep the value it is handed: its strings must be its own, not references into
+// the payload's pool, which is gone (its blocks returned to the system here) once loading ends.
+TEST(EnvelopeLoad, WhatARecordKeepsOutlivesTheLoad) {
+    JsonDocument doc;
+    doc.SetObject();
+    const std::wstring text(300000, L'x');  // its pool's chunk is a mapping of its own
+    doc.AddMember(L"text", JsonValue(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), doc.GetAllocator()),
+                  doc.GetAllocator());
+    for (const bool pack : {false, true}) {
+        const std::string bytes = binaryOf(doc);
+        const auto probe = probeWith(pack ? gzipped(bytes) : bytes);
+        probe->load();
+        JsonBlockAllocator::releaseRetained();
+        EXPECT_TRUE(probe->doc == doc) << pack;
+    }
+}
