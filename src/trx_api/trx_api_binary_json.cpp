@@ -596,6 +596,8 @@ detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
     return out;
 }
 
+// The record is written twice, counted and then written: writing a record must not change
+// it nor do anything else once per call (none of the bulky records' writers does).
 detail::Bytes detail::writeBinaryJson(const IJsonObject& record) {
     TRX_TRACE();
     BinaryWriter count(BinaryWriter::Mode::count);
