@@ -586,16 +586,6 @@ void JsonBinaryIO::write(std::string& out, const JsonValue& value) {
     Emitter<BufferSink>(sink, measure.sizes).value(value);
 }
 
-detail::Bytes detail::writeBinaryJson(const JsonValue& value) {
-    TRX_TRACE();
-    Measure measure;
-    const std::uint64_t total = measure(value, 0);
-    Bytes out(static_cast<std::size_t>(total));  // every byte is written once, none cleared
-    BufferSink sink(out.data());
-    Emitter<BufferSink>(sink, measure.sizes).value(value);
-    return out;
-}
-
 // The record is written twice, counted and then written: writing a record must not change
 // it nor do anything else once per call (none of the bulky records' writers does).
 detail::Bytes detail::writeBinaryJson(const IJsonObject& record) {

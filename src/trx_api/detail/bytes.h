@@ -110,9 +110,8 @@ constexpr std::uint64_t kMaxPayloadSegment = kMaxDocumentCost / 2;
 // An empty segment is read as such; the decoder says that no value is there.
 Bytes readPayload(mp::SharedBuffer<char>& segment);
 
-// JsonBinaryIO::write's bytes.
-Bytes writeBinaryJson(const JsonValue& value);
-// The same for the value of a record, written straight from it (binary_writer.h).
+// JsonBinaryIO::write's bytes for the value of a record, written straight from it
+// (binary_writer.h).
 Bytes writeBinaryJson(const IJsonObject& record);
 
 // One binary JSON value from `source` (JsonBinaryIO::read's checks and errors), which must
