@@ -212,8 +212,6 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
     s.inLeft = size;
     s.maxSize = std::min<std::uint64_t>(maxSize, std::uint64_t(PTRDIFF_MAX) / 2);
     s.finished = size == 0;  // nothing expands to nothing
-    // 15-bit window, zlib or gzip header detected automatically
-    if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
     if (s.finished) return;
     if (useChunkTable)
         if (auto layout = chunkLayout(data, size, s.maxSize))
@@ -221,9 +219,13 @@ detail::Inflater::Inflater(const char* data, std::uint64_t size, std::uint64_t m
                 s.chunked = std::make_unique<ChunkedInflater>(data, size, std::move(*layout), threads);
                 return;
             }
-    s.whole = inflateSmallMember(data, size, s.maxSize);
+    if ((s.whole = inflateSmallMember(data, size, s.maxSize))) return;
+    // zlib is set up only for the input it reads: 15-bit window, zlib or gzip header
+    // detected automatically.
+    if (inflateInit2(&s.stream, 15 + 32) != Z_OK) throw std::runtime_error("inflate init failed");
 }
 
+// A stream never set up is refused by inflateEnd untouched.
 detail::Inflater::~Inflater() { inflateEnd(&m_state->stream); }
 
 bool detail::Inflater::finished() const { return m_state->finished; }
