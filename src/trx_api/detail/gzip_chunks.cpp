@@ -186,6 +186,11 @@ constexpr unsigned char kFinalEmptyBlock[5] = {0x01, 0x00, 0x00, 0xFF, 0xFF};
 
 }  // namespace
 
+libdeflate_decompressor* decompressorForThread() {
+    thread_local const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(libdeflate_alloc_decompressor());
+    return d.get();
+}
+
 std::uint32_t readLe(const char* p, int bytes) {
     std::uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(p[i]);
@@ -199,12 +204,12 @@ std::optional<Bytes> inflateSmallMember(const char* data, std::uint64_t size, st
         return std::nullopt;
     const std::uint32_t expanded = readLe(data + size - 4, 4);  // the trailer's length
     if (expanded == 0 || expanded > kSmallMember || expanded > maxSize) return std::nullopt;
-    thread_local const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(libdeflate_alloc_decompressor());
-    if (!d) return std::nullopt;
+    libdeflate_decompressor* const d = decompressorForThread();
+    if (d == nullptr) return std::nullopt;
     Bytes out(expanded);
     std::size_t used = 0, produced = 0;
     const libdeflate_result r =
-        libdeflate_gzip_decompress_ex(d.get(), data, size, out.data(), expanded, &used, &produced);
+        libdeflate_gzip_decompress_ex(d, data, size, out.data(), expanded, &used, &produced);
     if (r != LIBDEFLATE_SUCCESS || used != size || produced != expanded) return std::nullopt;
     return out;
 }
@@ -277,9 +282,8 @@ void ChunkedInflater::launch(std::size_t index) {
     const bool last = index + 1 == m_layout.chunks.size();
     m_ahead.push_back(std::async(std::launch::async, [in, size, last] {
         Expanded e;
-        std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(
-            libdeflate_alloc_decompressor());
-        if (!d) return e;
+        libdeflate_decompressor* const d = decompressorForThread();
+        if (d == nullptr) return e;
         // A non-final chunk is made whole by a final empty block after it.
         std::vector<char> whole;
         const char* source = in;
@@ -294,7 +298,7 @@ void ChunkedInflater::launch(std::size_t index) {
         e.bytes.resize(size.expanded);
         std::size_t used = 0, produced = 0;
         const libdeflate_result r = libdeflate_deflate_decompress_ex(
-            d.get(), source, sourceSize, e.bytes.data(), e.bytes.size(), &used, &produced);
+            d, source, sourceSize, e.bytes.data(), e.bytes.size(), &used, &produced);
         e.ok = r == LIBDEFLATE_SUCCESS && used == sourceSize && produced == size.expanded;
         if (e.ok) e.crc = libdeflate_crc32(0, e.bytes.data(), e.bytes.size());
         return e;

@@ -18,12 +18,16 @@
 #include "bytes.h"
 
 struct libdeflate_compressor;
+struct libdeflate_decompressor;
 
 namespace trx::detail {
 
 // This thread's compressor for the level (-1 is 6); kept for the next call at that level.
 // Throws std::runtime_error "deflate init failed" for a level outside 0..12.
 libdeflate_compressor* compressorFor(int level);
+
+// This thread's decompressor, kept for the next call; null when none could be made.
+libdeflate_decompressor* decompressorForThread();
 
 // The gzip header's operating system byte: zlib writes "Unix" here.
 constexpr char kOsUnix = 3;
