@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "detail/base64.h"
+#include "detail/binary_reader.h"
 #include "detail/binary_writer.h"
 #include "detail/bytes.h"
 #include "detail/trace.h"
+#include "trx_api_compression.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the wire format is little-endian");
 
@@ -314,9 +316,10 @@ private:
     bool m_done = false;
 };
 
-// Feeds the decoded values to a document as parse events: the document gathers each
+// Feeds the decoded values to a handler as parse events: a document gathers each
 // container's children on its stack and then allocates the container at its exact size, as
-// its own text parser does (no growth by half again, no copies of the values).
+// its own text parser does (no growth by half again, no copies of the values). The record
+// reader below drives the same pieces one member at a time.
 template <class Input>
 class Decoder {
 public:
@@ -330,13 +333,9 @@ public:
         return true;
     }
 
-private:
     template <class Handler>
     void value(Handler& h, unsigned depth) {
-        if (!m_in.ensure(1)) throw std::length_error(kNoType);
-        const unsigned char t = *m_in.current();
-        m_in.skip(1);
-        charge(kValueCost);
+        const unsigned char t = tag();
         switch (t) {
         case kNull: h.Null(); return;
         case kFalse: h.Bool(false); return;
@@ -354,6 +353,72 @@ private:
         }
     }
 
+    // The next value's tag, taken and charged.
+    unsigned char tag() {
+        if (!m_in.ensure(1)) throw std::length_error(kNoType);
+        const unsigned char t = *m_in.current();
+        m_in.skip(1);
+        charge(kValueCost);
+        return t;
+    }
+
+    // Past a container's tag: its byte count, checked. Gives where it stops.
+    std::uint64_t open(unsigned depth) {
+        if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
+        const auto bytes = scalar<std::uint64_t>();
+        if (bytes > m_in.left()) throw std::length_error(kNoType);
+        const std::uint64_t here = m_in.position();
+        return bytes > std::numeric_limits<std::uint64_t>::max() - here ? std::numeric_limits<std::uint64_t>::max()
+                                                                       : here + bytes;
+    }
+
+    // Whether another child starts before `stop`, the n-th; an object's child's name goes to h.
+    // The last child may reach past the count, as it always could.
+    template <class Handler>
+    bool next(Handler& h, bool object, std::uint64_t stop, rapidjson::SizeType n) {
+        if (m_in.position() >= stop) return false;
+        if (n == std::numeric_limits<rapidjson::SizeType>::max())
+            throw std::length_error("JsonBinaryIO: Too many values in a container");
+        if (object) {
+            if (!m_in.ensure(1)) throw std::length_error(kNoType);
+            const unsigned char t = *m_in.current();
+            m_in.skip(1);
+            if (t != kString) throw std::invalid_argument(kNameNotString);
+            charge(kValueCost);
+            string(h, true);
+        }
+        return true;
+    }
+
+    // Past a string's tag: its text as Base64, decoded into `sink`, charged as its wide
+    // characters would be.
+    std::size_t packed(detail::PackedSink& sink, bool& whole) {
+        const std::size_t n = units();
+        PackedText text(sink, n);
+        for (std::size_t done = 0; done < n;) {
+            if (!m_in.ensure(2)) throw std::length_error(kShortString);
+            const std::size_t k = std::min(n - done, m_in.available() / 2);
+            charge(sizeof(wchar_t) * k);
+            text.feed(m_in.current(), k, done + k == n);
+            m_in.skip(2 * k);
+            done += k;
+        }
+        return text.finish(whole);
+    }
+
+private:
+    template <class Handler>
+    void container(Handler& h, bool object, unsigned depth) {
+        const std::uint64_t stop = open(depth);
+        object ? h.StartObject() : h.StartArray();
+        rapidjson::SizeType n = 0;
+        while (next(h, object, stop, n)) {
+            value(h, depth + 1);
+            ++n;
+        }
+        object ? h.EndObject(n) : h.EndArray(n);
+    }
+
     template <class T>
     T scalar() {
         if (!m_in.ensure(sizeof(T))) throw std::length_error(kShortNumber);
@@ -363,41 +428,18 @@ private:
         return x;
     }
 
-    template <class Handler>
-    void container(Handler& h, bool object, unsigned depth) {
-        if (depth >= JsonBinaryIO::kMaxDepth) throw std::invalid_argument(kTooDeep);
-        const auto bytes = scalar<std::uint64_t>();
-        if (bytes > m_in.left()) throw std::length_error(kNoType);
-        const std::uint64_t here = m_in.position();
-        const std::uint64_t stop =
-            bytes > std::numeric_limits<std::uint64_t>::max() - here ? std::numeric_limits<std::uint64_t>::max()
-                                                                     : here + bytes;
-        object ? h.StartObject() : h.StartArray();
-        rapidjson::SizeType n = 0;
-        while (m_in.position() < stop) {  // the last child may reach past the count, as it always could
-            if (n == std::numeric_limits<rapidjson::SizeType>::max())
-                throw std::length_error("JsonBinaryIO: Too many values in a container");
-            if (object) {
-                if (!m_in.ensure(1)) throw std::length_error(kNoType);
-                const unsigned char t = *m_in.current();
-                m_in.skip(1);
-                if (t != kString) throw std::invalid_argument(kNameNotString);
-                charge(kValueCost);
-                string(h, true);
-            }
-            value(h, depth + 1);
-            ++n;
-        }
-        object ? h.EndObject(n) : h.EndArray(n);
-    }
-
-    template <class Handler>
-    void string(Handler& h, bool key) {
+    // A string's length in code units, checked.
+    std::size_t units() {
         const auto units = scalar<std::uint64_t>();
         if (units > m_in.left() / 2) throw std::length_error(kShortString);
         if (units > std::numeric_limits<rapidjson::SizeType>::max())
             throw std::length_error("JsonBinaryIO: String too long");
-        const auto n = static_cast<std::size_t>(units);
+        return static_cast<std::size_t>(units);
+    }
+
+    template <class Handler>
+    void string(Handler& h, bool key) {
+        const std::size_t n = units();
         std::size_t len = 0;
         std::uint32_t high = 0;  // a high surrogate waiting for its partner
         for (std::size_t done = 0; done < n;) {
@@ -452,6 +494,70 @@ private:
         for (std::size_t i = 0; i < k; ++i) out[i] = static_cast<wchar_t>(unitAt(p, i));
     }
 
+    // Base64 text arriving a piece at a time, decoded as base64DecodeInto decodes it whole:
+    // up to the first "=" or foreign unit, then at most two "=" may follow. Groups split
+    // between pieces wait in `m_carry`.
+    class PackedText {
+    public:
+        PackedText(detail::PackedSink& sink, std::size_t units)
+            : m_sink(sink), m_most(detail::base64MaxBytes(units)) {}
+
+        void feed(const unsigned char* p, std::size_t k, bool last) {
+            std::size_t i = 0;
+            if (m_stopped) return trail(p, k);
+            if (m_carried != 0) {
+                while (m_carried < 4 && i < k) {
+                    std::memcpy(m_carry + 2 * m_carried++, p + 2 * i, 2);
+                    ++i;
+                }
+                if (m_carried < 4 && !last) return;
+                const std::size_t used = decode(m_carry, m_carried);
+                if (m_stopped) {
+                    trail(m_carry + 2 * used, m_carried - used);
+                    return trail(p + 2 * i, k - i);
+                }
+                m_carried = 0;
+            }
+            const std::size_t rest = k - i;
+            const std::size_t whole = last ? rest : rest / 4 * 4;
+            const std::size_t used = decode(p + 2 * i, whole);
+            if (m_stopped) return trail(p + 2 * (i + used), rest - used);
+            std::memcpy(m_carry, p + 2 * (i + whole), 2 * (rest - whole));
+            m_carried = rest - whole;
+        }
+
+        std::size_t finish(bool& whole) const {
+            whole = m_valid && m_taken % 4 != 1;  // a lone character of a group holds no whole byte
+            return m_written;
+        }
+
+    private:
+        std::size_t decode(const unsigned char* p, std::size_t n) {
+            const std::size_t need = m_written + detail::base64MaxBytes(n);
+            if (need > m_room) {
+                m_room = std::min(m_most, std::max(need, 2 * m_room));
+                m_out = m_sink.room(m_room);
+            }
+            std::size_t used = 0;
+            m_written += detail::base64DecodeUtf16(m_out + m_written, reinterpret_cast<const char*>(p), n, used);
+            m_taken += used;
+            m_stopped = used < n;
+            return used;
+        }
+        void trail(const unsigned char* p, std::size_t k) {
+            for (std::size_t i = 0; i < k; ++i, ++m_trailing)
+                if (unitAt(p, i) != u'=' || m_trailing >= 2) m_valid = false;
+        }
+
+        detail::PackedSink& m_sink;
+        const std::size_t m_most;
+        unsigned char* m_out = nullptr;
+        std::size_t m_room = 0, m_written = 0, m_taken = 0, m_trailing = 0;
+        unsigned char m_carry[8];
+        std::size_t m_carried = 0;
+        bool m_stopped = false, m_valid = true;
+    };
+
     // Room for n characters, keeping those there; not cleared, every character kept is
     // written by the converter. Large scratch grows by moving pages (detail/blocks.h).
     void reserveText(std::size_t n) {
@@ -483,6 +589,164 @@ private:
     detail::Bytes m_text;
     std::size_t m_capacity = 0;
 };
+
+// ---- records straight from the bytes ----------------------------------------------------
+
+// Handlers of the decoder's events: one drops them, one keeps a member's name, one keeps a
+// value that is no container.
+struct Drop {
+    bool Null() { return true; }
+    bool Bool(bool) { return true; }
+    bool Int(int) { return true; }
+    bool Uint(unsigned) { return true; }
+    bool Int64(std::int64_t) { return true; }
+    bool Uint64(std::uint64_t) { return true; }
+    bool Double(double) { return true; }
+    bool String(const wchar_t*, rapidjson::SizeType, bool) { return true; }
+    bool Key(const wchar_t*, rapidjson::SizeType, bool) { return true; }
+    bool StartObject() { return true; }
+    bool EndObject(rapidjson::SizeType) { return true; }
+    bool StartArray() { return true; }
+    bool EndArray(rapidjson::SizeType) { return true; }
+};
+struct Name : Drop {
+    std::wstring& name;
+    explicit Name(std::wstring& n) : name(n) {}
+    bool Key(const wchar_t* s, rapidjson::SizeType n, bool) { return name.assign(s, n), true; }
+};
+struct Leaf : Drop {
+    JsonValue& v;
+    JsonAllocator& a;
+    Leaf(JsonValue& value, JsonAllocator& allocator) : v(value), a(allocator) {}
+    bool Null() { return v.SetNull(), true; }
+    bool Bool(bool b) { return v.SetBool(b), true; }
+    bool Int(int i) { return v.SetInt(i), true; }
+    bool Uint(unsigned u) { return v.SetUint(u), true; }
+    bool Int64(std::int64_t i) { return v.SetInt64(i), true; }
+    bool Uint64(std::uint64_t u) { return v.SetUint64(u), true; }
+    bool Double(double d) { return v.SetDouble(d), true; }
+    bool String(const wchar_t* s, rapidjson::SizeType n, bool) { return v.SetString(s, n, a), true; }
+};
+
+template <class Input>
+class RecordReader final : public detail::BinaryReader {
+public:
+    RecordReader(Input& in, std::uint64_t inputBytes) : m_in(in), m_decoder(in, inputBytes) {}
+
+    Kind peek() override {
+        return guarded([&] {
+            if (!m_in.ensure(1)) throw std::length_error(kNoType);
+            switch (*m_in.current()) {
+            case kNull: return Kind::null;
+            case kFalse:
+            case kTrue: return Kind::boolean;
+            case kObject: return Kind::object;
+            case kArray: return Kind::array;
+            case kString: return Kind::string;
+            case kInt32:
+            case kUint32:
+            case kInt64:
+            case kUint64:
+            case kDouble: return Kind::number;
+            default: return Kind::unknown;
+            }
+        });
+    }
+
+    void value(JsonValue& v, JsonAllocator& a) override {
+        guarded([&] {
+            const Kind kind = peek();
+            if (kind != Kind::object && kind != Kind::array) {
+                Leaf leaf(v, a);
+                return m_decoder.value(leaf, depth());
+            }
+            JsonDocument builder(&a);
+            Subtree subtree{m_decoder, depth()};
+            builder.Populate(subtree);
+            v = static_cast<JsonValue&>(builder);  // moves
+        });
+    }
+
+    void skip() override {
+        guarded([&] {
+            Drop drop;
+            m_decoder.value(drop, depth());
+        });
+    }
+
+    void enter() override {
+        guarded([&] {
+            const unsigned char t = m_decoder.tag();
+            if (t != kObject && t != kArray) throw std::logic_error("BinaryReader: no container to enter");
+            m_open.push_back({m_decoder.open(depth()), 0, t == kObject});
+        });
+    }
+
+    bool more() override {
+        return guarded([&] {
+            Open& c = m_open.back();
+            Name name(m_key);
+            if (!m_decoder.next(name, c.object, c.stop, c.count)) return false;
+            ++c.count;
+            return true;
+        });
+    }
+
+    const std::wstring& key() const override { return m_key; }
+    void leave() override { m_open.pop_back(); }
+
+    std::size_t packedText(detail::PackedSink& sink, bool& whole) override {
+        return guarded([&] {
+            if (m_decoder.tag() != kString) throw std::logic_error("BinaryReader: no text to unpack");
+            return m_decoder.packed(sink, whole);
+        });
+    }
+
+private:
+    struct Open {
+        std::uint64_t stop;
+        rapidjson::SizeType count;
+        bool object;
+    };
+    // One value as a document's generator.
+    struct Subtree {
+        Decoder<Input>& decoder;
+        unsigned depth;
+        template <class Handler>
+        bool operator()(Handler& h) {
+            decoder.value(h, depth);
+            return true;
+        }
+    };
+
+    unsigned depth() const { return static_cast<unsigned>(m_open.size()); }
+
+    template <class F>
+    auto guarded(F&& f) -> decltype(f()) {
+        try {
+            return f();
+        } catch (...) {
+            m_broken = true;
+            throw;
+        }
+    }
+
+    Input& m_in;
+    Decoder<Input> m_decoder;
+    std::vector<Open> m_open;
+    std::wstring m_key;
+};
+
+// The root value into `record`; false when it is no object (it is read and dropped).
+template <class Input>
+bool fillRecord(RecordReader<Input>& reader, IJsonObject& record) {
+    if (reader.peek() != detail::BinaryReader::Kind::object) {
+        reader.skip();
+        return false;
+    }
+    reader.readOn([&] { record.readBinary(reader); });
+    return true;
+}
 
 // A document over the caller's allocator, so the values live there; `value` is untouched
 // when reading fails.
@@ -617,6 +881,7 @@ std::uint64_t detail::documentCostLimit(std::uint64_t inputBytes) {
 
 namespace {
 const char kBytesAfterRoot[] = "JsonBinaryIO: Bytes follow the root value";
+const char kNoObject[] = "Payload holds no JSON object";
 }
 
 void detail::readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator) {
@@ -638,6 +903,34 @@ void detail::readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonVa
         throw;
     }
     source.finish();
+}
+
+void detail::readBinaryRecord(const char* data, std::size_t size, IJsonObject& record) {
+    TRX_TRACE();
+    bool object = false;
+    if (Compressor::isCompressed(data, size)) {
+        // Expanded piece by piece: the plain payload never exists whole.
+        Inflater expanded(data, size, Compressor::kMaxExpandedSize);
+        StreamInput in(expanded);
+        RecordReader<StreamInput> reader(in, size);
+        try {
+            object = fillRecord(reader, record);
+            if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
+        } catch (const std::logic_error&) {
+            expanded.finish();  // damaged compressed data is reported as such, before what it caused
+            throw;
+        }
+        expanded.finish();
+        if (!object) throw std::invalid_argument(kNoObject);
+        reader.rethrowFailure();
+        return;
+    }
+    MemoryInput in(data, size);
+    RecordReader<MemoryInput> reader(in, size);
+    object = fillRecord(reader, record);
+    if (in.position() != size) throw std::length_error(kBytesAfterRoot);
+    if (!object) throw std::invalid_argument(kNoObject);
+    reader.rethrowFailure();
 }
 
 std::istream& JsonBinaryIO::read(std::istream& is, JsonValue& value, JsonAllocator& allocator) {

@@ -344,6 +344,8 @@ struct Utf16Unit {
     constexpr explicit Utf16Unit(char c) : low(static_cast<unsigned char>(c)), high(0) {}
 };
 static_assert(sizeof(Utf16Unit) == 2 && alignof(Utf16Unit) == 1);
+
+int sextet(Utf16Unit u) { return u.high == 0 ? sextet(u.low) : -1; }
 }  // namespace
 
 std::size_t detail::base64EncodeUtf16(char* out, const void* in, std::size_t bytes) {
@@ -356,6 +358,12 @@ std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars
 
 std::size_t detail::base64Decode(void* out, const wchar_t* in, std::size_t chars, std::size_t& taken) {
     const auto [bytes, used] = decodeFrom(static_cast<unsigned char*>(out), in, chars);
+    taken = static_cast<std::size_t>(used);
+    return static_cast<std::size_t>(bytes);
+}
+
+std::size_t detail::base64DecodeUtf16(void* out, const char* in, std::size_t units, std::size_t& taken) {
+    const auto [bytes, used] = decodeFrom(static_cast<unsigned char*>(out), reinterpret_cast<const Utf16Unit*>(in), units);
     taken = static_cast<std::size_t>(used);
     return static_cast<std::size_t>(bytes);
 }

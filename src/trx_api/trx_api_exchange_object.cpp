@@ -4,6 +4,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include <boost/uuid/random_generator.hpp>
@@ -11,6 +12,7 @@
 #include <boost/uuid/uuid_io.hpp>
 
 #include "../mp/shared_buffer.h"
+#include "detail/binary_reader.h"
 #include "detail/bytes.h"
 #include "detail/fields.h"
 #include "detail/trace.h"
@@ -80,28 +82,42 @@ detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
     return bytes;
 }
 
+namespace {
+
+// The payload's document first, then the record from it.
+void loadThroughDocument(IExchangeObject& object, const detail::Bytes& bytes) {
+    JsonAllocator pool(detail::kPayloadChunk);
+    JsonDocument doc(&pool);
+    // The content decides, not compress(): a sender may have chosen either form. Expanded
+    // data goes straight into the decoder, piece by piece: it never exists whole.
+    if (Compressor::isCompressed(bytes.data(), bytes.size())) {
+        detail::Inflater expanded(bytes.data(), bytes.size(), Compressor::kMaxExpandedSize);
+        detail::readBinaryJson(expanded, bytes.size(), doc, doc.GetAllocator());
+    } else {
+        detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+    }
+    // Every bulky object is a JSON object; anything else would leave a default object that
+    // looks loaded.
+    if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");
+    object.readObject(doc);
+}
+
+}  // namespace
+
 void IExchangeObject::load() {
     TRX_TRACE();
     if (m_loaded || m_source.empty() || !binary()) return;
     // Removing on destruction makes this a read-once payload, whatever happens below.
     mp::SharedBuffer<char> buffer(m_source, mp::OpenMode::open, true);
-    JsonAllocator pool(detail::kPayloadChunk);
-    JsonDocument doc(&pool);
-    {
-        const detail::Bytes bytes = detail::readPayload(buffer);
-        // The content decides, not compress(): a sender may have chosen either form. Expanded
-        // data goes straight into the decoder, piece by piece: it never exists whole.
-        if (Compressor::isCompressed(bytes.data(), bytes.size())) {
-            detail::Inflater expanded(bytes.data(), bytes.size(), Compressor::kMaxExpandedSize);
-            detail::readBinaryJson(expanded, bytes.size(), doc, doc.GetAllocator());
-        } else {
-            detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
-        }
-    }  // the payload is gone before the record grows
-    // Every bulky object is a JSON object; anything else would leave a default object that
-    // looks loaded.
-    if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");
-    readObject(doc);
+    // Filled straight from the bytes, without the payload's document, into a copy that
+    // replaces this object only once the whole payload was read without fault.
+    const std::shared_ptr<IExchangeObject> loading = copyForLoading();
+    if (loading && typeid(*loading) == typeid(*this)) {
+        detail::readBinaryRecord(detail::readPayload(buffer), *loading);
+        takeLoaded(std::move(*loading));
+    } else {
+        loadThroughDocument(*this, detail::readPayload(buffer));
+    }
     m_loaded = true;
 }
 

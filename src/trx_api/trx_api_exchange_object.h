@@ -46,6 +46,11 @@ public:
 
 protected:
     void setLoaded(bool loaded) { m_loaded = loaded; }
+    // What load() fills and then takes over, so that a payload found damaged half way leaves
+    // this object as it was: a copy of this object (pointers in it shared), and the move of
+    // such a copy back into it. A class that has none is filled from the payload's document.
+    virtual std::shared_ptr<IExchangeObject> copyForLoading() const { return nullptr; }
+    virtual void takeLoaded(IExchangeObject&& /*loaded*/) {}
 
 private:
     std::wstring m_source;
@@ -135,7 +140,17 @@ public:                                                                         
     const std::wstring& objectName() const override { return s_objectName; }         \
     std::shared_ptr<::trx::IExchangeObject> clone() const override {                 \
         return std::make_shared<Class>();                                            \
-    }
+    }                                                                                \
+                                                                                     \
+protected:                                                                           \
+    std::shared_ptr<::trx::IExchangeObject> copyForLoading() const override {        \
+        return std::make_shared<Class>(*this);                                       \
+    }                                                                                \
+    void takeLoaded(::trx::IExchangeObject&& loaded) override {                      \
+        *this = std::move(static_cast<Class&>(loaded));                              \
+    }                                                                                \
+                                                                                     \
+public:
 
 // In the class's .cpp, at namespace scope of the class:
 //   TRX_REGISTER_EXCHANGE_OBJECT(ExcMessage, L"exc_message");

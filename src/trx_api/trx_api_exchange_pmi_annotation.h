@@ -92,6 +92,9 @@ public:
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
     void writeBinary(detail::BinaryWriter& out) const override;
     void writeBinaryMembers(detail::BinaryWriter& out) const;
+    void readBinary(detail::BinaryReader& in) override;
+    bool readBinaryMember(detail::BinaryReader& in, json::TakenKeys& taken);
+    static bool readsMembersStraight();
 
 protected:
     ExcPMIAnnotation() = default;

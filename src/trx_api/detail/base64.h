@@ -27,6 +27,9 @@ std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars);
 // The same; `taken` becomes the number of characters decoded.
 std::size_t base64Decode(void* out, const wchar_t* in, std::size_t chars, std::size_t& taken);
 
+// The same from UTF-16 code units, little-endian, 2 bytes each at `in`, at any address.
+std::size_t base64DecodeUtf16(void* out, const char* in, std::size_t units, std::size_t& taken);
+
 // `values` becomes the whole elements decoded from the `chars` characters at `text`. Gives
 // false when the text was not all taken (anything but "=" padding after where decoding
 // stopped) or its bytes end inside an element: packed data that was damaged on its way.

@@ -414,13 +414,41 @@ JsonValue packedText(const std::vector<T>& values, JsonAllocator& a) {
 // `values` becomes the whole values of the packed text `text`, in whole groups of `group`;
 // damaged text throws std::invalid_argument naming the owner and the key.
 template <class T>
-void unpackText(const JsonValue& text, std::vector<T>& values, const char* owner, const wchar_t* key,
-                std::size_t group = 1) {
-    if (!detail::base64DecodeInto(text.GetString(), text.GetStringLength(), values))
-        packedDamaged(owner, key, "its Base64 text does not decode whole");
+void checkUnpacked(bool whole, const std::vector<T>& values, const char* owner, const wchar_t* key,
+                   std::size_t group) {
+    if (!whole) packedDamaged(owner, key, "its Base64 text does not decode whole");
     if (values.size() % group != 0)
         packedDamaged(owner, key, std::to_string(values.size()) + " values do not make whole groups of " +
                                       std::to_string(group));
+}
+template <class T>
+void unpackText(const JsonValue& text, std::vector<T>& values, const char* owner, const wchar_t* key,
+                std::size_t group = 1) {
+    checkUnpacked(detail::base64DecodeInto(text.GetString(), text.GetStringLength(), values), values, owner, key,
+                  group);
+}
+// The same for the text that comes next in `in`, decoded as it arrives.
+template <class T>
+void unpackText(detail::BinaryReader& in, std::vector<T>& values, const char* owner, const wchar_t* key,
+                std::size_t group = 1) {
+    struct Into final : detail::PackedSink {
+        std::vector<T>& values;
+        explicit Into(std::vector<T>& v) : values(v) {}
+        unsigned char* room(std::size_t bytes) override {
+            const std::size_t n = (bytes + sizeof(T) - 1) / sizeof(T);
+            if (values.capacity() < n) {
+                values.reserve(n);
+                detail::adviseHugePages(values.data(), n * sizeof(T));  // before its pages are first touched
+            }
+            values.resize(n);
+            return reinterpret_cast<unsigned char*>(values.data());
+        }
+    } into(values);
+    values.clear();
+    bool whole = false;
+    const std::size_t bytes = in.packedText(into, whole);
+    values.resize(bytes / sizeof(T));
+    checkUnpacked(whole && bytes % sizeof(T) == 0, values, owner, key, group);
 }
 
 // The ERROR record of a packed member that is neither text nor an array, naming the key
@@ -451,6 +479,10 @@ struct PackedNumbers : FieldAdapter {
             appendNumbers(m, values);
         else
             logUnpackable(owner, key);
+    }
+    void readBinary(detail::BinaryReader& in) const {
+        if (in.peek() == detail::BinaryReader::Kind::string) return unpackText(in, values, owner, key, group);
+        takeThroughDocument(in, [&](const JsonValue& m) { return read(m), true; });
     }
     JsonValue write(JsonAllocator& a) const { return packedText(values, a); }
     void emit(detail::BinaryWriter& out) const { out.packedText(values.data(), values.size() * sizeof(values[0])); }

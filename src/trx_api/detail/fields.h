@@ -21,6 +21,7 @@
 
 #include "../json/enum_strings.h"
 #include "../json/json_object.h"
+#include "binary_reader.h"
 #include "binary_writer.h"
 #include "equal.h"
 #include "trace.h"
@@ -286,6 +287,102 @@ struct BinaryFieldWriter {
     }
 };
 
+// ---- straight from binary JSON -------------------------------------------------------------
+//
+// The bulk path reads members straight from a detail::BinaryReader, taking from each what
+// Reader would take from the document: records read themselves (readBinary), lists item by
+// item, and whatever has no form of its own here through a document value of just that
+// member, in the reader's scratch pool. Members are taken in the order they come; the first
+// of members of one name is the one taken, as the document's lookup finds it.
+
+template <class T>
+bool take(detail::BinaryReader& in, T& v);
+template <class T>
+bool take(detail::BinaryReader& in, std::shared_ptr<T>& record);
+template <class T>
+bool take(detail::BinaryReader& in, std::vector<T>& list);
+template <class T>
+bool take(detail::BinaryReader& in, std::set<T>& set);
+
+// A value as the document's reader takes it: through a value of just that member.
+template <class Take>
+bool takeThroughDocument(detail::BinaryReader& in, Take&& takeFrom) {
+    detail::BinaryReader::Scratch scratch(in);
+    JsonValue value;
+    in.value(value, scratch.allocator());
+    return takeFrom(static_cast<const JsonValue&>(value));
+}
+
+template <class T>
+bool take(detail::BinaryReader& in, T& v) {
+    if constexpr (std::is_base_of_v<IJsonObject, T>) {
+        v.readBinary(in);
+        return true;
+    } else {
+        return takeThroughDocument(in, [&](const JsonValue& value) { return fromJson(value, v); });
+    }
+}
+template <class T>
+bool take(detail::BinaryReader& in, std::shared_ptr<T>& record) {
+    auto fresh = std::make_shared<T>();
+    fresh->readBinary(in);
+    record = std::move(fresh);
+    return true;
+}
+// An array's items, each taken into a fresh value and given to `add` when taken.
+template <class T, class Add>
+bool takeItems(detail::BinaryReader& in, Add&& add) {
+    if (in.peek() != detail::BinaryReader::Kind::array) {
+        in.skip();
+        return false;
+    }
+    in.enter();
+    while (in.more()) {
+        T item{};
+        if (take(in, item)) add(std::move(item));
+    }
+    in.leave();
+    return true;
+}
+template <class T>
+bool take(detail::BinaryReader& in, std::vector<T>& list) {
+    return takeItems<T>(in, [&](T&& item) { list.push_back(std::move(item)); });
+}
+template <class T>
+bool take(detail::BinaryReader& in, std::set<T>& set) {
+    return takeItems<T>(in, [&](T&& item) { set.insert(std::move(item)); });
+}
+
+// Adapters with a `readBinary(in)` of their own use it; the others take their member's value.
+template <class A, class = void>
+struct HasReadBinary : std::false_type {};
+template <class A>
+struct HasReadBinary<A, std::void_t<decltype(std::declval<const A&>().readBinary(std::declval<detail::BinaryReader&>()))>>
+    : std::true_type {};
+
+// Visits a fields list for the member whose name the reader has just read.
+struct BinaryFieldReader {
+    detail::BinaryReader& in;
+    TakenKeys& taken;
+    bool& matched;
+
+    template <class T>
+    void operator()(const wchar_t* key, T&& field, bool = true) const {
+        if (matched || in.key() != key) return;
+        matched = true;
+        if (std::find(taken.begin(), taken.end(), key) != taken.end()) return in.skip();
+        taken.push_back(key);
+        in.readOn([&] {
+            if constexpr (!isAdapter<T>)
+                take(in, field);
+            else if constexpr (HasReadBinary<std::decay_t<T>>::value)
+                field.readBinary(in);
+            else
+                takeThroughDocument(in, [&](const JsonValue& value) { return field.read(value), true; });
+        });
+    }
+};
+
 // Calls g on every member a `fields` list names, adapters unfolded, in list order.
 template <class R, class Fields, class G>
 void forEachMember(R& record, Fields fields, G&& g) {
@@ -356,6 +453,36 @@ void writeRecordBinary(const R& record, detail::BinaryWriter& out, Fields fields
     writeMembersBinary<Base>(record, out, fields);
     out.EndObject();
 }
+// readRecord's work, straight from the reader. A record whose base reads from its document,
+// or a class below R that does (a hand-written subclass), or a value that is no object goes
+// through the value's document.
+template <class Base, class R, class Fields>
+bool readMemberBinary(R& record, detail::BinaryReader& in, TakenKeys& taken, Fields fields) {
+    if constexpr (!std::is_same_v<Base, IJsonObject>)
+        if (static_cast<Base&>(record).Base::readBinaryMember(in, taken)) return true;
+    bool matched = false;
+    fields(record, BinaryFieldReader{in, taken, matched});
+    return matched;
+}
+template <class Base>
+bool readsMembersStraight() {
+    if constexpr (std::is_same_v<Base, IJsonObject>)
+        return true;
+    else
+        return Base::readsMembersStraight();
+}
+template <class Base, class R, class Fields>
+void readRecordBinary(R& record, detail::BinaryReader& in, Fields fields) {
+    if (typeid(record) != typeid(R) || !readsMembersStraight<Base>() ||
+        in.peek() != detail::BinaryReader::Kind::object)
+        return record.IJsonObject::readBinary(in);
+    in.enter();
+    TakenKeys taken;
+    while (in.more())
+        if (!readMemberBinary<Base>(record, in, taken, fields)) in.skip();
+    in.leave();
+}
+
 // The members of the object a hand-written `writeObject` gives, for a class that derives
 // from it.
 template <class WriteObject>
@@ -428,6 +555,13 @@ bool addOrRefuse(List& list, const T& item, const char* refusal) {
     void R::writeBinaryMembers(detail::BinaryWriter& out) const {                            \
         json::writeMembersBinary<Base>(*this, out, TRX_FIELDS_LIST_);                        \
     }                                                                                        \
+    void R::readBinary(detail::BinaryReader& in) {                                           \
+        json::readRecordBinary<Base>(*this, in, TRX_FIELDS_LIST_);                           \
+    }                                                                                        \
+    bool R::readBinaryMember(detail::BinaryReader& in, json::TakenKeys& taken) {             \
+        return json::readMemberBinary<Base>(*this, in, taken, TRX_FIELDS_LIST_);             \
+    }                                                                                        \
+    bool R::readsMembersStraight() { return json::readsMembersStraight<Base>(); }            \
     bool R::operator==(const R& o) const {                                                   \
         return json::sameRecord<Base>(*this, o, TRX_FIELDS_LIST_,                            \
                                       [](const auto& a, const auto& b) { return a.Base::operator==(b); }); \
@@ -436,9 +570,13 @@ bool addOrRefuse(List& list, const T& item, const char* refusal) {
     void R::fields(Self& s, F&& f)
 
 // For a record declared with TRX_JSON_RECORD whose JSON form is written by hand: its binary
-// JSON goes through its document.
+// JSON goes through its document, both ways.
 #define TRX_BINARY_THROUGH_DOCUMENT(R)                                                       \
     void R::writeBinary(detail::BinaryWriter& out) const { IJsonObject::writeBinary(out); }  \
+    void R::readBinary(detail::BinaryReader& in) { IJsonObject::readBinary(in); }            \
+    /* a class below reads its whole object through the document instead */                 \
+    bool R::readBinaryMember(detail::BinaryReader&, json::TakenKeys&) { return false; }      \
+    bool R::readsMembersStraight() { return false; }                                         \
     void R::writeBinaryMembers(detail::BinaryWriter& out) const {                            \
         json::writeMembersThroughDocument(                                                   \
             out, [this](JsonValue& v, JsonAllocator& a) { R::writeObject(v, a); });          \

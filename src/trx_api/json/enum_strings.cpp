@@ -45,7 +45,7 @@ double unitsScale(ELengthUnitType from, ELengthUnitType to) {
     return f.metric ? ratio * kInchesPerMetre : ratio * kMetresPerInch;
 }
 
-// A class template: TRX_FIELDS takes only plain classes, so the three functions are spelt out.
+// A class template: TRX_FIELDS takes only plain classes, so its functions are spelt out.
 template <class E>
 template <class Self, class F>
 void ExcUnitComponent<E>::fields(Self& s, F&& f) {
@@ -73,6 +73,21 @@ void ExcUnitComponent<E>::writeBinary(detail::BinaryWriter& out) const {
 template <class E>
 void ExcUnitComponent<E>::writeBinaryMembers(detail::BinaryWriter& out) const {
     json::writeMembersBinary<IJsonObject>(*this, out, TRX_FIELDS_LIST_);
+}
+
+template <class E>
+void ExcUnitComponent<E>::readBinary(detail::BinaryReader& in) {
+    json::readRecordBinary<IJsonObject>(*this, in, TRX_FIELDS_LIST_);
+}
+
+template <class E>
+bool ExcUnitComponent<E>::readBinaryMember(detail::BinaryReader& in, json::TakenKeys& taken) {
+    return json::readMemberBinary<IJsonObject>(*this, in, taken, TRX_FIELDS_LIST_);
+}
+
+template <class E>
+bool ExcUnitComponent<E>::readsMembersStraight() {
+    return true;
 }
 
 template <class E>

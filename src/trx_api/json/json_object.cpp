@@ -1,3 +1,4 @@
+#include "../detail/binary_reader.h"
 #include "../detail/binary_writer.h"
 #include "json_object.h"
 
@@ -34,6 +35,13 @@ void IJsonObject::writeBinary(detail::BinaryWriter& out) const {
     JsonValue value;
     writeObject(value, scratch.allocator());
     out.value(value);
+}
+
+void IJsonObject::readBinary(detail::BinaryReader& in) {
+    detail::BinaryReader::Scratch scratch(in);
+    JsonValue value;
+    in.value(value, scratch.allocator());
+    readObject(value);
 }
 
 namespace {

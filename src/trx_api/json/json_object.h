@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include <rapidjson/document.h>
 
@@ -14,7 +15,12 @@
 namespace trx {
 
 namespace detail {
+class BinaryReader;
 class BinaryWriter;
+}  // namespace detail
+namespace json {
+// The keys of an object taken so far while reading it straight (the literals of its fields).
+using TakenKeys = std::vector<const wchar_t*>;
 }
 
 // Wide JSON: UTF-16 code units where wchar_t has two bytes, code points where it has four.
@@ -69,6 +75,10 @@ public:
     // The binary JSON of the value writeObject gives, into `out`. This one goes through that
     // value; records made from a key list write their members straight into `out`.
     virtual void writeBinary(detail::BinaryWriter& out) const;
+    // The same for reading: fills the record as readObject would from the value that comes
+    // next in `in`. This one reads through that value; records made from a key list take
+    // their members straight from `in`.
+    virtual void readBinary(detail::BinaryReader& in);
 };
 
 // Declares what a record made from one key list has: its JSON form both ways and member-wise
@@ -81,6 +91,11 @@ public:                                                                         
     void writeBinary(::trx::detail::BinaryWriter& out) const override;                       \
     /* the members of this class's object, for a record that derives from it */              \
     [[maybe_unused]] void writeBinaryMembers(::trx::detail::BinaryWriter& out) const;        \
+    void readBinary(::trx::detail::BinaryReader& in) override;                               \
+    /* takes the member `in` has named when it is one of this class's; false otherwise */    \
+    [[maybe_unused]] bool readBinaryMember(::trx::detail::BinaryReader& in, ::trx::json::TakenKeys& taken); \
+    /* whether this class's members can be taken one at a time */                            \
+    [[maybe_unused]] static bool readsMembersStraight();                                     \
     bool operator==(const Class& o) const;                                                   \
     bool operator!=(const Class& o) const { return !(*this == o); }                          \
                                                                                              \

@@ -74,8 +74,7 @@ struct PackedPolygons : json::FieldAdapter {
         if (m.IsString()) {
             std::vector<std::uint32_t> words;
             json::unpackText(m, words, "ExcVisuFace", key);
-            if (ExcVisuFace::unpackPolygons(words, polygons) != words.size())
-                json::packedDamaged("ExcVisuFace", key, "the last polygon is cut short");
+            takeWords(words);
         } else if (m.IsArray()) {
             polygons.reserve(polygons.size() + m.Size());
             for (const auto& item : m.GetArray()) {
@@ -95,6 +94,17 @@ struct PackedPolygons : json::FieldAdapter {
         } else {
             json::logUnpackable("ExcVisuFace", key);
         }
+    }
+    void readBinary(detail::BinaryReader& in) const {
+        if (in.peek() != detail::BinaryReader::Kind::string)
+            return (void)json::takeThroughDocument(in, [&](const JsonValue& m) { return read(m), true; });
+        std::vector<std::uint32_t> words;
+        json::unpackText(in, words, "ExcVisuFace", key);
+        takeWords(words);
+    }
+    void takeWords(const std::vector<std::uint32_t>& words) const {
+        if (ExcVisuFace::unpackPolygons(words, polygons) != words.size())
+            json::packedDamaged("ExcVisuFace", key, "the last polygon is cut short");
     }
     JsonValue write(JsonAllocator& a) const { return json::packedText(ExcVisuFace::packPolygons(polygons), a); }
     void emit(detail::BinaryWriter& out) const {

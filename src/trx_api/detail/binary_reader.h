@@ -1,0 +1,114 @@
+#pragma once
+
+// Internal: records filled straight from binary JSON, for the payloads of bulky objects.
+//
+// The document of a payload held every string as wide characters: the Base64 text of a large
+// mesh took twice the payload before the first number reached its record. Records read their
+// members from here instead, one at a time, and packed arrays go from UTF-16 text to their
+// numbers in one step. What is read, checked and charged against the document budget is what
+// JsonBinaryIO::read would read, check and charge, so a damaged or hostile payload fails with
+// the same error at the same byte.
+
+#include <cstddef>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "../json/json_object.h"
+#include "bytes.h"
+
+namespace trx::detail {
+
+// Where packed text puts its bytes.
+class PackedSink {
+public:
+    // Room for `bytes` bytes in all, those written so far kept; gives where they start.
+    virtual unsigned char* room(std::size_t bytes) = 0;
+
+protected:
+    ~PackedSink() = default;
+};
+
+class TRX_API BinaryReader {
+public:
+    enum class Kind { null, boolean, number, string, object, array, unknown };
+
+    BinaryReader() : m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
+    virtual ~BinaryReader() = default;
+    BinaryReader(const BinaryReader&) = delete;
+    BinaryReader& operator=(const BinaryReader&) = delete;
+
+    // The kind of the next value, which stays to be read.
+    virtual Kind peek() = 0;
+    // The next value whole, its strings in `allocator`.
+    virtual void value(JsonValue& value, JsonAllocator& allocator) = 0;
+    // The next value, read and checked as value() would, and dropped.
+    virtual void skip() = 0;
+    // Into the object or array that comes next, then member by member: more() reads the next
+    // member's name (key() gives it) or says the container is done, and leave() goes on
+    // after it.
+    virtual void enter() = 0;
+    virtual bool more() = 0;
+    virtual const std::wstring& key() const = 0;
+    virtual void leave() = 0;
+    // The next value, a string, as Base64 text: its bytes go to `sink`, and the number
+    // written is given. `whole` says whether the text was all taken (anything but "="
+    // padding after where decoding stopped, or a lone last character, is damage).
+    virtual std::size_t packedText(PackedSink& sink, bool& whole) = 0;
+
+    // A record that fails on what it read (damaged packed data, say) does not stop the
+    // reading: a document's reader would have read the whole payload before any record saw
+    // it, so a damaged byte further on must still be what is reported. The first such failure
+    // is kept, and rethrown once the payload was read whole; a failure of the reading itself
+    // goes on at once. Memory running out goes on at once too.
+    template <class F>
+    void readOn(F&& read) {
+        try {
+            read();
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception&) {
+            if (m_broken) throw;
+            if (!m_failure) m_failure = std::current_exception();
+        }
+    }
+    void rethrowFailure() const {
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+    // A pool for values read whole. Emptied when the last of nested users lets go.
+    class Scratch {
+    public:
+        explicit Scratch(BinaryReader& r) : m_r(r) { ++m_r.m_scratchUsers; }
+        ~Scratch() {
+            if (--m_r.m_scratchUsers == 0) m_r.m_scratch.Clear();
+        }
+        Scratch(const Scratch&) = delete;
+        Scratch& operator=(const Scratch&) = delete;
+        JsonAllocator& allocator() { return m_r.m_scratch; }
+
+    private:
+        BinaryReader& m_r;
+    };
+
+protected:
+    // Set by the reading when it fails: nothing after can be read.
+    bool m_broken = false;
+
+private:
+    std::exception_ptr m_failure;
+    alignas(std::max_align_t) char m_scratchBuffer[2048];
+    JsonAllocator m_scratch;
+    unsigned m_scratchUsers = 0;
+};
+
+// A record read from the `size` bytes at `data` (compressed or not), into `record`. The same
+// checks and errors as reading the payload's document and then the record from it; a record's
+// own failure is thrown after the payload was read whole. A payload that is not an object
+// fills nothing and throws std::invalid_argument "Payload holds no JSON object".
+void readBinaryRecord(const char* data, std::size_t size, IJsonObject& record);
+inline void readBinaryRecord(const Bytes& payload, IJsonObject& record) {
+    readBinaryRecord(payload.data(), payload.size(), record);
+}
+
+}  // namespace trx::detail
