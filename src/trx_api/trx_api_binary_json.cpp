@@ -905,29 +905,33 @@ void detail::readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonVa
     source.finish();
 }
 
+void detail::readBinaryRecord(ByteSource& source, std::uint64_t inputBytes, IJsonObject& record) {
+    TRX_TRACE();
+    StreamInput in(source);
+    RecordReader<StreamInput> reader(in, inputBytes);
+    bool object = false;
+    try {
+        object = fillRecord(reader, record);
+        if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
+    } catch (const std::logic_error&) {
+        source.finish();  // damaged compressed data is reported as such, before what it caused
+        throw;
+    }
+    source.finish();
+    if (!object) throw std::invalid_argument(kNoObject);
+    reader.rethrowFailure();
+}
+
 void detail::readBinaryRecord(const char* data, std::size_t size, IJsonObject& record) {
     TRX_TRACE();
-    bool object = false;
     if (Compressor::isCompressed(data, size)) {
         // Expanded piece by piece: the plain payload never exists whole.
         Inflater expanded(data, size, Compressor::kMaxExpandedSize);
-        StreamInput in(expanded);
-        RecordReader<StreamInput> reader(in, size);
-        try {
-            object = fillRecord(reader, record);
-            if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
-        } catch (const std::logic_error&) {
-            expanded.finish();  // damaged compressed data is reported as such, before what it caused
-            throw;
-        }
-        expanded.finish();
-        if (!object) throw std::invalid_argument(kNoObject);
-        reader.rethrowFailure();
-        return;
+        return readBinaryRecord(expanded, size, record);
     }
     MemoryInput in(data, size);
     RecordReader<MemoryInput> reader(in, size);
-    object = fillRecord(reader, record);
+    const bool object = fillRecord(reader, record);
     if (in.position() != size) throw std::length_error(kBytesAfterRoot);
     if (!object) throw std::invalid_argument(kNoObject);
     reader.rethrowFailure();

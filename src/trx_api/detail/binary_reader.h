@@ -106,7 +106,9 @@ private:
 // checks and errors as reading the payload's document and then the record from it; a record's
 // own failure is thrown after the payload was read whole. A payload that is not an object
 // fills nothing and throws std::invalid_argument "Payload holds no JSON object".
-void readBinaryRecord(const char* data, std::size_t size, IJsonObject& record);
+TRX_API void readBinaryRecord(const char* data, std::size_t size, IJsonObject& record);
+// The same from `source` (readBinaryJson's checks and errors).
+TRX_API void readBinaryRecord(ByteSource& source, std::uint64_t inputBytes, IJsonObject& record);
 inline void readBinaryRecord(const Bytes& payload, IJsonObject& record) {
     readBinaryRecord(payload.data(), payload.size(), record);
 }

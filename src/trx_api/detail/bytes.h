@@ -62,7 +62,7 @@ public:
 
 // The expanded bytes of a gzip or zlib stream, as Compressor::decompress gives them, piece by
 // piece: the same checks and the same errors, met when the piece that shows them is read.
-class Inflater : public ByteSource {
+class TRX_API Inflater : public ByteSource {
 public:
     // With useChunkTable, a member whose chunk table agrees with it is expanded on several
     // threads (gzip_chunks.h); without, zlib reads every stream.
@@ -118,9 +118,9 @@ Bytes writeBinaryJson(const IJsonObject& record);
 // end with it, then the source to its end. A source that fails reports its own error, even
 // where the bytes it gave before failing already made the value fail. `inputBytes` is what
 // the source was made from (documentCostLimit).
-void readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator);
+TRX_API void readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator);
 // One binary JSON value that takes all the `size` bytes at `data`.
-void readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
+TRX_API void readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
 
 // The gzip member Compressor::compress gives (level -1 is 6).
 Bytes gzip(const char* data, std::uint64_t size, int level);
