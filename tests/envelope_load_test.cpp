@@ -18,15 +18,28 @@ using namespace trx;
 
 namespace {
 
-// A binary object that keeps the JSON value it is loaded from.
+// A binary object that keeps the JSON value it is loaded from. Loads fill it from the
+// payload's document, or (with `straight`) fill a copy straight from the bytes, through which
+// it reads its value whole all the same: the same checks, errors and budget either way.
 class Probe : public IExchangeObject {
 public:
+    static inline bool straight = false;
     JsonDocument doc;
     const std::wstring& objectName() const override { return name(); }
     std::shared_ptr<IExchangeObject> clone() const override { return std::make_shared<Probe>(); }
     bool binary() const override { return true; }
     void readObject(const JsonValue& v) override { doc.CopyFrom(v, doc.GetAllocator()); }
     void writeObject(JsonValue& v, JsonAllocator& a) const override { v.CopyFrom(doc, a); }
+
+protected:
+    std::shared_ptr<IExchangeObject> copyForLoading() const override {
+        if (!straight) return nullptr;
+        auto copy = std::make_shared<Probe>();
+        copy->doc.CopyFrom(doc, copy->doc.GetAllocator());
+        copy->setSource(source());
+        return copy;
+    }
+    void takeLoaded(IExchangeObject&& loaded) override { doc.Swap(static_cast<Probe&>(loaded).doc); }
 
 private:
     static const std::wstring& name() {
@@ -77,12 +90,20 @@ long peakMb() {
     return usage.ru_maxrss / 1024;
 }
 
+class EnvelopeLoad : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { Probe::straight = GetParam(); }
+};
+
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Readers, EnvelopeLoad, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "straight" : "throughTheDocument"; });
 
 // Compressed payloads are expanded piece by piece into the decoder; megabyte strings cross
 // the pieces, with surrogate pairs cut between two of them, and the decoder's scratch grows
 // from a small block into large ones that move.
-TEST(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
+TEST_P(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
     // Astral characters only, 2 units each: the first string's units start 29 bytes in, so
     // the piece that ends at the first megabyte ends inside a unit, after 524273 of them:
     // between the halves of a pair.
@@ -109,7 +130,7 @@ TEST(EnvelopeLoad, ExpandsLargeStringsAcrossPiecesIntact) {
 
 // A payload compressed in chunks on several threads is expanded chunk by chunk ahead of the
 // decoder: the same value, the same errors.
-TEST(EnvelopeLoad, PayloadCompressedInChunksLoadsTheSame) {
+TEST_P(EnvelopeLoad, PayloadCompressedInChunksLoadsTheSame) {
     const Compressor::Parallelism saved = Compressor::parallelism();
     Compressor::Parallelism p;
     p.threads = 2;
@@ -141,7 +162,7 @@ TEST(EnvelopeLoad, PayloadCompressedInChunksLoadsTheSame) {
 
 // The decoder may fail on bytes that a damaged stream produced before the damage shows;
 // the damage is what is reported. Truncated streams never pass for whole ones.
-TEST(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
+TEST_P(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
     const std::string unknownTag = "\x0b";
     std::string packed = gzipped(unknownTag);
     EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(packed)), "JsonBinaryIO: Unknown value type");
@@ -166,7 +187,7 @@ TEST(EnvelopeLoad, DamagedCompressedDataIsReportedAsSuch) {
 // The root value takes the whole payload: bytes after it, or members left outside a root
 // whose count was cut short, would be lost while the load reports success. The rule for
 // containers inside the root is unchanged (their last item may reach past the count).
-TEST(EnvelopeLoad, RootValueTakesThePayloadExactly) {
+TEST_P(EnvelopeLoad, RootValueTakesThePayloadExactly) {
     JsonDocument doc;
     doc.SetObject();
     auto& a = doc.GetAllocator();
@@ -197,7 +218,7 @@ TEST(EnvelopeLoad, RootValueTakesThePayloadExactly) {
 // Only an object makes a bulky object: an all-zero segment (a null, then more nulls) or a
 // compressed null is an error, not a default object that passes for loaded. A payload that
 // starts with neither gzip nor an object is refused before the rest of it is read.
-TEST(EnvelopeLoad, PayloadMustHoldAnObject) {
+TEST_P(EnvelopeLoad, PayloadMustHoldAnObject) {
     EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(gzipped(std::string(1, '\0')))),
               "Payload holds no JSON object");
     EXPECT_EQ(loadFailure<std::invalid_argument>(*probeWith(gzipped(std::string("\x05\0\0\0\0\0\0\0\0", 9)))),
@@ -221,7 +242,7 @@ TEST(EnvelopeLoad, PayloadMustHoldAnObject) {
 
 // 32 Mi nulls expand from a 32 KB segment; as a document they would take a gigabyte. The
 // decoder stops at its budget for so small an input, at once.
-TEST(EnvelopeLoad, PayloadThatExpandsIntoMillionsOfValuesFailsFast) {
+TEST_P(EnvelopeLoad, PayloadThatExpandsIntoMillionsOfValuesFailsFast) {
     const std::size_t count = std::size_t(32) << 20;
     std::string bytes(1 + 8 + count, '\0');
     bytes[0] = 4;
@@ -245,7 +266,7 @@ TEST(EnvelopeLoad, PayloadThatExpandsIntoMillionsOfValuesFailsFast) {
 
 // A peer's segment that claims more than any payload may hold (sparse, so it costs the
 // peer nothing) is refused before the reader allocates for it.
-TEST(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
+TEST_P(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
     const auto probe = probeWith("");
     {
         const int fd = shm_open(mp::SharedBuffer<char>::nativeName(probe->source()).c_str(), O_RDWR, 0);
@@ -260,7 +281,7 @@ TEST(EnvelopeLoad, OversizedSegmentIsRefusedUnread) {
 
 // A record may keep the value it is handed: its strings must be its own, not references into
 // the payload's pool, which is gone (its blocks returned to the system here) once loading ends.
-TEST(EnvelopeLoad, WhatARecordKeepsOutlivesTheLoad) {
+TEST_P(EnvelopeLoad, WhatARecordKeepsOutlivesTheLoad) {
     JsonDocument doc;
     doc.SetObject();
     const std::wstring text(300000, L'x');  // its pool's chunk is a mapping of its own

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "trx_api/detail/binary_reader.h"
 #include "trx_api/detail/enum_table.h"
 #include "trx_api/detail/field_adapters.h"
 #include "trx_api/trx_api_binary_json.h"
@@ -124,6 +125,52 @@ TEST(Fields, BinaryStraightFromTheListIsTheDocumentsBytes) {
         JsonBinaryIO::write(throughDocument, doc);
         JsonBinaryIO::write(straight, s);
         EXPECT_EQ(straight, throughDocument) << toNarrow(toText(s).c_str());
+    }
+}
+
+// The bulk path fills records straight from binary JSON: into a record that holds values
+// already, with every member in turn of every JSON kind, repeated and unknown members, it
+// takes what the document's reader takes and logs what it logs.
+TEST(Fields, StraightFromBinaryTakesWhatTheDocumentsReaderTakes) {
+    const auto expectSame = [](const JsonDocument& doc) {
+        std::string bytes;
+        JsonBinaryIO::write(bytes, doc);
+        Sample viaDocument = filled(), viaStraight = filled();
+        std::vector<std::string> logDocument, logStraight;
+        {
+            test::LogCapture log(vx_bridge::kWarning);
+            viaDocument.readObject(doc);
+            logDocument = log.problems();
+        }
+        {
+            test::LogCapture log(vx_bridge::kWarning);
+            detail::readBinaryRecord(bytes.data(), bytes.size(), viaStraight);
+            logStraight = log.problems();
+        }
+        EXPECT_EQ(toText(viaStraight), toText(viaDocument)) << toNarrow(test::compact(doc).c_str());
+        EXPECT_EQ(logStraight, logDocument) << toNarrow(test::compact(doc).c_str());
+    };
+    const wchar_t* const kinds[] = {L"\"text\"", L"\"alpha\"", L"-7",  L"7",   L"4000000000", L"-5000000000",
+                                    L"18446744073709551615",  L"0.5",     L"1e300", L"true", L"null",       L"[]",
+                                    L"[1,-2,\"a\",{}]",       L"[4000000000,0.5]", L"[{\"name\":\"z\"},7]", L"{}",
+                                    L"{\"name\":\"x\",\"more\":[]}"};
+    JsonDocument full;
+    test::parse(full, toText(filled()));
+    expectSame(full);
+    for (rapidjson::SizeType at = 0; at < full.MemberCount(); ++at) {
+        for (const wchar_t* kind : kinds) {
+            JsonDocument doc, value;
+            doc.CopyFrom(full, doc.GetAllocator());
+            test::parse(value, kind);
+            doc.MemberBegin()[at].value.CopyFrom(value, doc.GetAllocator());
+            expectSame(doc);
+            // The same member again after all others, and one nobody knows: the first is taken.
+            doc.CopyFrom(full, doc.GetAllocator());
+            doc.AddMember(JsonValue(doc.MemberBegin()[at].name, doc.GetAllocator()), JsonValue(value, doc.GetAllocator()),
+                          doc.GetAllocator());
+            doc.AddMember(L"unknown", JsonValue(value, doc.GetAllocator()), doc.GetAllocator());
+            expectSame(doc);
+        }
     }
 }
 

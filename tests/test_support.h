@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "log/logger.h"
@@ -35,6 +38,16 @@ public:
         return ss.str();
     }
     bool contains(const std::string& needle) const { return text().find(needle) != std::string::npos; }
+    // The warnings and errors, without their time and thread, in sorted order.
+    std::vector<std::string> problems() const {
+        std::vector<std::string> lines;
+        std::istringstream in(text());
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("[WARNING]", 0) == 0 || line.rfind("[ERROR]", 0) == 0)
+                lines.push_back(std::regex_replace(line, std::regex(R"(\[\d\d\.\d\d\.\d{4} [\d:]+\] (\[[0-9a-f]+\] )?)"), ""));
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
     // Records after the logger's own two opening lines.
     int records() const {
         int lines = 0;
