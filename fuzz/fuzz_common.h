@@ -18,6 +18,49 @@ inline std::wstring wideText(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace fuzz
 
+#include <exception>
+#include <stdexcept>
+
+#include "trx_api/detail/binary_reader.h"
+#include "trx_api/detail/bytes.h"
+#include "trx_api/trx_api_binary_json.h"
+#include "trx_api/trx_api_exchange_object.h"
+
+namespace fuzz {
+
+// What reading gives: the record's binary JSON, or the error.
+template <class Read>
+std::string outcome(trx::IJsonObject& object, Read&& read) {
+    try {
+        read();
+    } catch (const std::exception& e) {
+        return std::string("error: ") + e.what();
+    }
+    std::string bytes;
+    trx::JsonBinaryIO::write(bytes, object);
+    return bytes;
+}
+
+// Bulky objects are filled straight from their binary JSON, without its document: the
+// payload `bytes`, read so into a fresh object of the registered class `name`, must give the
+// same record, or the same error, as reading its document.
+inline void sameStraight(const std::string& bytes, const wchar_t* name) {
+    auto viaDocument = trx::ExchangeObjectRegistry::instance().get(name);
+    auto viaStraight = trx::ExchangeObjectRegistry::instance().get(name);
+    if (!viaDocument || !viaStraight) __builtin_trap();
+    const std::string expected = outcome(*viaDocument, [&] {
+        trx::JsonDocument doc;
+        trx::detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
+        if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");
+        viaDocument->readObject(doc);
+    });
+    const std::string got =
+        outcome(*viaStraight, [&] { trx::detail::readBinaryRecord(bytes.data(), bytes.size(), *viaStraight); });
+    if (got != expected) __builtin_trap();
+}
+
+}  // namespace fuzz
+
 #include "acis/acis.h"
 
 namespace fuzz {

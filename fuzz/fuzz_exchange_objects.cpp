@@ -45,6 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (pick < kNameCount) {
             auto object = trx::ExchangeObjectRegistry::instance().get(kNames[pick]);
             if (!object) __builtin_trap();  // a registration the list does not match
+            std::string bytes;
+            trx::JsonBinaryIO::write(bytes, doc);
+            fuzz::sameStraight(bytes, kNames[pick]);
             twice(*object, doc, [](trx::IJsonObject& o, const trx::JsonValue& v) {
                 o.readObject(v);
             });

@@ -85,7 +85,7 @@ detail::Bytes detail::readPayload(mp::SharedBuffer<char>& segment) {
 namespace {
 
 // The payload's document first, then the record from it.
-void loadThroughDocument(IExchangeObject& object, const detail::Bytes& bytes) {
+void loadThroughDocument(IExchangeObject& object, detail::Bytes bytes) {
     JsonAllocator pool(detail::kPayloadChunk);
     JsonDocument doc(&pool);
     // The content decides, not compress(): a sender may have chosen either form. Expanded
@@ -96,6 +96,7 @@ void loadThroughDocument(IExchangeObject& object, const detail::Bytes& bytes) {
     } else {
         detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
     }
+    bytes = detail::Bytes();  // the payload is gone before the record grows
     // Every bulky object is a JSON object; anything else would leave a default object that
     // looks loaded.
     if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");

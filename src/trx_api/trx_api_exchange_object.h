@@ -35,7 +35,9 @@ public:
     // Fills a binary object from the buffer named by source and removes the buffer, so it
     // loads once. Does nothing when loaded already, without a source, or not binary.
     // Failures propagate (mp::SharedMemoryException, std::runtime_error from expansion,
-    // std::length_error or std::invalid_argument from binary JSON) and leave it unloaded.
+    // std::length_error or std::invalid_argument from binary JSON or from a record that
+    // refuses what it reads) and leave it unloaded; the library's own classes also as they
+    // were (see copyForLoading).
     virtual void load();
 
     const std::wstring& source() const { return m_source; }
