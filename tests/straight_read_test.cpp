@@ -3,13 +3,13 @@
 // for payloads reordered, with members repeated, unknown or of other kinds, damaged or cut
 // short, compressed or not, and arriving a few bytes at a time, the straight reader must give
 // the same record, the same log and the same error.
-#include "test_support.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
-#include <functional>
 #include <random>
 #include <regex>
 #include <set>
@@ -18,9 +18,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "mp/shared_buffer.h"
+#include "test_support.h"
 #include "trx_api/detail/binary_reader.h"
 #include "trx_api/detail/bytes.h"
 #include "trx_api/trx_api_binary_json.h"
@@ -50,7 +49,8 @@ class Dribble : public detail::ByteSource {
 public:
     Dribble(const std::string& bytes, unsigned seed) : m_bytes(bytes), m_random(seed) {}
     std::size_t read(char* out, std::size_t room) override {
-        const std::size_t n = std::min({room, m_bytes.size() - m_at, std::size_t(1 + m_random() % 7)});
+        const std::size_t n =
+            std::min({room, m_bytes.size() - m_at, std::size_t(1 + m_random() % 7)});
         std::copy_n(m_bytes.data() + m_at, n, out);
         m_at += n;
         return n;
@@ -85,7 +85,8 @@ std::string outcome(IJsonObject& record, const std::function<void()>& read) {
 }
 
 // The payload's document, then the record from it, as loading did it.
-std::string throughDocument(IJsonObject& record, const std::string& bytes, Form form, unsigned seed) {
+std::string throughDocument(IJsonObject& record, const std::string& bytes, Form form,
+                            unsigned seed) {
     return outcome(record, [&] {
         JsonDocument doc;
         if (form == Form::dribble) {
@@ -116,12 +117,15 @@ std::string straight(IJsonObject& record, const std::string& bytes, Form form, u
 using Fresh = std::function<std::shared_ptr<IJsonObject>()>;
 
 Fresh registered(const std::wstring& name) {
-    return [name] { return std::shared_ptr<IJsonObject>(ExchangeObjectRegistry::instance().get(name)); };
+    return [name] {
+        return std::shared_ptr<IJsonObject>(ExchangeObjectRegistry::instance().get(name));
+    };
 }
 
 // Both readers on `bytes`, each into a fresh record; with Form::dribble both take the bytes
 // in the same pieces.
-void expectSame(const Fresh& fresh, const std::string& bytes, Form form, const std::string& what, unsigned seed = 1) {
+void expectSame(const Fresh& fresh, const std::string& bytes, Form form, const std::string& what,
+                unsigned seed = 1) {
     const auto viaDocument = fresh();
     const auto viaStraight = fresh();
     const std::string expected = throughDocument(*viaDocument, bytes, form, seed);
@@ -130,10 +134,12 @@ void expectSame(const Fresh& fresh, const std::string& bytes, Form form, const s
     // Where they part, and what follows there.
     std::size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    ADD_FAILURE() << what << ": apart at " << at << " of " << expected.size() << "\n  through the document: "
-                  << expected.substr(at, 200) << "\n  straight:             " << got.substr(at, 200);
+    ADD_FAILURE() << what << ": apart at " << at << " of " << expected.size()
+                  << "\n  through the document: " << expected.substr(at, 200)
+                  << "\n  straight:             " << got.substr(at, 200);
 }
-void expectSame(const std::wstring& name, const std::string& bytes, Form form, const std::string& what) {
+void expectSame(const std::wstring& name, const std::string& bytes, Form form,
+                const std::string& what) {
     expectSame(registered(name), bytes, form, toNarrow(name) + ", " + what);
 }
 
@@ -142,7 +148,8 @@ void expectSame(const std::wstring& name, const std::string& bytes, Form form, c
 std::vector<std::wstring> goldenNames(bool bulky = false) {
     std::vector<std::wstring> names;
     for (const std::wstring& name : ExchangeObjectRegistry::instance().names())
-        if (name.rfind(L"test_", 0) != 0 && std::ifstream(std::string(TRX_WIRE_DIR) + "/" + toNarrow(name) + ".json") &&
+        if (name.rfind(L"test_", 0) != 0 &&
+            std::ifstream(std::string(TRX_WIRE_DIR) + "/" + toNarrow(name) + ".json") &&
             (!bulky || ExchangeObjectRegistry::instance().get(name)->binary()))
             names.push_back(name);
     return names;
@@ -225,9 +232,11 @@ TEST(StraightRead, ReorderedRepeatedAndUnknownMembersReadAsThroughTheDocument) {
 // refuses, the straight reader does too. Members take the kinds in turn, two each, so that
 // members of one type meet all of them.
 TEST(StraightRead, ValuesOfOtherKindsReadAsThroughTheDocument) {
-    const wchar_t* const kinds[] = {L"\"text\"", L"\"alpha\"", L"-7",   L"4000000000", L"-5000000000",
-                                    L"18446744073709551615",  L"0.5",     L"true", L"null",       L"[]",
-                                    L"[1,\"a\",{}]",          L"{}",      L"{\"x\":[]}"};
+    const wchar_t* const kinds[] = {L"\"text\"",   L"\"alpha\"",    L"-7",
+                                    L"4000000000", L"-5000000000",  L"18446744073709551615",
+                                    L"0.5",        L"true",         L"null",
+                                    L"[]",         L"[1,\"a\",{}]", L"{}",
+                                    L"{\"x\":[]}"};
     constexpr std::size_t kKinds = std::size(kinds);
     std::set<std::size_t> kindsTried;
     for (const std::wstring& name : goldenNames(true)) {
@@ -243,7 +252,8 @@ TEST(StraightRead, ValuesOfOtherKindsReadAsThroughTheDocument) {
                 JsonDocument value;
                 test::parse(value, kinds[k]);
                 mine[at]->CopyFrom(value, doc.GetAllocator());
-                expectSame(name, binaryOf(doc), Form::plain, "member " + std::to_string(at) + " as " + toNarrow(kinds[k]));
+                expectSame(name, binaryOf(doc), Form::plain,
+                           "member " + std::to_string(at) + " as " + toNarrow(kinds[k]));
                 kindsTried.insert(k);
             }
         }
@@ -266,22 +276,26 @@ TEST(StraightRead, DamagedPayloadsFailAsThroughTheDocument) {
     };
     for (const std::size_t cut : places(plain.size())) {
         expectSame(name, plain.substr(0, cut), Form::plain, "cut at " + std::to_string(cut));
-        expectSame(name, plain.substr(0, cut), Form::dribble, "cut at " + std::to_string(cut) + ", in pieces");
+        expectSame(name, plain.substr(0, cut), Form::dribble,
+                   "cut at " + std::to_string(cut) + ", in pieces");
     }
     for (const std::size_t cut : places(packed.size()))
-        expectSame(name, packed.substr(0, cut), Form::gzip, "compressed, cut at " + std::to_string(cut));
+        expectSame(name, packed.substr(0, cut), Form::gzip,
+                   "compressed, cut at " + std::to_string(cut));
     for (const std::size_t at : places(plain.size())) {
         for (const unsigned char to : {0x00, 0x01, 0x0B, 0xFF}) {
             std::string damaged = plain;
             damaged[at] = static_cast<char>(to);
-            expectSame(name, damaged, Form::plain, "byte " + std::to_string(at) + " = " + std::to_string(to));
+            expectSame(name, damaged, Form::plain,
+                       "byte " + std::to_string(at) + " = " + std::to_string(to));
         }
     }
     for (const std::size_t at : places(packed.size())) {
         for (const unsigned char to : {0x00, 0x5A, 0xFF}) {
             std::string damaged = packed;
             damaged[at] = static_cast<char>(to);
-            expectSame(name, damaged, Form::gzip, "compressed, byte " + std::to_string(at) + " = " + std::to_string(to));
+            expectSame(name, damaged, Form::gzip,
+                       "compressed, byte " + std::to_string(at) + " = " + std::to_string(to));
         }
     }
     // Expanded piece by piece once larger than a megabyte: damage that the decoder meets
@@ -291,16 +305,20 @@ TEST(StraightRead, DamagedPayloadsFailAsThroughTheDocument) {
     std::wstring padding;
     std::mt19937 random(3);
     for (int i = 0; i < 700000; ++i) padding += static_cast<wchar_t>(L'a' + random() % 26);
-    large.AddMember(L"padding", JsonValue(padding.c_str(), static_cast<rapidjson::SizeType>(padding.size()), large.GetAllocator()),
+    large.AddMember(L"padding",
+                    JsonValue(padding.c_str(), static_cast<rapidjson::SizeType>(padding.size()),
+                              large.GetAllocator()),
                     large.GetAllocator());
     const std::string largePacked = gzipped(binaryOf(large));
     for (std::size_t at = 20; at < 3000; at += 97) {  // where the golden object's bytes went
         std::string damaged = largePacked;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
-        expectSame(name, damaged, Form::gzip, "large, compressed, byte " + std::to_string(at) + " changed");
+        expectSame(name, damaged, Form::gzip,
+                   "large, compressed, byte " + std::to_string(at) + " changed");
     }
     expectSame(name, plain + "x", Form::plain, "a byte after the root");
-    expectSame(name, gzipped("\x04\x00\x00\x00\x00\x00\x00\x00\x00"), Form::gzip, "an array at the root");
+    expectSame(name, gzipped("\x04\x00\x00\x00\x00\x00\x00\x00\x00"), Form::gzip,
+               "an array at the root");
 }
 
 // Packed text decoded as it arrives, its Base64 groups cut between pieces of every size:
@@ -316,23 +334,41 @@ TEST(StraightRead, PackedTextInPiecesDecodesAsTheWholeText) {
         Base64::encode(bytes, text);
         const std::size_t at = text.empty() ? 0 : random() % text.size();
         switch (trial % 8) {
-        case 0: break;
-        case 1: text.resize(text.size() - std::min<std::size_t>(text.size(), 1 + random() % 3)); break;
-        case 2: if (!text.empty()) text[at] = L'='; break;
-        case 3: if (!text.empty()) text[at] = L'!'; break;
-        case 4: text += L"="; break;
-        case 5: text += L"==="; break;
-        case 6: text.insert(at, 1, L'\U0001F600'); break;
-        case 7: text.erase(text.find_last_not_of(L'=') + 1); break;
+            case 0:
+                break;
+            case 1:
+                text.resize(text.size() - std::min<std::size_t>(text.size(), 1 + random() % 3));
+                break;
+            case 2:
+                if (!text.empty()) text[at] = L'=';
+                break;
+            case 3:
+                if (!text.empty()) text[at] = L'!';
+                break;
+            case 4:
+                text += L"=";
+                break;
+            case 5:
+                text += L"===";
+                break;
+            case 6:
+                text.insert(at, 1, L'\U0001F600');
+                break;
+            case 7:
+                text.erase(text.find_last_not_of(L'=') + 1);
+                break;
         }
         JsonDocument doc;
         doc.SetObject();
         auto& a = doc.GetAllocator();
-        doc.AddMember(L"vertices", JsonValue(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), a), a);
-        doc.AddMember(L"polygons", JsonValue(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), a), a);
+        doc.AddMember(L"vertices",
+                      JsonValue(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), a), a);
+        doc.AddMember(L"polygons",
+                      JsonValue(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), a), a);
         const std::string payload = binaryOf(doc);
         expectSame(face, payload, Form::plain, "trial " + std::to_string(trial));
-        expectSame(face, payload, Form::dribble, "trial " + std::to_string(trial) + ", in pieces", trial);
+        expectSame(face, payload, Form::dribble, "trial " + std::to_string(trial) + ", in pieces",
+                   trial);
     }
 }
 
@@ -341,7 +377,8 @@ namespace {
 // The payload `bytes` in a fresh segment that `object` is to load.
 void offer(IExchangeObject& object, const std::string& bytes) {
     static int counter = 0;
-    object.setSource(L"trx-test-straight-" + std::to_wstring(getpid()) + L"-" + std::to_wstring(counter++));
+    object.setSource(L"trx-test-straight-" + std::to_wstring(getpid()) + L"-" +
+                     std::to_wstring(counter++));
     mp::SharedBuffer<char>(object.source(), false).write(bytes.data(), bytes.size());
 }
 
@@ -387,7 +424,8 @@ TEST(StraightRead, ALoadThatFailsLeavesTheObjectAsItWas) {
     };
     EXPECT_NE(failure(gzipped(damaged)).find("packed"), std::string::npos);
     // The cut comes after the damaged text, and it is what is reported.
-    EXPECT_EQ(failure(damaged.substr(0, damaged.size() - 3)), "JsonBinaryIO: Failed to parse all bytes of type");
+    EXPECT_EQ(failure(damaged.substr(0, damaged.size() - 3)),
+              "JsonBinaryIO: Failed to parse all bytes of type");
     EXPECT_EQ(failure(gzipped(payload).substr(0, 100)), "unexpected end of compressed data");
 
     ExcBlockVisualization loaded = held, read = held;
@@ -416,7 +454,8 @@ TEST(StraightRead, PackedTextIsChargedAsItsCharacters) {
         detail::readBinaryRecord(payload.data(), payload.size(), face);
         ADD_FAILURE() << "read";
     } catch (const std::length_error& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("JsonBinaryIO: Document too large", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("JsonBinaryIO: Document too large", 0), 0u)
+            << e.what();
     }
 }
 

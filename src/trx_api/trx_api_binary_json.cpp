@@ -763,7 +763,7 @@ void decode(Input& in, std::uint64_t inputBytes, JsonValue& value, JsonAllocator
 // ---- straight from records ---------------------------------------------------------
 
 detail::BinaryWriter::BinaryWriter(Mode mode, std::size_t capacity)
-    : m_counting(mode == Mode::count), m_bytes(capacity), m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
+    : m_counting(mode == Mode::count), m_bytes(capacity) {}
 
 char* detail::BinaryWriter::space(std::size_t n) {
     if (m_counting) {  // the encoders write where nobody reads, a piece at a time

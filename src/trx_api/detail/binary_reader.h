@@ -16,6 +16,7 @@
 
 #include "../json/json_object.h"
 #include "bytes.h"
+#include "scratch_pool.h"
 
 namespace trx::detail {
 
@@ -33,7 +34,7 @@ class TRX_API BinaryReader {
 public:
     enum class Kind { null, boolean, number, string, object, array, unknown };
 
-    BinaryReader() : m_scratch(m_scratchBuffer, sizeof(m_scratchBuffer)) {}
+    BinaryReader() = default;
     virtual ~BinaryReader() = default;
     BinaryReader(const BinaryReader&) = delete;
     BinaryReader& operator=(const BinaryReader&) = delete;
@@ -76,19 +77,10 @@ public:
         if (m_failure) std::rethrow_exception(m_failure);
     }
 
-    // A pool for values read whole. Emptied when the last of nested users lets go.
-    class Scratch {
+    // A pool for values read whole.
+    class Scratch : public ScratchPool::User {
     public:
-        explicit Scratch(BinaryReader& r) : m_r(r) { ++m_r.m_scratchUsers; }
-        ~Scratch() {
-            if (--m_r.m_scratchUsers == 0) m_r.m_scratch.Clear();
-        }
-        Scratch(const Scratch&) = delete;
-        Scratch& operator=(const Scratch&) = delete;
-        JsonAllocator& allocator() { return m_r.m_scratch; }
-
-    private:
-        BinaryReader& m_r;
+        explicit Scratch(BinaryReader& r) : User(r.m_scratch) {}
     };
 
 protected:
@@ -97,9 +89,7 @@ protected:
 
 private:
     std::exception_ptr m_failure;
-    alignas(std::max_align_t) char m_scratchBuffer[2048];
-    JsonAllocator m_scratch;
-    unsigned m_scratchUsers = 0;
+    ScratchPool m_scratch;
 };
 
 // A record read from the `size` bytes at `data` (compressed or not), into `record`. The same

@@ -15,6 +15,7 @@
 
 #include "../json/json_object.h"
 #include "bytes.h"
+#include "scratch_pool.h"
 
 namespace trx::detail {
 
@@ -52,19 +53,10 @@ public:
     void packedText(const void* data, std::size_t bytes);
 
     // A pool for values that exist only as a document's value (a record that writes only
-    // its document). Emptied when the last of nested users lets go.
-    class Scratch {
+    // its document).
+    class Scratch : public ScratchPool::User {
     public:
-        explicit Scratch(BinaryWriter& w) : m_w(w) { ++m_w.m_scratchUsers; }
-        ~Scratch() {
-            if (--m_w.m_scratchUsers == 0) m_w.m_scratch.Clear();
-        }
-        Scratch(const Scratch&) = delete;
-        Scratch& operator=(const Scratch&) = delete;
-        JsonAllocator& allocator() { return m_w.m_scratch; }
-
-    private:
-        BinaryWriter& m_w;
+        explicit Scratch(BinaryWriter& w) : User(w.m_scratch) {}
     };
 
     // The bytes written; the writer is empty afterwards. Throws std::logic_error while a
@@ -86,9 +78,7 @@ private:
     Bytes m_bytes;  // its size is the capacity; m_used bytes are written (counting: scratch)
     std::size_t m_used = 0;
     std::vector<std::size_t> m_open;  // where the byte count of each open container goes
-    alignas(std::max_align_t) char m_scratchBuffer[2048];
-    JsonAllocator m_scratch;
-    unsigned m_scratchUsers = 0;
+    ScratchPool m_scratch;
 };
 
 }  // namespace trx::detail
