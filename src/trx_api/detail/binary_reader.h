@@ -77,11 +77,16 @@ public:
         if (m_failure) std::rethrow_exception(m_failure);
     }
 
-    // A pool for values read whole.
-    class Scratch : public ScratchPool::User {
-    public:
-        explicit Scratch(BinaryReader& r) : User(r.m_scratch) {}
-    };
+    // The next value whole, as a value of its own in a scratch pool, handed to
+    // `take(const JsonValue&)`: for whatever reads only a document's value. Gives what `take`
+    // gives.
+    template <class Take>
+    decltype(auto) throughValue(Take&& take) {
+        ScratchPool::User scratch(m_scratch);
+        JsonValue v;
+        value(v, scratch.allocator());
+        return take(static_cast<const JsonValue&>(v));
+    }
 
 protected:
     // Set by the reading when it fails: nothing after can be read.

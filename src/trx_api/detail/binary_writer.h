@@ -58,6 +58,12 @@ public:
     public:
         explicit Scratch(BinaryWriter& w) : User(w.m_scratch) {}
     };
+    // The value `make(allocator)` gives, made in that pool.
+    template <class Make>
+    void throughValue(Make&& make) {
+        Scratch scratch(*this);
+        value(make(scratch.allocator()));
+    }
 
     // The bytes written; the writer is empty afterwards. Throws std::logic_error while a
     // container is open.

@@ -482,7 +482,7 @@ struct PackedNumbers : FieldAdapter {
     }
     void readBinary(detail::BinaryReader& in) const {
         if (in.peek() == detail::BinaryReader::Kind::string) return unpackText(in, values, owner, key, group);
-        takeThroughDocument(in, [&](const JsonValue& m) { return read(m), true; });
+        in.throughValue([&](const JsonValue& m) { read(m); });
     }
     JsonValue write(JsonAllocator& a) const { return packedText(values, a); }
     void emit(detail::BinaryWriter& out) const { out.packedText(values.data(), values.size() * sizeof(values[0])); }

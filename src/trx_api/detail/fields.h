@@ -231,8 +231,7 @@ void emit(detail::BinaryWriter& out, const T& v) {
         const std::wstring& name = enumToString(v);
         out.String(name.c_str(), static_cast<rapidjson::SizeType>(name.size()));
     } else {
-        detail::BinaryWriter::Scratch scratch(out);
-        out.value(toJson(v, scratch.allocator()));
+        out.throughValue([&](JsonAllocator& a) { return toJson(v, a); });
     }
 }
 inline void emit(detail::BinaryWriter& out, const std::wstring& v) {
@@ -275,8 +274,7 @@ struct BinaryFieldWriter {
             if constexpr (HasEmit<T>::value) {
                 field.emit(out);
             } else {
-                detail::BinaryWriter::Scratch scratch(out);
-                out.value(field.write(scratch.allocator()));
+                out.throughValue([&](JsonAllocator& a) { return field.write(a); });
             }
         } else {
             if constexpr (IsSharedPtr<T>::value)
@@ -304,22 +302,13 @@ bool take(detail::BinaryReader& in, std::vector<T>& list);
 template <class T>
 bool take(detail::BinaryReader& in, std::set<T>& set);
 
-// A value as the document's reader takes it: through a value of just that member.
-template <class Take>
-bool takeThroughDocument(detail::BinaryReader& in, Take&& takeFrom) {
-    detail::BinaryReader::Scratch scratch(in);
-    JsonValue value;
-    in.value(value, scratch.allocator());
-    return takeFrom(static_cast<const JsonValue&>(value));
-}
-
 template <class T>
 bool take(detail::BinaryReader& in, T& v) {
     if constexpr (std::is_base_of_v<IJsonObject, T>) {
         v.readBinary(in);
         return true;
     } else {
-        return takeThroughDocument(in, [&](const JsonValue& value) { return fromJson(value, v); });
+        return in.throughValue([&](const JsonValue& value) { return fromJson(value, v); });
     }
 }
 template <class T>
@@ -378,7 +367,7 @@ struct BinaryFieldReader {
             else if constexpr (HasReadBinary<std::decay_t<T>>::value)
                 field.readBinary(in);
             else
-                takeThroughDocument(in, [&](const JsonValue& value) { return field.read(value), true; });
+                in.throughValue([&](const JsonValue& value) { field.read(value); });
         });
     }
 };

@@ -31,17 +31,15 @@ void JsonBlockAllocator::Free(void* block) { detail::freeBlock(block); }
 void JsonBlockAllocator::releaseRetained() { detail::releaseRetainedBlocks(); }
 
 void IJsonObject::writeBinary(detail::BinaryWriter& out) const {
-    detail::BinaryWriter::Scratch scratch(out);
-    JsonValue value;
-    writeObject(value, scratch.allocator());
-    out.value(value);
+    out.throughValue([this](JsonAllocator& a) {
+        JsonValue value;
+        writeObject(value, a);
+        return value;
+    });
 }
 
 void IJsonObject::readBinary(detail::BinaryReader& in) {
-    detail::BinaryReader::Scratch scratch(in);
-    JsonValue value;
-    in.value(value, scratch.allocator());
-    readObject(value);
+    in.throughValue([this](const JsonValue& value) { readObject(value); });
 }
 
 namespace {

@@ -97,7 +97,7 @@ struct PackedPolygons : json::FieldAdapter {
     }
     void readBinary(detail::BinaryReader& in) const {
         if (in.peek() != detail::BinaryReader::Kind::string)
-            return (void)json::takeThroughDocument(in, [&](const JsonValue& m) { return read(m), true; });
+            return in.throughValue([&](const JsonValue& m) { read(m); });
         std::vector<std::uint32_t> words;
         json::unpackText(in, words, "ExcVisuFace", key);
         takeWords(words);
