@@ -24,7 +24,6 @@ inline std::wstring wideText(const std::uint8_t* data, std::size_t size) {
 #include "trx_api/detail/binary_reader.h"
 #include "trx_api/detail/bytes.h"
 #include "trx_api/trx_api_binary_json.h"
-#include "trx_api/trx_api_compression.h"
 #include "trx_api/trx_api_exchange_object.h"
 
 namespace fuzz {
@@ -51,12 +50,7 @@ inline void sameStraight(const std::string& bytes, const wchar_t* name) {
     if (!viaDocument || !viaStraight) __builtin_trap();
     const std::string expected = outcome(*viaDocument, [&] {
         trx::JsonDocument doc;
-        if (trx::Compressor::isCompressed(bytes.data(), bytes.size())) {
-            trx::detail::Inflater expanded(bytes.data(), bytes.size(), trx::Compressor::kMaxExpandedSize);
-            trx::detail::readBinaryJson(expanded, bytes.size(), doc, doc.GetAllocator());
-        } else {
-            trx::detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
-        }
+        trx::detail::readPayloadJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
         if (!doc.IsObject()) throw std::invalid_argument("Payload holds no JSON object");
         viaDocument->readObject(doc);
     });

@@ -737,17 +737,6 @@ private:
     std::wstring m_key;
 };
 
-// The root value into `record`; false when it is no object (it is read and dropped).
-template <class Input>
-bool fillRecord(RecordReader<Input>& reader, IJsonObject& record) {
-    if (reader.peek() != detail::BinaryReader::Kind::object) {
-        reader.skip();
-        return false;
-    }
-    reader.readOn([&] { record.readBinary(reader); });
-    return true;
-}
-
 // A document over the caller's allocator, so the values live there; `value` is untouched
 // when reading fails.
 template <class Input>
@@ -880,61 +869,80 @@ std::uint64_t detail::documentCostLimit(std::uint64_t inputBytes) {
 }
 
 namespace {
+
 const char kBytesAfterRoot[] = "JsonBinaryIO: Bytes follow the root value";
-const char kNoObject[] = "Payload holds no JSON object";
+
+// The root value, which `read(input)` reads, must take all the `size` bytes at `data`.
+template <class Read>
+void wholeInMemory(const char* data, std::size_t size, Read&& read) {
+    MemoryInput in(data, size);
+    read(in);
+    if (in.position() != size) throw std::length_error(kBytesAfterRoot);
 }
 
-void detail::readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator) {
+// The same for `source`, which is then read to its end. A source that fails reports its own
+// error: damaged compressed data is reported as such, before what it caused.
+template <class Read>
+void wholeFromSource(detail::ByteSource& source, Read&& read) {
+    StreamInput in(source);
+    try {
+        read(in);
+        if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
+    } catch (const std::logic_error&) {
+        source.finish();
+        throw;
+    }
+    source.finish();
+}
+
+// The same for a payload. The content decides whether it is compressed, not the sender's
+// class: a sender may have chosen either form. Expanded data goes to the reader piece by
+// piece: it never exists whole.
+template <class Read>
+void wholePayload(const char* data, std::size_t size, Read&& read) {
+    if (!Compressor::isCompressed(data, size)) return wholeInMemory(data, size, read);
+    detail::Inflater expanded(data, size, Compressor::kMaxExpandedSize);
+    wholeFromSource(expanded, read);
+}
+
+// `record` filled from the root value that `whole(read)` reads (one of the above), of
+// `inputBytes` bytes as given. A record's own failure is raised once the whole was read.
+template <class Whole>
+void fillRecord(Whole&& whole, std::uint64_t inputBytes, IJsonObject& record) {
+    bool object = false;
+    std::exception_ptr failure;
+    whole([&](auto& in) {
+        RecordReader<std::decay_t<decltype(in)>> reader(in, inputBytes);
+        object = reader.peek() == detail::BinaryReader::Kind::object;
+        if (!object) return reader.skip();
+        reader.readOn([&] { record.readBinary(reader); });
+        failure = reader.failure();
+    });
+    if (!object) throw std::invalid_argument("Payload holds no JSON object");
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+void detail::readPayloadJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator) {
     TRX_TRACE();
-    MemoryInput in(data, size);
-    decode(in, size, value, allocator);
-    if (in.position() != size) throw std::length_error(kBytesAfterRoot);
+    wholePayload(data, size, [&](auto& in) { decode(in, size, value, allocator); });
 }
 
 void detail::readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value,
                             JsonAllocator& allocator) {
     TRX_TRACE();
-    StreamInput in(source);
-    try {
-        decode(in, inputBytes, value, allocator);
-        if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
-    } catch (const std::logic_error&) {
-        source.finish();  // damaged compressed data is reported as such, before what it caused
-        throw;
-    }
-    source.finish();
+    wholeFromSource(source, [&](StreamInput& in) { decode(in, inputBytes, value, allocator); });
 }
 
 void detail::readBinaryRecord(ByteSource& source, std::uint64_t inputBytes, IJsonObject& record) {
     TRX_TRACE();
-    StreamInput in(source);
-    RecordReader<StreamInput> reader(in, inputBytes);
-    bool object = false;
-    try {
-        object = fillRecord(reader, record);
-        if (in.ensure(1)) throw std::length_error(kBytesAfterRoot);
-    } catch (const std::logic_error&) {
-        source.finish();  // damaged compressed data is reported as such, before what it caused
-        throw;
-    }
-    source.finish();
-    if (!object) throw std::invalid_argument(kNoObject);
-    reader.rethrowFailure();
+    fillRecord([&](auto&& read) { wholeFromSource(source, read); }, inputBytes, record);
 }
 
 void detail::readBinaryRecord(const char* data, std::size_t size, IJsonObject& record) {
     TRX_TRACE();
-    if (Compressor::isCompressed(data, size)) {
-        // Expanded piece by piece: the plain payload never exists whole.
-        Inflater expanded(data, size, Compressor::kMaxExpandedSize);
-        return readBinaryRecord(expanded, size, record);
-    }
-    MemoryInput in(data, size);
-    RecordReader<MemoryInput> reader(in, size);
-    const bool object = fillRecord(reader, record);
-    if (in.position() != size) throw std::length_error(kBytesAfterRoot);
-    if (!object) throw std::invalid_argument(kNoObject);
-    reader.rethrowFailure();
+    fillRecord([&](auto&& read) { wholePayload(data, size, read); }, size, record);
 }
 
 std::istream& JsonBinaryIO::read(std::istream& is, JsonValue& value, JsonAllocator& allocator) {

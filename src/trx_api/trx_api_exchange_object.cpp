@@ -88,14 +88,7 @@ namespace {
 void loadThroughDocument(IExchangeObject& object, detail::Bytes bytes) {
     JsonAllocator pool(detail::kPayloadChunk);
     JsonDocument doc(&pool);
-    // The content decides, not compress(): a sender may have chosen either form. Expanded
-    // data goes straight into the decoder, piece by piece: it never exists whole.
-    if (Compressor::isCompressed(bytes.data(), bytes.size())) {
-        detail::Inflater expanded(bytes.data(), bytes.size(), Compressor::kMaxExpandedSize);
-        detail::readBinaryJson(expanded, bytes.size(), doc, doc.GetAllocator());
-    } else {
-        detail::readWholeBinaryJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
-    }
+    detail::readPayloadJson(bytes.data(), bytes.size(), doc, doc.GetAllocator());
     bytes = detail::Bytes();  // the payload is gone before the record grows
     // Every bulky object is a JSON object; anything else would leave a default object that
     // looks loaded.

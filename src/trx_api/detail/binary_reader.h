@@ -73,9 +73,7 @@ public:
             if (!m_failure) m_failure = std::current_exception();
         }
     }
-    void rethrowFailure() const {
-        if (m_failure) std::rethrow_exception(m_failure);
-    }
+    std::exception_ptr failure() const { return m_failure; }
 
     // The next value whole, as a value of its own in a scratch pool, handed to
     // `take(const JsonValue&)`: for whatever reads only a document's value. Gives what `take`

@@ -119,8 +119,9 @@ Bytes writeBinaryJson(const IJsonObject& record);
 // where the bytes it gave before failing already made the value fail. `inputBytes` is what
 // the source was made from (documentCostLimit).
 TRX_API void readBinaryJson(ByteSource& source, std::uint64_t inputBytes, JsonValue& value, JsonAllocator& allocator);
-// One binary JSON value that takes all the `size` bytes at `data`.
-TRX_API void readWholeBinaryJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
+// The binary JSON value of the payload of `size` bytes at `data`, compressed (expanded on the
+// way, as above) or not (it must take all the bytes).
+TRX_API void readPayloadJson(const char* data, std::size_t size, JsonValue& value, JsonAllocator& allocator);
 
 // The gzip member Compressor::compress gives (level -1 is 6).
 Bytes gzip(const char* data, std::uint64_t size, int level);
