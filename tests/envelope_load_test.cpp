@@ -50,24 +50,13 @@ private:
 
 // Loads `payload` (the segment's bytes) into a fresh probe; the segment is gone afterwards.
 std::shared_ptr<Probe> probeWith(const std::string& payload) {
-    static int counter = 0;
     auto probe = std::make_shared<Probe>();
-    probe->setSource(L"trx-test-load-" + std::to_wstring(getpid()) + L"-" + std::to_wstring(counter++));
-    mp::SharedBuffer<char>(probe->source(), false).write(payload.data(), payload.size());
+    test::offerPayload(*probe, payload);
     return probe;
 }
 
-std::string gzipped(const std::string& bytes) {
-    std::string packed;
-    Compressor::compress(packed, bytes.data(), bytes.size());
-    return packed;
-}
-
-std::string binaryOf(const JsonValue& v) {
-    std::string bytes;
-    JsonBinaryIO::write(bytes, v);
-    return bytes;
-}
+using test::binaryOf;
+using test::gzipped;
 
 template <class Exception>
 std::string loadFailure(Probe& probe) {

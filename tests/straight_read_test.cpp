@@ -3,7 +3,6 @@
 // for payloads reordered, with members repeated, unknown or of other kinds, damaged or cut
 // short, compressed or not, and arriving a few bytes at a time, the straight reader must give
 // the same record, the same log and the same error.
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -18,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "mp/shared_buffer.h"
 #include "test_support.h"
 #include "trx_api/detail/binary_reader.h"
 #include "trx_api/detail/bytes.h"
@@ -31,17 +29,8 @@
 namespace trx {
 namespace {
 
-std::string binaryOf(const JsonValue& v) {
-    std::string bytes;
-    JsonBinaryIO::write(bytes, v);
-    return bytes;
-}
-
-std::string gzipped(const std::string& bytes) {
-    std::string packed;
-    Compressor::compress(packed, bytes.data(), bytes.size());
-    return packed;
-}
+using test::binaryOf;
+using test::gzipped;
 
 // The bytes in pieces of 1 to 7, so that every value, string and Base64 group is cut
 // somewhere.
@@ -74,9 +63,7 @@ std::string outcome(IJsonObject& record, const std::function<void()>& read) {
     test::LogCapture log(vx_bridge::kWarning);
     try {
         read();
-        JsonDocument doc;
-        record.writeObject(doc, doc.GetAllocator());
-        result = binaryOf(doc);
+        result = binaryOf(record);
     } catch (const std::exception& e) {
         return std::string("error: ") + e.what();
     }
@@ -374,24 +361,6 @@ TEST(StraightRead, PackedTextInPiecesDecodesAsTheWholeText) {
     }
 }
 
-namespace {
-
-// The payload `bytes` in a fresh segment that `object` is to load.
-void offer(IExchangeObject& object, const std::string& bytes) {
-    static int counter = 0;
-    object.setSource(L"trx-test-straight-" + std::to_wstring(getpid()) + L"-" +
-                     std::to_wstring(counter++));
-    mp::SharedBuffer<char>(object.source(), false).write(bytes.data(), bytes.size());
-}
-
-std::string written(const IJsonObject& record) {
-    JsonDocument doc;
-    record.writeObject(doc, doc.GetAllocator());
-    return binaryOf(doc);
-}
-
-}  // namespace
-
 // A load fills a copy and keeps it only when the whole payload was read: a payload that
 // turns out damaged, in the record's data or in its bytes, leaves the object as it was. What
 // a load adds to an object that holds data already is what reading its document adds.
@@ -409,17 +378,17 @@ TEST(StraightRead, ALoadThatFailsLeavesTheObjectAsItWas) {
 
     ExcBlockVisualization held;
     test::parseInto(held, test::goldenText("exc_block_visualization"));
-    const std::string before = written(held);
+    const std::string before = binaryOf(held);
 
     const auto failure = [&](const std::string& bytes) {
         ExcBlockVisualization object = held;
-        offer(object, bytes);
+        test::offerPayload(object, bytes);
         try {
             object.load();
             ADD_FAILURE() << "loaded";
         } catch (const std::exception& e) {
             EXPECT_FALSE(object.isLoaded());
-            EXPECT_TRUE(written(object) == before);
+            EXPECT_TRUE(binaryOf(object) == before);
             return std::string(e.what());
         }
         return std::string();
@@ -431,11 +400,11 @@ TEST(StraightRead, ALoadThatFailsLeavesTheObjectAsItWas) {
     EXPECT_EQ(failure(gzipped(payload).substr(0, 100)), "unexpected end of compressed data");
 
     ExcBlockVisualization loaded = held, read = held;
-    offer(loaded, gzipped(payload));
+    test::offerPayload(loaded, gzipped(payload));
     loaded.load();
     EXPECT_TRUE(loaded.isLoaded());
     test::parseInto(read, test::goldenText("exc_block_visualization"));
-    EXPECT_TRUE(written(loaded) == written(read));
+    EXPECT_TRUE(binaryOf(loaded) == binaryOf(read));
 }
 
 // Packed text costs what its wide characters would have: a few kilobytes of compressed

@@ -16,7 +16,11 @@
 #include <unistd.h>
 
 #include "log/logger.h"
+#include "mp/shared_buffer.h"
 #include "trx_api/json/json_object.h"
+#include "trx_api/trx_api_binary_json.h"
+#include "trx_api/trx_api_compression.h"
+#include "trx_api/trx_api_exchange_object.h"
 
 namespace trx::test {
 
@@ -113,5 +117,33 @@ std::shared_ptr<T> golden(const std::string& name) {
     return record;
 }
 #endif
+
+// ---- payloads of bulky objects ---------------------------------------------------------
+
+inline std::string binaryOf(const JsonValue& v) {
+    std::string bytes;
+    JsonBinaryIO::write(bytes, v);
+    return bytes;
+}
+
+// The binary JSON of a record's document.
+inline std::string binaryOf(const IJsonObject& record) {
+    JsonDocument doc;
+    record.writeObject(doc, doc.GetAllocator());
+    return binaryOf(doc);
+}
+
+inline std::string gzipped(const std::string& bytes) {
+    std::string packed;
+    Compressor::compress(packed, bytes.data(), bytes.size());
+    return packed;
+}
+
+// The payload `bytes` in a fresh segment that `object` is to load.
+inline void offerPayload(IExchangeObject& object, const std::string& bytes) {
+    static int counter = 0;
+    object.setSource(L"trx-test-load-" + std::to_wstring(getpid()) + L"-" + std::to_wstring(counter++));
+    mp::SharedBuffer<char>(object.source(), false).write(bytes.data(), bytes.size());
+}
 
 }  // namespace trx::test
