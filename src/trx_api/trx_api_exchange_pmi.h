@@ -152,6 +152,7 @@ public:
     void readObject(const JsonValue& value) override;
     void writeObject(JsonValue& value, JsonAllocator& allocator) const override;
     void writeBinary(detail::BinaryWriter& out) const override;
+    void readBinary(detail::BinaryReader& in) override;
 
     bool operator==(const ExcPMIData& o) const;
     bool operator!=(const ExcPMIData& o) const { return !(*this == o); }

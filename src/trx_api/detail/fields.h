@@ -342,6 +342,16 @@ bool take(detail::BinaryReader& in, std::set<T>& set) {
     return takeItems<T>(in, [&](T&& item) { set.insert(std::move(item)); });
 }
 
+// A record whose JSON is one bare array of `list`: the array's items straight from the
+// reader, any other value through readObject (which refuses it as it does from a document).
+template <class List>
+void readArrayRecordBinary(IJsonObject& record, detail::BinaryReader& in, List& list) {
+    if (in.peek() == detail::BinaryReader::Kind::array)
+        take(in, list);
+    else
+        record.IJsonObject::readBinary(in);
+}
+
 // Adapters with a `readBinary(in)` of their own use it; the others take their member's value.
 template <class A, class = void>
 struct HasReadBinary : std::false_type {};

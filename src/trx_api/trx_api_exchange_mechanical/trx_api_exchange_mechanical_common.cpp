@@ -43,6 +43,8 @@ void ExcEntityData::writeObject(JsonValue& value, JsonAllocator& allocator) cons
 
 void ExcEntityData::writeBinary(detail::BinaryWriter& out) const { json::emit(out, m_data); }
 
+void ExcEntityData::readBinary(detail::BinaryReader& in) { json::readArrayRecordBinary(*this, in, m_data); }
+
 bool ExcEntityData::operator==(const ExcEntityData& o) const { return detail::same(m_data, o.m_data); }
 
 // ---- mapping ------------------------------------------------------------------------

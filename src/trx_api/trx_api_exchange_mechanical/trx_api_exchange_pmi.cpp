@@ -127,6 +127,8 @@ void ExcPMIData::writeObject(JsonValue& value, JsonAllocator& allocator) const {
 
 void ExcPMIData::writeBinary(detail::BinaryWriter& out) const { json::emit(out, m_annotationSets); }
 
+void ExcPMIData::readBinary(detail::BinaryReader& in) { json::readArrayRecordBinary(*this, in, m_annotationSets); }
+
 bool ExcPMIData::operator==(const ExcPMIData& o) const { return detail::same(m_annotationSets, o.m_annotationSets); }
 
 }  // namespace trx
